@@ -1,0 +1,23 @@
+#pragma once
+// Small helpers shared by the zrq6930 commands.
+#include <string>
+#include <vector>
+
+namespace zr::cli {
+
+std::string JsonString(const std::string& s);
+// Exit codes.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int CmdList(const std::vector<std::string>& args);
+int CmdIdentify(const std::vector<std::string>& args);
+int CmdMonitor(const std::vector<std::string>& args);
+int CmdLog(const std::vector<std::string>& args);
+
+// Set by SIGINT / SIGTERM.
+bool StopRequested();
+void InstallStopHandlers();
+
+} // namespace zr::cli

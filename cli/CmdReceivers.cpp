@@ -1,0 +1,207 @@
+// list, identify and monitor.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+#include "cli/CliCommon.h"
+#include "cli/ReceiverSession.h"
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "link/PollPacer.h"
+#include "link/UsbSerialFtdi.h"
+
+namespace zr::cli {
+
+namespace {
+
+constexpr char kNoReceiver[] = "No receiver connected.";
+
+bool HasFlag(const std::vector<std::string>& args, const char* flag)
+{
+    return std::find(args.begin(), args.end(), flag) != args.end();
+}
+
+// Receivers in number order, then the ones left without a number.
+std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session)
+{
+    std::vector<SessionReceiver*> out;
+    for (auto& r : session.Receivers())
+        if (r.recNo >= 0)
+            out.push_back(&r);
+    std::sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->recNo < b->recNo; });
+    return out;
+}
+
+std::string ReplyText(const ReplySlot& s, int from, int count)
+{
+    std::string t;
+    for (int i = from; i < from + count && s[static_cast<std::size_t>(i)] != 0; ++i)
+        t.push_back(static_cast<char>(s[static_cast<std::size_t>(i)]));
+    return t;
+}
+
+} // namespace
+
+int CmdList(const std::vector<std::string>& args)
+{
+    if (!args.empty()) {
+        std::fprintf(stderr, "usage: zrq6930 list\n");
+        return kExitUsage;
+    }
+    CUSBSerialFTDI::DeviceList devices;
+    CUSBSerialFTDI::EnumerateDevices(devices);
+    for (const auto& d : devices)
+        std::printf("%s\t%s\t%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str());
+    return kExitOk;
+}
+
+int CmdIdentify(const std::vector<std::string>& args)
+{
+    const bool json = HasFlag(args, "--json");
+    if (args.size() != (json ? 1u : 0u)) {
+        std::fprintf(stderr, "usage: zrq6930 identify [--json]\n");
+        return kExitUsage;
+    }
+    CReceiverSession session;
+    session.OpenAll();
+    const int count = session.IdentifyAll();
+    for (SessionReceiver* r : InNumberOrder(session)) {
+        const ReplySlot f0 = r->link->Reply(kF0);
+        const ReplySlot m0 = r->link->Reply(kM0);
+        const std::string model = ReplyText(m0, 2, 8);
+        const std::string band = BandCodeFromModel(m0.data());
+        const int32_t freq = ReadField(f0.data() + 5, 6, 10, 0);
+        std::string versions[3];
+        for (int v = 0; v < 3; ++v)
+            versions[v] = VersionCellText(r->link->Reply(kV0 + v).data(), true);
+        if (json) {
+            std::printf("{\"no\": %d, \"port\": %s, \"model\": %s, \"band\": %s, \"state\": %s, \"bank\": %s, \"channel\": %s, "
+                        "\"frequency_khz\": %d, \"cpu\": %s, \"dsp\": %s, \"fpga\": %s}\n",
+                        r->recNo + 1, JsonString(r->port).c_str(), JsonString(model).c_str(), JsonString(band).c_str(),
+                        JsonString(ReplyText(f0, 2, 1)).c_str(), JsonString(ReplyText(f0, 3, 1)).c_str(), JsonString(ReplyText(f0, 4, 1)).c_str(),
+                        freq, JsonString(versions[0]).c_str(), JsonString(versions[1]).c_str(), JsonString(versions[2]).c_str());
+        } else {
+            std::printf("%2d  %-20s  %s %-3s  state %s  bank %s  channel %s  %d kHz  CPU %s  DSP %s  FPGA %s\n", r->recNo + 1, r->port.c_str(),
+                        model.c_str(), band.c_str(), ReplyText(f0, 2, 1).c_str(), ReplyText(f0, 3, 1).c_str(), ReplyText(f0, 4, 1).c_str(), freq,
+                        versions[0].c_str(), versions[1].c_str(), versions[2].c_str());
+        }
+    }
+    for (auto& r : session.Receivers()) {
+        if (r.recNo >= 0)
+            continue;
+        const char* why = r.identified ? "not numbered (more than 16 receivers)" : "not identified";
+        if (json)
+            std::printf("{\"port\": %s, \"error\": %s}\n", JsonString(r.port).c_str(), JsonString(why).c_str());
+        else
+            std::printf("    %-20s  %s\n", r.port.c_str(), why);
+    }
+    std::fflush(stdout);
+    if (count == 0) {
+        std::fprintf(stderr, "%s\n", kNoReceiver);
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+int CmdMonitor(const std::vector<std::string>& args)
+{
+    bool json = false;
+    double seconds = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--seconds" && i + 1 < args.size()) {
+            char* end = nullptr;
+            seconds = std::strtod(args[++i].c_str(), &end);
+            if (*end != 0 || seconds < 0) {
+                std::fprintf(stderr, "zrq6930 monitor: --seconds takes a number\n");
+                return kExitUsage;
+            }
+        } else {
+            std::fprintf(stderr, "usage: zrq6930 monitor [--seconds N] [--json]\n");
+            return kExitUsage;
+        }
+    }
+    InstallStopHandlers();
+    CReceiverSession session;
+    session.OpenAll();
+    if (session.IdentifyAll() == 0) {
+        std::fprintf(stderr, "%s\n", kNoReceiver);
+        return kExitUsage;
+    }
+    CPollPacer pacer;
+    std::vector<SessionReceiver*> monitored = InNumberOrder(session);
+    std::vector<RowTexts> shown(kMaxReceivers);
+    for (auto& r : session.Receivers())
+        if (r.link && r.recNo < 0)
+            r.link->Close(); // not served: its port is not kept open
+    for (SessionReceiver* r : monitored) {
+        pacer.Restart(r->recNo, 500);
+        r->link->StartPolling();
+    }
+    if (!json) {
+        std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", "No.", "Bank", "Channel", "Freq.[MHz]", "Encryption", "Code", "FBS", "EQ", "Status");
+        std::fflush(stdout);
+    }
+    auto print = [&](const SessionReceiver& r, const RowTexts& t) {
+        static const char* const keys[kColumnCount] = {"no", "bank", "channel", "freq_mhz", "encryption", "code", "fbs", "eq", "status"};
+        if (json) {
+            std::string line = "{\"no\": " + t[0] + ", \"port\": " + JsonString(r.port);
+            for (int c = 1; c < kColumnCount; ++c)
+                line += std::string(", \"") + keys[c] + "\": " + JsonString(t[static_cast<std::size_t>(c)]);
+            std::printf("%s}\n", line.c_str());
+        } else {
+            std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", t[0].c_str(), t[1].c_str(), t[2].c_str(), t[3].c_str(), t[4].c_str(),
+                        t[5].c_str(), t[6].c_str(), t[7].c_str(), t[8].c_str());
+        }
+        std::fflush(stdout);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    auto nextTick = start;
+    while (!StopRequested() && !monitored.empty()) {
+        if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
+            break;
+        nextTick += std::chrono::milliseconds(kPacingTickMs);
+        const int64_t now = PacingNow();
+        for (SessionReceiver* r : monitored)
+            if (pacer.Tick(r->recNo, now))
+                r->link->TriggerPoll();
+        while (auto m = session.Queue().TryTake()) {
+            if (m->msg == WM_APP_LINK_CLOSED) {
+                session.OnLinkClosed(m->wParam);
+                continue;
+            }
+            SessionReceiver* r = session.Find(m->wParam);
+            if (!r || std::find(monitored.begin(), monitored.end(), r) == monitored.end())
+                continue;
+            if (m->msg == WM_APP_POLL_REPLY && m->lParam == kF0) {
+                StateRecord rec{};
+                r->link->CopyReply(rec.data(), kF0);
+                RowTexts t = FormatReceiverRow(rec, r->recNo);
+                if (t != shown[static_cast<std::size_t>(r->recNo)]) {
+                    shown[static_cast<std::size_t>(r->recNo)] = t;
+                    print(*r, t);
+                }
+            } else if (m->msg == WM_APP_POLL_FAILED) {
+                StateRecord rec{};
+                r->link->CopyReply(rec.data(), kF0);
+                print(*r, FormatReceiverRow(WithState(rec, '1'), r->recNo));
+                monitored.erase(std::find(monitored.begin(), monitored.end(), r));
+                r->link->Close();
+            }
+        }
+        std::this_thread::sleep_until(nextTick);
+        if (std::chrono::steady_clock::now() - nextTick > std::chrono::milliseconds(100))
+            nextTick = std::chrono::steady_clock::now(); // a stall is not made up
+    }
+    session.CloseAll();
+    if (monitored.empty() && !StopRequested()) {
+        std::fprintf(stderr, "All receivers lost.\n");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+} // namespace zr::cli

@@ -1,0 +1,46 @@
+// zrq6930: the maintenance tool's command-line companion.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommon.h"
+
+namespace {
+
+void Usage(std::FILE* to)
+{
+    std::fprintf(to,
+                 "usage: zrq6930 COMMAND [options]\n"
+                 "  list                                 adapters found (port, manufacturer, description)\n"
+                 "  identify [--json]                    identify and number every receiver\n"
+                 "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
+                 "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
+                 "                                       Background Log to tab-separated text (CR LF)\n"
+                 "  log info FILE                        kind, receiver, times, records, parts\n"
+                 "  log export FILE --csv                one CSV row per record\n"
+                 "Ports in ZRQ6930_PORTS (':'-separated) count as FTDI adapters.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        Usage(args.empty() ? stderr : stdout);
+        return args.empty() ? zr::cli::kExitUsage : zr::cli::kExitOk;
+    }
+    const std::string cmd = args[0];
+    args.erase(args.begin());
+    if (cmd == "list")
+        return zr::cli::CmdList(args);
+    if (cmd == "identify")
+        return zr::cli::CmdIdentify(args);
+    if (cmd == "monitor")
+        return zr::cli::CmdMonitor(args);
+    if (cmd == "log")
+        return zr::cli::CmdLog(args);
+    std::fprintf(stderr, "zrq6930: unknown command '%s'\n", cmd.c_str());
+    Usage(stderr);
+    return zr::cli::kExitUsage;
+}

@@ -1,0 +1,191 @@
+#include "link/Commands.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace zr {
+
+int32_t ReadField(const uint8_t* chars, int width, int base, int32_t def)
+{
+    char buf[16] = {};
+    int n = 0;
+    for (; n < width && n < 15 && chars[n] != 0; ++n)
+        buf[n] = static_cast<char>(chars[n]);
+    if (n == 0)
+        return def;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(buf, &end, base);
+    if (errno != 0 || end != buf + n || v < INT32_MIN || v > INT32_MAX)
+        return def;
+    return static_cast<int32_t>(v);
+}
+
+namespace {
+
+constexpr int P = 2; // payload offset inside a stored reply
+
+uint8_t QualityFlags(const uint8_t* reply, int32_t errorDefault)
+{
+    uint8_t flags = 0;
+    if (ReadField(reply + P + 6, 1, 10, 0) != 0)
+        flags |= 0x20;
+    if (ReadField(reply + P + 0, 1, 10, errorDefault) != 0)
+        flags |= 0x40;
+    if (ReadField(reply + P + 1, 1, 10, errorDefault) != 0)
+        flags |= 0x80;
+    return flags;
+}
+
+void FillLevels(DataRow& row, const uint8_t* reply)
+{
+    row[6] = static_cast<uint8_t>(ReadField(reply + P + 4, 2, 10, 0));
+    row[7] = static_cast<uint8_t>(ReadField(reply + P + 2, 2, 10, 0));
+}
+
+} // namespace
+
+DataRow DecodeF1(const uint8_t* reply)
+{
+    DataRow row{};
+    row[2] = QualityFlags(reply, 0);
+    FillLevels(row, reply);
+    return row;
+}
+
+DataRow DecodeF2(const uint8_t* reply)
+{
+    DataRow row{};
+    const auto level = static_cast<uint8_t>(ReadField(reply + P, 2, 10, 0));
+    const auto step = static_cast<uint16_t>(ReadField(reply + P + 2, 6, 10, 0) / 25);
+    row[0] = static_cast<uint8_t>(step & 0xFF);
+    row[1] = static_cast<uint8_t>(step >> 8);
+    row[6] = level;
+    row[7] = level;
+    return row;
+}
+
+DataRow DecodeF4(const uint8_t* reply)
+{
+    DataRow row{};
+    row[2] = QualityFlags(reply, 1);
+    FillLevels(row, reply);
+    const int32_t bank = ReadField(reply + P + 7, 1, 16, 0);
+    const int32_t channel = ReadField(reply + P + 8, 1, 16, 0);
+    row[10] = static_cast<uint8_t>(((bank & 0x0F) << 4) | (channel & 0x0F));
+    row[11] = static_cast<uint8_t>((ReadField(reply + P + 15, 1, 10, 0) & 0x03) << 2);
+    const auto freq = static_cast<uint32_t>(ReadField(reply + P + 9, 6, 10, 0));
+    row[14] = static_cast<uint8_t>(freq & 0xFF);
+    row[15] = static_cast<uint8_t>((freq >> 8) & 0xFF);
+    return row;
+}
+
+int32_t ReceiverModeFromState(uint8_t stateChar)
+{
+    switch (stateChar) {
+    case '0': return kModeIdle;
+    case '7': return kModeSpectrumScan;
+    case '6': return kModeChannelScanPc;
+    case '5': return kModeChannelScanRx;
+    case '2': return kModeWalkTest;
+    case '1': case '3': case '4': case '8': case '9': return kModeUnavailable;
+    default: return kModeIdle;
+    }
+}
+
+CommandDesc MakeCommand(int kind)
+{
+    CommandDesc d;
+    d.kind = kind;
+    return d;
+}
+
+CommandDesc MakeC1(uint16_t bank)
+{
+    CommandDesc d = MakeCommand(kC1);
+    char text[8];
+    std::snprintf(text, sizeof text, "%X", bank);
+    d.payload[0] = static_cast<uint8_t>(text[0]);
+    return d;
+}
+
+CommandDesc MakeS1(int32_t startKhz, int32_t stopKhz, int32_t stepKhz)
+{
+    CommandDesc d = MakeCommand(kS1);
+    char text[48];
+    std::snprintf(text, sizeof text, "%06d%06d%03d", startKhz, stopKhz, stepKhz);
+    std::memcpy(d.payload.data(), text, std::min(std::strlen(text), kPayloadArea));
+    return d;
+}
+
+CommandDesc MakeF5(int filter)
+{
+    CommandDesc d = MakeCommand(kF5);
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", filter);
+    d.payload[0] = static_cast<uint8_t>(text[0]);
+    return d;
+}
+
+std::string VersionCellText(const uint8_t* reply, bool detail)
+{
+    const int32_t major = ReadField(reply + 2, 3, 10, 0);
+    const int32_t minor = ReadField(reply + 5, 3, 10, 0);
+    const int32_t revision = ReadField(reply + 8, 3, 10, 0);
+    const int32_t build = ReadField(reply + 11, 5, 10, 0);
+    if (major == 0)
+        return "---";
+    char text[64];
+    if (detail)
+        std::snprintf(text, sizeof text, "v%d.%d.%d.%d", major, minor, revision, build);
+    else
+        std::snprintf(text, sizeof text, "v%d.%d.%d", major, minor, revision);
+    return text;
+}
+
+std::string IdCellText(const uint8_t* reply)
+{
+    const int32_t id = ReadField(reply + 2, 8, 16, 0);
+    if (id == 0)
+        return " - ";
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<uint32_t>(id));
+    return std::string(text, 4) + " - " + std::string(text + 4);
+}
+
+std::string BandCodeFromModel(const uint8_t* reply)
+{
+    std::string text;
+    // Read as a C string: a zero byte ends the text.
+    for (int i = 0; i < 16 && reply[2 + i] != 0; ++i)
+        text.push_back(static_cast<char>(reply[2 + i]));
+    auto inModel = [](char c) { return std::strchr(kModelCode, c) != nullptr; };
+    std::size_t b = 0, e = text.size();
+    while (b < e && inModel(text[b]))
+        ++b;
+    while (e > b && inModel(text[e - 1]))
+        --e;
+    while (b < e && text[b] == ' ')
+        ++b;
+    while (e > b && text[e - 1] == ' ')
+        --e;
+    return text.substr(b, e - b);
+}
+
+std::pair<int32_t, int32_t> BandLimits(const std::string& bandCode)
+{
+    if (bandCode == "C4")
+        return {794000, 806000};
+    if (bandCode == "C7")
+        return {798000, 832000};
+    if (bandCode == "G1")
+        return {606000, 636000};
+    if (bandCode == "H1")
+        return {576000, 606000};
+    return {990000, 999000};
+}
+
+} // namespace zr

@@ -1,0 +1,30 @@
+#pragma once
+// Pacing of the per-receiver polls: a 10 ms tick per receiver fires at most
+// one trigger per period; missed periods are skipped, not made up. One period
+// is shared by all receivers.
+#include <array>
+#include <cstdint>
+
+namespace zr {
+
+constexpr int kMaxReceivers = 16;
+constexpr int kPacingTickMs = 10;
+
+class CPollPacer {
+public:
+    // Restart pacing of one receiver; sets the shared period (ms).
+    void Restart(int recNo, int periodMs);
+    // One tick at `now` (100-ns units); true when a poll is due.
+    bool Tick(int recNo, int64_t now);
+    int64_t Period() const { return m_period; }
+
+private:
+    int64_t m_period = 5000000;
+    std::array<int64_t, kMaxReceivers> m_next{};
+    std::array<bool, kMaxReceivers> m_firstTick{};
+};
+
+// System time in 100-ns units, for the pacing.
+int64_t PacingNow();
+
+} // namespace zr

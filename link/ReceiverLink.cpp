@@ -1,0 +1,501 @@
+#include "link/ReceiverLink.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "platform/Trace.h"
+
+namespace zr {
+
+namespace {
+
+// A ring entry of this kind means: send nothing on that poll.
+const CommandDesc kNothingCommand = [] {
+    CommandDesc d;
+    d.kind = kUnknownKind;
+    return d;
+}();
+
+// A receiver that keeps reporting a running scan after being told to stop
+// would hold identification forever; give up after this many stop commands.
+constexpr int kMaxScanStops = 8;
+
+long long ElapsedMs(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
+}
+
+} // namespace
+
+CReceiverLink::CReceiverLink(IMessageOwner* owner) : m_owner(owner) {}
+
+CReceiverLink::~CReceiverLink()
+{
+    RequestStop();
+    for (std::thread* t : {&m_identThread, &m_readThread, &m_pollThread, &m_oneShotThread})
+        if (t->joinable())
+            t->join();
+    m_port.Close();
+}
+
+int CReceiverLink::Open(const std::string& portName, const SerialSettings& settings)
+{
+    if (m_open || m_readThread.joinable())
+        return 2;
+    if (m_port.Open(portName, settings.baudRate) != 0)
+        return 1;
+    m_portName = portName;
+    m_open = true;
+    m_readStop = 0;
+    m_readThread = std::thread(&CReceiverLink::ReadLoop, this);
+    return 0;
+}
+
+void CReceiverLink::RequestStop()
+{
+    m_closeFlag = 1;
+    m_identAbort = true;
+    m_txEvents[2].Set();
+    m_wake.Set();
+    m_readStop = 1;
+    m_readStopEvent.Set();
+    m_open = false;
+    m_port.Wake();
+}
+
+int CReceiverLink::Close()
+{
+    if (!m_open)
+        return 2;
+    if (m_identThread.joinable()) {
+        // Identification still runs: only abort it; the owner closes the link
+        // again once it has reported.
+        m_identAbort = true;
+        m_txEvents[2].Set();
+        return 0;
+    }
+    m_port.PurgeInput();
+    RequestStop();
+    return 0;
+}
+
+int CReceiverLink::Send(const uint8_t* buffer, int frameLength, int kind)
+{
+    (void)kind;
+    if (!m_open)
+        return 1;
+    // Always the whole 32-byte block: the frame and its zero padding.
+    const long written = m_port.Write(buffer, kRequestBufferSize, kWriteTimeoutMs);
+    const bool failed = written < 0;
+    char text[128];
+    int n = std::snprintf(text, sizeof text, "No.%d Send: ", RecNo.load());
+    for (int i = 1; i <= frameLength - 3 && n < 100; ++i)
+        n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "%c", buffer[i]);
+    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " (Write=%d Written=%ld)\n", frameLength, failed ? 0L : written);
+    m_owner->Send(WM_APP_SEND_LOG, reinterpret_cast<uintptr_t>(text), 0);
+    if (failed) {
+        static const char kError[] = "Connection error.\n";
+        m_owner->Send(WM_APP_SEND_LOG, reinterpret_cast<uintptr_t>(kError), 0);
+        return 1;
+    }
+    return 0;
+}
+
+void CReceiverLink::ReadLoop()
+{
+    uint8_t buf[1024];
+    while (!m_readStop) {
+        std::size_t got = 0;
+        auto r = m_port.Read(buf, sizeof buf, got);
+        if (r == CSerialPort::kReadData) {
+            for (std::size_t i = 0; i < got; ++i)
+                if (m_assembler.Feed(buf[i]))
+                    OnFrameCompleted();
+        } else if (r == CSerialPort::kReadHangUp) {
+            // The line is gone (cable pulled): stop reading without spinning.
+            // Writes now fail, so transactions fail as with a silent receiver.
+            Trace("No.%d port hung up\n", RecNo.load());
+            WaitFor(m_readStopEvent, kInfinite);
+        }
+    }
+    m_port.Close();
+    m_owner->Post(WM_APP_LINK_CLOSED, reinterpret_cast<uintptr_t>(this), 0);
+}
+
+void CReceiverLink::OnFrameCompleted()
+{
+    const FrameHeader h = m_assembler.Validate();
+    const uint8_t* b = m_assembler.Buffer();
+    {
+        std::lock_guard lock(m_storeMutex);
+        m_header = h;
+        if (h.kind < kKindCount)
+            std::memcpy(m_slots[h.kind].data(), b, static_cast<std::size_t>(ReplyLength(h.kind)));
+    }
+    if (h.kind < kKindCount && h.status == 0) {
+        const int awaited = m_awaitedKind.load();
+        if (h.kind == kE1) {
+            if (ClassifyCode(b[2], b[3]) == awaited)
+                m_txEvents[1].Set();
+        } else if (h.kind == awaited) {
+            m_txEvents[0].Set();
+        }
+    }
+    m_owner->Post(WM_APP_FRAME_RECEIVED, static_cast<uintptr_t>(reinterpret_cast<uintptr_t>(this)), h.kind);
+}
+
+void CReceiverLink::ResetTransactionEvents()
+{
+    for (auto& e : m_txEvents)
+        e.Reset();
+}
+
+int CReceiverLink::SendRequest(const CommandDesc& d)
+{
+    uint8_t buffer[kRequestBufferSize];
+    const int length = BuildRequest(d, buffer);
+    if (length == 0)
+        return 1;
+    ResetTransactionEvents();
+    m_awaitedKind = d.kind;
+    m_waiting = 1;
+    return Send(buffer, length, d.kind);
+}
+
+int CReceiverLink::WaitCommon(const CommandDesc& d, int timeoutMs, bool identification)
+{
+    const int k = d.kind;
+    bool pending = true, rejected = false, aborted = false;
+    int attemptsLeft = RetryCount.load();
+    CEvent* events[4] = {&m_txEvents[0], &m_txEvents[1], &m_txEvents[2], &m_txEvents[3]};
+    for (;;) {
+        const int which = WaitForAny(events, 4, timeoutMs);
+        if (which == 0) {
+            pending = false;
+            std::lock_guard lock(m_storeMutex);
+            if (m_header.kind == k) {
+                const ReplySlot& slot = m_slots[static_cast<std::size_t>(k)];
+                if (identification && k == kM0 && std::memcmp(slot.data() + 2, kModelCode, 8) != 0)
+                    pending = true; // another model: as if nothing answered
+                if (!identification && k == kF5) {
+                    const int n = d.payload[0] >= '0' && d.payload[0] <= '9' ? d.payload[0] - '0' : 0;
+                    if (n >= 1 && n <= kFbsFilterCount) {
+                        ReplySlot& rec = m_fbs[static_cast<std::size_t>(n - 1)];
+                        rec.fill(0);
+                        std::memcpy(rec.data(), slot.data(), static_cast<std::size_t>(ReplyLength(kF5)));
+                    }
+                }
+            }
+        } else if (which == 1) {
+            std::lock_guard lock(m_storeMutex);
+            const ReplySlot& e1 = m_slots[kE1];
+            if (ClassifyCode(e1[2], e1[3]) == k) {
+                const uint8_t reason = e1[5];
+                if (reason != '8' && reason != '4')
+                    pending = false;
+                rejected = true;
+            }
+        } else if (which == 2) {
+            aborted = true;
+        } else if (!identification) {
+            Trace("応答待ちタイムアウト RecNo.%d (MonitorSubWait)\n", RecNo.load());
+        }
+        ResetTransactionEvents();
+        m_waiting = 0;
+        --attemptsLeft;
+        if (identification && m_identAbort)
+            aborted = true; // an abort is never lost between two waits
+        if (!pending || aborted || attemptsLeft <= 0)
+            break;
+        if (SendRequest(identification ? MakeCommand(k) : d) != 0)
+            break;
+    }
+    return rejected ? 1 : pending ? 2 : 0;
+}
+
+int CReceiverLink::WaitReply(int kind)
+{
+    return WaitCommon(MakeCommand(kind), kIdentifyWaitMs, true);
+}
+
+int CReceiverLink::MonitorSubWait(const CommandDesc& d)
+{
+    return WaitCommon(d, WaitTimeoutMs.load(), false);
+}
+
+int CReceiverLink::Transact(int kind, int& sendResult, int& waitResult)
+{
+    const auto start = std::chrono::steady_clock::now();
+    sendResult = 0;
+    waitResult = 0;
+    if (m_identAbort || SendRequest(MakeCommand(kind)) != 0) {
+        sendResult = 1;
+        return 1;
+    }
+    waitResult = WaitReply(kind);
+    Trace("spantime = %lld[ms]\n", ElapsedMs(start));
+    return waitResult == 2 ? 1 : 0;
+}
+
+int CReceiverLink::MonitorSubSend(const CommandDesc& d, int& sendResult, int& waitResult)
+{
+    const auto start = std::chrono::steady_clock::now();
+    sendResult = 0;
+    waitResult = 0;
+    if (SendRequest(d) != 0) {
+        sendResult = 1;
+        return 1;
+    }
+    waitResult = MonitorSubWait(d);
+    if (long long ms = ElapsedMs(start); ms > 30)
+        Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
+    return waitResult == 2 ? 1 : 0;
+}
+
+void CReceiverLink::StartIdentification()
+{
+    if (m_identThread.joinable())
+        return;
+    m_identThread = std::thread(&CReceiverLink::IdentifyLoop, this);
+}
+
+void CReceiverLink::JoinIdentification()
+{
+    if (m_identThread.joinable())
+        m_identThread.join();
+}
+
+void CReceiverLink::JoinReadThread()
+{
+    if (m_readThread.joinable())
+        m_readThread.join();
+}
+
+void CReceiverLink::IdentifyLoop()
+{
+    bool failed = true;
+    int sr = 0, wr = 0;
+    do {
+        if (Transact(kM0, sr, wr) != 0 || wr == 1)
+            break;
+        if (Transact(kF0, sr, wr) != 0)
+            break;
+        bool refused = false;
+        for (int stops = 0;; ++stops) {
+            if (wr == 1) {
+                refused = true;
+                break;
+            }
+            const uint8_t state = Reply(kF0)[2];
+            if (state == '6' || state == '7') {
+                if (stops >= kMaxScanStops || Transact(state == '6' ? kC0 : kS0, sr, wr) != 0 || wr == 1 || Transact(kF0, sr, wr) != 0) {
+                    refused = true;
+                    break;
+                }
+                continue;
+            }
+            refused = state == '4' || state == 'A';
+            break;
+        }
+        if (refused)
+            break;
+        failed = false;
+        if (Transact(kV0, sr, wr) != 0 || Transact(kV1, sr, wr) != 0 || Transact(kV2, sr, wr) != 0)
+            break;
+        Identified = 1;
+    } while (false);
+    const intptr_t result = (!failed && sr == 0 && wr == 0) ? 0 : 1;
+    m_owner->Post(WM_APP_IDENTIFY_DONE, reinterpret_cast<uintptr_t>(this), result);
+}
+
+void CReceiverLink::StartPolling()
+{
+    {
+        std::lock_guard lock(m_programMutex);
+        m_pollCommand.kind = kF0;
+    }
+    if (!m_pollThread.joinable())
+        m_pollThread = std::thread(&CReceiverLink::PollLoop, this);
+}
+
+CommandDesc CReceiverLink::ChooseNextCommand()
+{
+    std::lock_guard lock(m_programMutex);
+    if (m_sendRing.empty())
+        return m_pollCommand;
+    const CommandDesc* head = m_sendRing.front();
+    m_sendRing.pop_front();
+    if (head->kind == m_mainKind || m_rotationPool.empty()) {
+        m_sendRing.push_back(head);
+    } else {
+        const CommandDesc* next = m_rotationPool.front();
+        m_rotationPool.pop_front();
+        m_rotationPool.push_back(next);
+        m_sendRing.push_back(next);
+    }
+    return *head;
+}
+
+void CReceiverLink::PollLoop()
+{
+    CEvent* waits[2] = {&m_pollTrigger, &m_wake};
+    for (;;) {
+        WaitForAny(waits, 2, kInfinite);
+        if (m_closeFlag)
+            break;
+        int sr = 0, wr = 0;
+        CommandDesc cmd;
+        {
+            std::lock_guard lock(m_lock);
+            cmd = ChooseNextCommand();
+            if (cmd.kind != kUnknownKind) {
+                MonitorSubSend(cmd, sr, wr);
+                if (sr == 0 && wr == 1) {
+                    std::lock_guard store(m_storeMutex);
+                    const ReplySlot& e1 = m_slots[kE1];
+                    const int rejectedKind = ClassifyCode(e1[2], e1[3]);
+                    const bool busyKind = rejectedKind == kF5 || rejectedKind == kF6 || rejectedKind == kF1 || rejectedKind == kF4;
+                    if (e1[5] == '5' && busyKind) {
+                        // Busy with its own channel scan: counts as answered.
+                        wr = 0;
+                        m_slots[kF0][2] = '5';
+                        if (rejectedKind != kF5)
+                            m_slots[static_cast<std::size_t>(rejectedKind)].fill(0);
+                    }
+                }
+            }
+        }
+        if (m_closeFlag)
+            break;
+        if (cmd.kind != kUnknownKind)
+            m_owner->Post(sr == 0 && wr == 0 ? WM_APP_POLL_REPLY : WM_APP_POLL_FAILED, reinterpret_cast<uintptr_t>(this), cmd.kind);
+        // A trigger that came in during the transaction is dropped.
+        m_pollTrigger.Reset();
+        ResetTransactionEvents();
+    }
+    m_owner->Post(WM_APP_POLL_STOPPED, reinterpret_cast<uintptr_t>(this), 0);
+}
+
+void CReceiverLink::StartOneShot(const CommandDesc& d)
+{
+    if (m_oneShotThread.joinable())
+        m_oneShotThread.join();
+    {
+        std::lock_guard lock(m_programMutex);
+        m_oneShotCommand = d;
+    }
+    WaitTimeoutMs = kOneShotWaitMs;
+    m_oneShotThread = std::thread(&CReceiverLink::OneShotRun, this, d);
+}
+
+void CReceiverLink::OneShotRun(CommandDesc d)
+{
+    int sr, wr = 2;
+    const auto start = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(m_lock);
+        sr = SendRequest(d);
+        if (sr == 0)
+            wr = MonitorSubWait(d);
+    }
+    if (long long ms = ElapsedMs(start); ms > 30)
+        Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
+    m_owner->Post(sr == 0 && wr == 0 ? WM_APP_ONESHOT_DONE : WM_APP_ONESHOT_FAILED, reinterpret_cast<uintptr_t>(this), d.kind);
+}
+
+void CReceiverLink::SetPollCommand(const CommandDesc& d)
+{
+    std::lock_guard lock(m_programMutex);
+    m_pollCommand = d;
+}
+
+CommandDesc CReceiverLink::PollCommand() const
+{
+    std::lock_guard lock(m_programMutex);
+    return m_pollCommand;
+}
+
+void CReceiverLink::SetRotationPool(std::vector<const CommandDesc*> pool)
+{
+    std::lock_guard lock(m_programMutex);
+    m_rotationPool.assign(pool.begin(), pool.end());
+}
+
+void CReceiverLink::SetPollRing(const CommandDesc* main)
+{
+    std::lock_guard lock(m_programMutex);
+    m_sendRing.clear();
+    m_sendRing.push_back(main);
+    m_mainKind = main->kind;
+    while (m_rotationPool.size() < 4)
+        m_rotationPool.push_back(&kNothingCommand);
+    for (int i = 0; i < 4; ++i) {
+        const CommandDesc* head = m_rotationPool.front();
+        m_rotationPool.pop_front();
+        m_rotationPool.push_back(head);
+        m_sendRing.push_back(head);
+    }
+}
+
+void CReceiverLink::ClearSendRing()
+{
+    std::lock_guard lock(m_programMutex);
+    m_sendRing.clear();
+}
+
+std::vector<int> CReceiverLink::SendRingKinds() const
+{
+    std::lock_guard lock(m_programMutex);
+    std::vector<int> kinds;
+    for (const CommandDesc* d : m_sendRing)
+        kinds.push_back(d->kind);
+    return kinds;
+}
+
+void CReceiverLink::CopyReply(uint8_t* dest, int kind) const
+{
+    if (kind < 0 || kind >= kKindCount)
+        return;
+    std::lock_guard lock(m_storeMutex);
+    std::memcpy(dest, m_slots[static_cast<std::size_t>(kind)].data(), static_cast<std::size_t>(ReplyLength(kind)));
+}
+
+ReplySlot CReceiverLink::Reply(int kind) const
+{
+    if (kind < 0 || kind >= kKindCount)
+        return {};
+    std::lock_guard lock(m_storeMutex);
+    return m_slots[static_cast<std::size_t>(kind)];
+}
+
+FrameHeader CReceiverLink::LastHeader() const
+{
+    std::lock_guard lock(m_storeMutex);
+    return m_header;
+}
+
+ReplySlot CReceiverLink::FbsRecord(int filter) const
+{
+    if (filter < 1 || filter > kFbsFilterCount)
+        return {};
+    std::lock_guard lock(m_storeMutex);
+    return m_fbs[static_cast<std::size_t>(filter - 1)];
+}
+
+void CReceiverLink::ClearFbsReplyByte22()
+{
+    std::lock_guard lock(m_storeMutex);
+    for (auto& rec : m_fbs)
+        rec[22] = 0;
+}
+
+void CReceiverLink::SetStoredState(char state)
+{
+    std::lock_guard lock(m_storeMutex);
+    m_slots[kF0][2] = static_cast<uint8_t>(state);
+}
+
+} // namespace zr

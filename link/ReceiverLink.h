@@ -1,0 +1,130 @@
+#pragma once
+// One receiver's link: its serial port, read thread, reply store, and the
+// identification, poll and one-shot transactions that run on worker threads.
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/Frame.h"
+#include "link/Owner.h"
+#include "platform/Event.h"
+#include "platform/SerialPort.h"
+
+namespace zr {
+
+struct SerialSettings {
+    uint32_t baudRate = 256000;
+};
+
+constexpr uint32_t kReceiverBaud = 256000;
+constexpr int kPollWaitMs = 30;
+constexpr int kOneShotWaitMs = 100;
+constexpr int kIdentifyWaitMs = 100;
+constexpr int kWriteTimeoutMs = 420; // 10 ms per byte + 100 ms for 32 bytes
+constexpr int kFbsFilterCount = 7;
+
+class CReceiverLink {
+public:
+    explicit CReceiverLink(IMessageOwner* owner);
+    ~CReceiverLink();
+    CReceiverLink(const CReceiverLink&) = delete;
+    CReceiverLink& operator=(const CReceiverLink&) = delete;
+
+    // Port level. Open: 0 opened, 1 cannot open, 2 already open.
+    int Open(const std::string& portName, const SerialSettings& settings);
+    // 0 closed (or close requested while identifying), 2 not open.
+    int Close();
+    // 0 written, 1 not written.
+    int Send(const uint8_t* buffer, int frameLength, int kind);
+    const std::string& PortName() const { return m_portName; }
+    bool IsOpen() const { return m_open.load(); }
+
+    // Transactions.
+    int SendRequest(const CommandDesc& d);
+    int Transact(int kind, int& sendResult, int& waitResult);
+    int WaitReply(int kind);
+    int MonitorSubSend(const CommandDesc& d, int& sendResult, int& waitResult);
+    int MonitorSubWait(const CommandDesc& d);
+
+    // Threads.
+    void StartIdentification();
+    bool IdentificationThreadExists() const { return m_identThread.joinable(); }
+    void JoinIdentification();
+    void JoinReadThread();
+    void StartPolling();
+    void StartOneShot(const CommandDesc& d);
+    void TriggerPoll() { m_pollTrigger.Set(); }
+
+    // Poll programme (shared with the poll thread under a small lock of its own,
+    // so the user interface never waits for a transaction).
+    void SetPollCommand(const CommandDesc& d);
+    CommandDesc PollCommand() const;
+    void SetRotationPool(std::vector<const CommandDesc*> pool);
+    void SetPollRing(const CommandDesc* main);
+    void ClearSendRing();
+    std::vector<int> SendRingKinds() const;
+
+    // Reply store.
+    void CopyReply(uint8_t* dest, int kind) const; // ReplyLength(kind) bytes
+    ReplySlot Reply(int kind) const;
+    FrameHeader LastHeader() const;
+    ReplySlot FbsRecord(int filter) const; // filter 1..7
+    void ClearFbsReplyByte22();            // set byte 22 of the seven stored F5 records to 0
+    void SetStoredState(char state);       // the state character of the stored F0 reply
+
+    std::atomic<int> RecNo{-1};
+    std::atomic<int> Identified{0};
+    std::atomic<int> WaitTimeoutMs{kPollWaitMs};
+    std::atomic<int> RetryCount{3};
+
+private:
+    void ReadLoop();
+    void OnFrameCompleted();
+    void IdentifyLoop();
+    void PollLoop();
+    void OneShotRun(CommandDesc d);
+    int WaitCommon(const CommandDesc& d, int timeoutMs, bool identification);
+    CommandDesc ChooseNextCommand();
+    void ResetTransactionEvents();
+    void RequestStop();
+
+    IMessageOwner* m_owner;
+    CSerialPort m_port;
+    std::string m_portName;
+    std::atomic<bool> m_open{false};
+    std::atomic<int> m_readStop{0};
+    std::atomic<int> m_closeFlag{0};
+    std::atomic<bool> m_identAbort{false};
+    CEvent m_readStopEvent{true};
+    std::thread m_readThread;
+    std::thread m_identThread;
+    std::thread m_pollThread;
+    std::thread m_oneShotThread;
+
+    CFrameAssembler m_assembler; // read thread only
+
+    mutable std::mutex m_storeMutex; // reply slots, header, FBS records
+    std::array<ReplySlot, kKindCount> m_slots{};
+    FrameHeader m_header;
+    std::array<ReplySlot, kFbsFilterCount> m_fbs{};
+
+    std::mutex m_lock; // one transaction at a time: poll thread vs one-shot thread
+    CEvent m_pollTrigger;
+    CEvent m_wake;
+    CEvent m_txEvents[4]; // reply, error reply, abort, never signalled
+    std::atomic<int> m_waiting{0};
+    std::atomic<int> m_awaitedKind{kUnknownKind};
+
+    mutable std::mutex m_programMutex;
+    CommandDesc m_pollCommand;
+    CommandDesc m_oneShotCommand;
+    std::deque<const CommandDesc*> m_sendRing;
+    std::deque<const CommandDesc*> m_rotationPool;
+    int m_mainKind = kF0;
+};
+
+} // namespace zr

@@ -1,0 +1,124 @@
+#include "link/ReceiverRow.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/Commands.h"
+
+namespace zr {
+
+const char* const kColumnHeaders[kColumnCount] = {"No.", "Bank", "Channel", "Freq.[MHz]", "Encryption", "Code", "FBS", "EQ", "Status"};
+
+namespace {
+
+std::string HexOrDash(int32_t v)
+{
+    if (v == -1)
+        return " - ";
+    char t[16];
+    std::snprintf(t, sizeof t, "%X", static_cast<unsigned>(v));
+    return t;
+}
+
+std::string OnOff(int32_t v)
+{
+    return v == 1 ? "On" : v == 0 ? "Off" : " - ";
+}
+
+std::string EqText(int32_t v)
+{
+    static const char* const names[] = {"  Off  ", "QR-7100", "LB-3300", "LB-3310", "NS-9100P", "NS-9100R"};
+    return v >= 0 && v <= 5 ? names[v] : "    -    ";
+}
+
+std::string StatusText(int32_t v)
+{
+    static const char* const names[] = {"     -      ", "Comm Error  ", "Walk-test   ", "Logging     ", "Starting    ", "Ch scan (Rx)", "Ch scan (PC)", "Sp scan     "};
+    return v >= 0 && v <= 7 ? names[v] : "undefined";
+}
+
+} // namespace
+
+RowTexts FormatReceiverRow(const StateRecord& r, int rowIndex)
+{
+    const uint8_t* c = r.data();
+    const int32_t state = ReadField(c + 2, 1, 16, -1);
+    int32_t bank = ReadField(c + 3, 1, 16, -1);
+    int32_t channel = ReadField(c + 4, 1, 16, -1);
+    int32_t freq = ReadField(c + 5, 6, 10, -1);
+    int32_t encryption = ReadField(c + 11, 1, 10, -1);
+    int32_t code = ReadField(c + 12, 1, 10, -1);
+    int32_t fbs = ReadField(c + 13, 1, 10, -1);
+    int32_t eq = ReadField(c + 14, 1, 10, -1);
+
+    switch (state) {
+    case 1: case 2: case 5: case 6: case 7:
+        bank = channel = -1;
+        freq = 0;
+        [[fallthrough]];
+    case 3:
+        code = -1;
+        encryption = fbs = 2;
+        eq = 6;
+        break;
+    default:
+        if (encryption == 1)
+            code = -1;
+        break;
+    }
+
+    RowTexts t;
+    t[0] = std::to_string(rowIndex + 1);
+    t[1] = HexOrDash(bank);
+    t[2] = HexOrDash(channel);
+    if (freq == 0) {
+        t[3] = "  ---.---  ";
+    } else {
+        char f[32];
+        std::snprintf(f, sizeof f, "%03.03f", static_cast<double>(static_cast<float>(freq) / 1000.0f));
+        t[3] = f;
+    }
+    t[4] = OnOff(encryption);
+    t[5] = HexOrDash(code);
+    t[6] = OnOff(fbs);
+    t[7] = EqText(eq);
+    t[8] = StatusText(state);
+    return t;
+}
+
+StateRecord WithState(const StateRecord& record, char state)
+{
+    StateRecord r = record;
+    r[2] = static_cast<uint8_t>(state);
+    return r;
+}
+
+StateRecord StateRecordFromF4(const uint8_t* f4)
+{
+    StateRecord r{};
+    r[2] = '3';
+    r[3] = f4[9];
+    r[4] = f4[10];
+    std::memcpy(r.data() + 5, f4 + 11, 6);
+    return r;
+}
+
+std::vector<int> NumberReceivers(const std::vector<StateRecord>& records)
+{
+    std::vector<int> pos(records.size(), 0);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        int before = 0;
+        for (std::size_t j = 0; j < records.size(); ++j) {
+            if (j == i)
+                continue;
+            const uint8_t a1 = records[j][3], a2 = records[j][4];
+            const uint8_t b1 = records[i][3], b2 = records[i][4];
+            if (a1 < b1 || (a1 == b1 && a2 < b2) || (a1 == b1 && a2 == b2 && j < i))
+                ++before;
+        }
+        pos[i] = before;
+    }
+    return pos;
+}
+
+} // namespace zr

@@ -1,0 +1,156 @@
+#include "logs/LogExport.h"
+
+#include <cinttypes>
+
+#include "logs/LogFormat.h"
+#include "logs/LogReader.h"
+#include "platform/Clock.h"
+
+namespace zr {
+
+namespace {
+
+constexpr std::size_t kBatch = 256;
+
+const char* KindName(int kind)
+{
+    switch (kind) {
+    case kLogNorm: return "Background Log (NORM)";
+    case kLogWalk: return "Walk Test log (WALK)";
+    case kLogSpec: return "Spectrum Scan log (SPEC)";
+    default: return "unknown";
+    }
+}
+
+std::string Duration(int64_t units)
+{
+    const int64_t ms = units / kFileTimePerMs;
+    char text[48];
+    std::snprintf(text, sizeof text, "%" PRId64 ":%02d:%02d.%03d", ms / 3600000, static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                  static_cast<int>(ms % 1000));
+    return text;
+}
+
+// The files to read: every part for a spectrum log, else the file itself.
+std::vector<std::string> FilesOf(const std::string& path, int kind)
+{
+    return kind == kLogSpec ? LogSetParts(path) : std::vector<std::string>{path};
+}
+
+} // namespace
+
+std::string IsoTime(int64_t fileTime)
+{
+    const LocalTime t = FileTimeToLocalTime(fileTime);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second, t.millisecond);
+    return text;
+}
+
+int SummarizeLog(const std::string& path, LogSummary& out)
+{
+    CLogReader probe;
+    if (int r = probe.Open(path, -1); r != kLogOpened)
+        return r;
+    out = LogSummary{};
+    out.kind = probe.Kind();
+    out.receiverNo = (probe.Header()[16] & 0x0F) + 1;
+    probe.Close();
+    std::vector<LogRecord> batch(kBatch);
+    for (const std::string& file : FilesOf(path, out.kind)) {
+        CLogReader reader;
+        if (int r = reader.Open(file, out.kind); r != kLogOpened)
+            return r;
+        LogPartSummary part;
+        part.path = file;
+        part.trailingBytes = reader.FileSize() >= kLogHeaderSize ? (reader.FileSize() - kLogHeaderSize) % kLogRecordSize : 0;
+        std::size_t got;
+        while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
+            if (part.records == 0)
+                part.first = batch[0].time;
+            part.last = batch[got - 1].time;
+            part.records += got;
+        }
+        if (part.records > 0) {
+            if (out.records == 0)
+                out.first = part.first;
+            out.last = part.last;
+        }
+        out.records += part.records;
+        out.parts.push_back(part);
+    }
+    return kLogOpened;
+}
+
+std::string FormatLogSummary(const LogSummary& s)
+{
+    std::string text;
+    text += std::string("kind: ") + KindName(s.kind) + "\n";
+    text += "receiver: " + std::to_string(s.receiverNo) + "\n";
+    text += "records: " + std::to_string(s.records) + "\n";
+    if (s.records > 0) {
+        text += "first record: " + IsoTime(s.first) + "\n";
+        text += "last record: " + IsoTime(s.last) + "\n";
+        text += "duration: " + Duration(s.last - s.first) + "\n";
+    }
+    if (s.kind == kLogSpec)
+        text += "parts: " + std::to_string(s.parts.size()) + "\n";
+    for (const auto& p : s.parts) {
+        if (s.kind == kLogSpec) {
+            text += "  " + p.path + ": " + std::to_string(p.records) + " records";
+            if (p.records > 0)
+                text += ", " + IsoTime(p.first) + " to " + IsoTime(p.last);
+            text += "\n";
+        }
+        if (p.trailingBytes)
+            text += "warning: " + p.path + " ends in a partial record (" + std::to_string(p.trailingBytes) + " bytes), not counted\n";
+    }
+    return text;
+}
+
+int ExportLogCsv(const std::string& path, std::FILE* out)
+{
+    CLogReader probe;
+    if (int r = probe.Open(path, -1); r != kLogOpened)
+        return r;
+    const int kind = probe.Kind();
+    probe.Close();
+    switch (kind) {
+    case kLogNorm:
+        std::fputs("time,receiver,bank,channel,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error,reception_status,frequency_low16_khz\n", out);
+        break;
+    case kLogWalk:
+        std::fputs("time,receiver,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error\n", out);
+        break;
+    default:
+        std::fputs("time,receiver,frequency_khz,rf_level_dbuv\n", out);
+        break;
+    }
+    static const char* const statusNames[] = {"received well", "jamming", "no signal", "data error"};
+    std::vector<LogRecord> batch(kBatch);
+    for (const std::string& file : FilesOf(path, kind)) {
+        CLogReader reader;
+        if (int r = reader.Open(file, kind); r != kLogOpened)
+            return r;
+        const int receiverNo = (reader.Header()[16] & 0x0F) + 1;
+        std::size_t got;
+        while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
+            for (std::size_t i = 0; i < got; ++i) {
+                const DataRow& row = batch[i].row;
+                const std::string t = IsoTime(batch[i].time);
+                const int peak = (row[2] & 0x20) ? 1 : 0, sync = (row[2] & 0x40) ? 1 : 0, data = (row[2] & 0x80) ? 1 : 0;
+                if (kind == kLogNorm)
+                    std::fprintf(out, "%s,%d,%X,%X,%u,%u,%d,%d,%d,%s,%u\n", t.c_str(), receiverNo, row[10] >> 4, row[10] & 0x0F, row[7], row[6], peak, sync,
+                                 data, statusNames[ReceptionStatus(row)], static_cast<unsigned>(row[14] | (row[15] << 8)));
+                else if (kind == kLogWalk)
+                    std::fprintf(out, "%s,%d,%u,%u,%d,%d,%d\n", t.c_str(), receiverNo, row[7], row[6], peak, sync, data);
+                else
+                    std::fprintf(out, "%s,%d,%u,%u\n", t.c_str(), receiverNo, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u,
+                                 std::max(row[7], row[6]));
+            }
+        }
+    }
+    return kLogOpened;
+}
+
+} // namespace zr

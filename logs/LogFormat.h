@@ -1,0 +1,53 @@
+#pragma once
+// The common log frame: kinds, the 32-byte header, 32-byte records.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "link/Commands.h"
+
+namespace zr {
+
+enum LogKind : int { kLogNorm = 0, kLogWalk = 1, kLogSpec = 2, kLogNull = 3 };
+
+const char* LogTag(int kind);       // "NORM", "WALK", "SPEC", otherwise "NULL"
+const char* LogExtension(int kind); // ".nlg", ".wlg", ".slg", ".log", otherwise ""
+int64_t LogLimit(int kind);         // 100-ns units
+
+constexpr int64_t kLimit8Hours = 288000000000LL;
+constexpr int64_t kLimit2Hours = 72000000000LL;
+constexpr int64_t kLimit7Days = 6048000000000LL;
+constexpr int64_t kOneDay = 864000000000LL;
+
+constexpr std::size_t kLogHeaderSize = 32;
+constexpr std::size_t kLogRecordSize = 32;
+using LogHeaderBytes = std::array<uint8_t, kLogHeaderSize>;
+using LogRecordBytes = std::array<uint8_t, kLogRecordSize>;
+
+struct SpectrumLogSettings {
+    uint32_t start25 = 0;      // start frequency in 25 kHz units
+    uint32_t stop25 = 0;       // stop frequency in 25 kHz units
+    uint16_t stepSelector = 0; // 0 = 25 kHz, 1 = 125 kHz
+};
+
+LogHeaderBytes BuildLogHeader(int kind, int receiverIndex, int subIndex, const SpectrumLogSettings* settings);
+LogRecordBytes BuildLogRecord(int64_t fileTime, const DataRow& row);
+
+struct LogRecord {
+    int64_t time = 0; // local file time
+    DataRow row{};
+};
+LogRecord ParseLogRecord(const uint8_t* record);
+
+enum HeaderReject { kRejectVersion = 0, kRejectTag = 1 };
+// true when acceptable; otherwise `reason` tells why.
+bool CheckLogHeader(int expectedKind, const uint8_t* header, int& reason);
+
+// The kind whose tag the header carries, or -1.
+int LogKindOfHeader(const uint8_t* header);
+
+// Reception status of a background record: 0 received well, 1 jamming,
+// 2 no signal, 3 data error.
+int ReceptionStatus(const DataRow& row);
+
+} // namespace zr

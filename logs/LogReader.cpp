@@ -1,0 +1,81 @@
+#include "logs/LogReader.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace zr {
+
+CLogReader::~CLogReader()
+{
+    Close();
+}
+
+void CLogReader::Close()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+}
+
+int CLogReader::Open(const std::string& path, int expectedKind)
+{
+    Close();
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return kLogCannotOpen;
+    m_file = std::fopen(path.c_str(), "rb");
+    if (!m_file)
+        return kLogCannotOpen;
+    m_size = fs::file_size(path, ec);
+    if (ec)
+        m_size = 0;
+    if (std::fread(m_header.data(), 1, m_header.size(), m_file) != m_header.size()) {
+        Close();
+        return kLogInvalidType;
+    }
+    int reason = 0;
+    m_kind = expectedKind >= 0 ? expectedKind : LogKindOfHeader(m_header.data());
+    if (m_kind < 0 || !CheckLogHeader(m_kind, m_header.data(), reason)) {
+        Close();
+        return kLogInvalidType;
+    }
+    return kLogOpened;
+}
+
+std::size_t CLogReader::ReadRecords(LogRecord* out, std::size_t max)
+{
+    if (!m_file || max == 0)
+        return 0;
+    m_buffer.resize(max * kLogRecordSize);
+    const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
+    for (std::size_t i = 0; i < got; ++i)
+        out[i] = ParseLogRecord(m_buffer.data() + i * kLogRecordSize);
+    return got;
+}
+
+std::vector<std::string> LogSetParts(const std::string& path)
+{
+    const fs::path p(path);
+    const std::string stem = p.stem().string();
+    if (stem.size() < 4 || stem[stem.size() - 4] != '_')
+        return {path};
+    const std::string prefix = stem.substr(0, stem.size() - 3);
+    const std::string extension = p.extension().string();
+    std::vector<std::string> parts;
+    std::error_code ec;
+    fs::path dir = p.parent_path().empty() ? fs::path(".") : p.parent_path();
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const fs::path e = entry.path();
+        const std::string s = e.stem().string();
+        if (e.extension() == extension && s.size() == prefix.size() + 3 && s.rfind(prefix, 0) == 0 &&
+            std::all_of(s.end() - 3, s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            parts.push_back(e.string());
+    }
+    std::sort(parts.begin(), parts.end());
+    return parts.empty() ? std::vector<std::string>{path} : parts;
+}
+
+} // namespace zr

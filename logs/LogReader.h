@@ -1,0 +1,46 @@
+#pragma once
+// Reading a log: open, check the header, then whole 32-byte records. A partial
+// record at the end (a write cut short) is not a record and is skipped.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "logs/LogFormat.h"
+
+namespace zr {
+
+constexpr char kMsgCannotOpen[] = "Cannot open file. File unselected or being used by another program.";
+constexpr char kMsgInvalidType[] = "Invalid file type.";
+
+enum LogOpenResult { kLogOpened = 0, kLogCannotOpen = 1, kLogInvalidType = 2 };
+
+class CLogReader {
+public:
+    CLogReader() = default;
+    ~CLogReader();
+    CLogReader(const CLogReader&) = delete;
+    CLogReader& operator=(const CLogReader&) = delete;
+
+    // expectedKind -1 accepts any of the three recorded kinds.
+    int Open(const std::string& path, int expectedKind);
+    void Close();
+    const LogHeaderBytes& Header() const { return m_header; }
+    int Kind() const { return m_kind; }
+    uint64_t FileSize() const { return m_size; }
+    // Reads up to `max` whole records; returns how many.
+    std::size_t ReadRecords(LogRecord* out, std::size_t max);
+    bool Next(LogRecord& out) { return ReadRecords(&out, 1) == 1; }
+
+private:
+    std::FILE* m_file = nullptr;
+    LogHeaderBytes m_header{};
+    int m_kind = -1;
+    uint64_t m_size = 0;
+    std::vector<uint8_t> m_buffer;
+};
+
+// The parts of the log set that `path` belongs to, in part order.
+std::vector<std::string> LogSetParts(const std::string& path);
+
+} // namespace zr

@@ -1,0 +1,47 @@
+#pragma once
+// Auto- or manual-reset event with wait-for-any, the portable stand-in for
+// kernel events and WaitForMultipleObjects.
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <vector>
+
+namespace zr {
+
+class CEventWaiter;
+
+class CEvent {
+public:
+    explicit CEvent(bool manualReset = false, bool initiallySet = false);
+    CEvent(const CEvent&) = delete;
+    CEvent& operator=(const CEvent&) = delete;
+
+    void Set();
+    void Reset();
+    bool IsSet() const;
+
+private:
+    friend int WaitForAny(CEvent* const* events, std::size_t count, int timeoutMs);
+    bool TryTake(); // caller holds m_mutex
+
+    mutable std::mutex m_mutex;
+    bool m_manualReset;
+    bool m_signalled;
+    std::vector<CEventWaiter*> m_waiters;
+};
+
+constexpr int kWaitTimeout = -1;
+constexpr int kInfinite = -1;
+
+// Returns the index of the first signalled event (lowest index wins, as the
+// Windows call does) or kWaitTimeout. timeoutMs < 0 waits without limit.
+int WaitForAny(CEvent* const* events, std::size_t count, int timeoutMs);
+
+inline bool WaitFor(CEvent& ev, int timeoutMs)
+{
+    CEvent* one[] = {&ev};
+    return WaitForAny(one, 1, timeoutMs) == 0;
+}
+
+} // namespace zr

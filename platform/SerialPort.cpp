@@ -1,0 +1,149 @@
+#include "platform/SerialPort.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace zr {
+
+CSerialPort::CSerialPort() = default;
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+int CSerialPort::Open(const std::string& path, uint32_t baud)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_fd >= 0)
+        return 1;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
+    // Exclusive use, as the Windows port is opened without sharing.
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        ::close(fd);
+        return 1;
+    }
+    if (!isatty(fd)) {
+        ::close(fd);
+        return 1;
+    }
+    ConfigureSerialLine(fd, baud); // result ignored, as SetCommState's is
+    int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake < 0) {
+        ::close(fd);
+        return 1;
+    }
+    m_fd = fd;
+    m_wakeFd = wake;
+    return 0;
+}
+
+bool CSerialPort::IsOpen() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_fd >= 0;
+}
+
+CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::size_t& got)
+{
+    got = 0;
+    int fd, wake;
+    {
+        std::lock_guard lock(m_mutex);
+        fd = m_fd;
+        wake = m_wakeFd;
+    }
+    if (fd < 0)
+        return kReadHangUp;
+    for (;;) {
+        pollfd fds[2] = {{wake, POLLIN, 0}, {fd, POLLIN, 0}};
+        int n = ::poll(fds, 2, -1);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return kReadHangUp;
+        }
+        if (fds[0].revents & POLLIN) {
+            uint64_t v;
+            (void)!::read(wake, &v, sizeof v);
+            return kReadWoken;
+        }
+        if (fds[1].revents & POLLIN) {
+            ssize_t r = ::read(fd, buf, cap);
+            if (r > 0) {
+                got = static_cast<std::size_t>(r);
+                return kReadData;
+            }
+            if (r < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            return kReadHangUp; // 0 bytes or EIO: the line is gone
+        }
+        if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))
+            return kReadHangUp;
+    }
+}
+
+long CSerialPort::Write(const uint8_t* buf, std::size_t len, int timeoutMs)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_fd < 0)
+        return -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::size_t done = 0;
+    while (done < len) {
+        ssize_t w = ::write(m_fd, buf + done, len - done);
+        if (w > 0) {
+            done += static_cast<std::size_t>(w);
+            continue;
+        }
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && errno != EAGAIN)
+            return done ? static_cast<long>(done) : -1;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0)
+            break;
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            break;
+    }
+    return done ? static_cast<long>(done) : -1;
+}
+
+void CSerialPort::PurgeInput()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_fd >= 0)
+        ::tcflush(m_fd, TCIFLUSH);
+}
+
+void CSerialPort::Wake()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_wakeFd >= 0) {
+        uint64_t one = 1;
+        (void)!::write(m_wakeFd, &one, sizeof one);
+    }
+}
+
+void CSerialPort::Close()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+    m_fd = -1;
+    m_wakeFd = -1;
+}
+
+} // namespace zr
