@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "LinkFixture.h"
+
+namespace zr::test {
+namespace {
+
+class Polling : public LinkFixture {
+protected:
+    void StartPolling(sim::SimReceiverConfig cfg = sim::DefaultConfig(0))
+    {
+        StartLink(cfg);
+        ASSERT_EQ(Identify(), 0);
+        m_link->StartPolling();
+        m_base = m_sim->RequestLog().size();
+    }
+    std::vector<std::string> Sent() const
+    {
+        auto log = m_sim->RequestLog();
+        return {log.begin() + static_cast<long>(m_base), log.end()};
+    }
+    std::size_t m_base = 0;
+};
+
+TEST_F(Polling, DefaultPollIsF0AndRepliesArePosted)
+{
+    StartPolling();
+    AppMessage m = Poll();
+    EXPECT_EQ(m.msg, WM_APP_POLL_REPLY);
+    EXPECT_EQ(m.lParam, kF0);
+    EXPECT_EQ(m.wParam, reinterpret_cast<uintptr_t>(m_link.get()));
+    m_link->SetPollCommand(MakeCommand(kF4));
+    EXPECT_EQ(Poll().lParam, kF4);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F4"}));
+}
+
+TEST_F(Polling, BusyReasonFiveCountsAsAnsweredAndMarksTheState)
+{
+    sim::SimReceiverConfig cfg = sim::DefaultConfig(0);
+    StartPolling(cfg);
+    m_link->SetPollCommand(MakeCommand(kF4));
+    EXPECT_EQ(Poll().msg, WM_APP_POLL_REPLY); // a regular F4 reply first
+    EXPECT_NE(m_link->Reply(kF4)[0], 0);
+    sim::SimFaults busy;
+    busy.busyCodes = "F4";
+    m_sim->SetFaults(busy);
+    AppMessage m = Poll();
+    EXPECT_EQ(m.msg, WM_APP_POLL_REPLY);
+    EXPECT_EQ(m.lParam, kF4);
+    EXPECT_EQ(m_link->Reply(kF0)[2], '5');
+    const ReplySlot zero{};
+    EXPECT_EQ(m_link->Reply(kF4), zero);
+    EXPECT_EQ(Sent().size(), 2u); // answered at once, no retries
+}
+
+TEST_F(Polling, OtherRejectionsAndSilenceFailThePoll)
+{
+    StartPolling();
+    sim::SimFaults f;
+    f.rejectCode = "F0";
+    f.rejectReason = '3';
+    m_sim->SetFaults(f);
+    EXPECT_EQ(Poll().msg, WM_APP_POLL_FAILED);
+    EXPECT_EQ(Sent().size(), 1u); // any reason but 8 and 4 ends at once
+
+    f = {};
+    f.silent = true;
+    m_sim->SetFaults(f);
+    EXPECT_EQ(Poll().msg, WM_APP_POLL_FAILED);
+    EXPECT_EQ(Sent().size(), 4u); // three attempts
+}
+
+TEST_F(Polling, FbsRingSendsF0EveryFifthPollAndTheFiltersInTurn)
+{
+    StartPolling();
+    std::vector<CommandDesc> filters;
+    for (int n = 1; n <= 7; ++n)
+        filters.push_back(MakeF5(n));
+    std::vector<const CommandDesc*> pool;
+    for (auto& f : filters)
+        pool.push_back(&f);
+    const CommandDesc f0 = MakeCommand(kF0);
+    m_link->SetRotationPool(pool);
+    m_link->SetPollRing(&f0);
+    EXPECT_EQ(m_link->SendRingKinds(), (std::vector<int>{kF0, kF5, kF5, kF5, kF5}));
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(Poll().msg, WM_APP_POLL_REPLY);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F51", "F52", "F53", "F54", "F0", "F55", "F56", "F57", "F51", "F0", "F52"}));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m_link->FbsRecord(1).data()), 2), "F5");
+    EXPECT_EQ(m_link->FbsRecord(3)[24], 0); // zero bytes after the 24 reply characters
+
+    m_link->ClearSendRing();
+    EXPECT_EQ(Poll().lParam, kF0);
+}
+
+TEST_F(Polling, IdRingSendsNothingOnThreeOfFivePolls)
+{
+    StartPolling();
+    const CommandDesc f0 = MakeCommand(kF0), f6 = MakeCommand(kF6);
+    m_link->SetRotationPool({&f6});
+    m_link->SetPollRing(&f0);
+    // Seven polls: F0, F6, nothing, nothing, nothing, F0, F6.
+    for (int i = 0; i < 7; ++i) {
+        m_link->TriggerPoll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Sent().size() >= 4; }));
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F6", "F0", "F6"}));
+}
+
+TEST_F(Polling, TriggersDuringATransactionAreDropped)
+{
+    sim::SimReceiverConfig cfg = sim::DefaultConfig(0);
+    StartPolling(cfg);
+    sim::SimFaults slow;
+    slow.replyDelayMs = 20;
+    m_sim->SetFaults(slow);
+    for (int i = 0; i < 5; ++i)
+        m_link->TriggerPoll();
+    EXPECT_EQ(Expect(WM_APP_POLL_REPLY).lParam, kF0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(m_queue.WaitFor([](const AppMessage& a) { return a.msg == WM_APP_POLL_REPLY; }, std::chrono::milliseconds(50)).has_value(), false);
+    EXPECT_EQ(Sent().size(), 1u);
+}
+
+double CpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+TEST_F(Polling, HangUpInTheMiddleOfAPollFailsItWithoutSpinning)
+{
+    StartPolling();
+    m_sim->HangUp();
+    AppMessage m = Poll();
+    EXPECT_EQ(m.msg, WM_APP_POLL_FAILED);
+    const double before = CpuSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(CpuSeconds() - before, 0.1); // the read thread is not spinning
+    EXPECT_EQ(m_link->Close(), 0);
+    Expect(WM_APP_LINK_CLOSED);
+}
+
+TEST_F(Polling, OneShotCommandsAreAcknowledgedAndSerialisedWithPolls)
+{
+    StartPolling();
+    m_link->StartOneShot(MakeC1(4));
+    AppMessage m = Expect(WM_APP_ONESHOT_DONE);
+    EXPECT_EQ(m.lParam, kC1);
+    EXPECT_EQ(m_link->WaitTimeoutMs.load(), kOneShotWaitMs);
+    EXPECT_EQ(m_sim->State(), '6');
+    m_link->StartOneShot(MakeCommand(kC0)); // joins the finished thread first
+    m_link->StartOneShot(MakeS1(606000, 636000, 125));
+    EXPECT_EQ(Expect(WM_APP_ONESHOT_DONE).lParam, kC0);
+    EXPECT_EQ(Expect(WM_APP_ONESHOT_DONE).lParam, kS1);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"C14", "C0", "S1606000636000125"}));
+
+    sim::SimFaults f;
+    f.rejectCode = "S0";
+    m_sim->SetFaults(f);
+    m_link->StartOneShot(MakeCommand(kS0));
+    EXPECT_EQ(Expect(WM_APP_ONESHOT_FAILED).lParam, kS0);
+}
+
+} // namespace
+} // namespace zr::test
