@@ -9,7 +9,7 @@ namespace zr {
 namespace {
 
 // Days from 1970-01-01 to a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
+constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
 {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -33,7 +33,7 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d)
     y = static_cast<int>(yy + (m <= 2));
 }
 
-const int64_t kEpoch1601Days = DaysFromCivil(1601, 1, 1);
+constexpr int64_t kEpoch1601Days = DaysFromCivil(1601, 1, 1);
 
 class CSystemClock : public IClock {
 public:

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+
+#include "../TestUtil.h"
+#include "logs/LogFileDoc.h"
+#include "platform/Clock.h"
+#include "sim/Simulator.h"
+
+namespace zr {
+namespace {
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs the CLI with the given arguments and environment prefix.
+CommandResult RunCli(const std::string& args, const std::string& env = "")
+{
+    test::CTempDir tmp;
+    const std::string cmd = env + " " ZR_BINARY_DIR "/zrq6930 " + args + " >" + tmp.File("out") + " 2>" + tmp.File("err") + " </dev/null";
+    CommandResult r;
+    const int status = std::system(cmd.c_str());
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = Slurp(tmp.File("out"));
+    r.err = Slurp(tmp.File("err"));
+    return r;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(Cli, IdentifyJsonNumbersByBankAndChannelAndRefusesMisbehavingReceivers)
+{
+    // Port order 2, 1: the receiver on the first port has the higher bank.
+    std::vector<sim::SimReceiverConfig> cfgs(4, sim::DefaultConfig(0));
+    cfgs[0].bank = 2, cfgs[0].channel = 5, cfgs[0].frequencyKhz = 606125;
+    cfgs[1].bank = 1, cfgs[1].channel = 9, cfgs[1].band = "C4";
+    cfgs[2].faults.silent = true;
+    cfgs[3].faults.wrongModel = true;
+    sim::CSimulator sim;
+    ASSERT_TRUE(sim.Start(cfgs));
+    auto r = RunCli("identify --json", "ZRQ6930_PORTS=" + sim.PortList());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    const auto ports = sim.PortPaths();
+    EXPECT_EQ(lines[0], "{\"no\": 1, \"port\": \"" + ports[1] +
+                            "\", \"model\": \"ZR-Q6930\", \"band\": \"C4\", \"state\": \"0\", \"bank\": \"1\", \"channel\": \"9\", "
+                            "\"frequency_khz\": " +
+                            std::to_string(cfgs[1].frequencyKhz) + ", \"cpu\": \"v1.2.3.45\", \"dsp\": \"v2.0.1.7\", \"fpga\": \"v3.1.0.120\"}");
+    EXPECT_NE(lines[1].find("\"no\": 2, \"port\": \"" + ports[0] + "\""), std::string::npos);
+    EXPECT_NE(lines[1].find("\"frequency_khz\": 606125,"), std::string::npos);
+    EXPECT_EQ(lines[2], "{\"port\": \"" + ports[2] + "\", \"error\": \"not identified\"}");
+    EXPECT_EQ(lines[3], "{\"port\": \"" + ports[3] + "\", \"error\": \"not identified\"}");
+    EXPECT_EQ(sim.Receiver(2).RequestCount("M0"), 3);
+    EXPECT_EQ(sim.Receiver(3).RequestCount("M0"), 3);
+}
+
+TEST(Cli, NoReceiverConnected)
+{
+    sim::CSimulator sim;
+    sim::SimReceiverConfig silent = sim::DefaultConfig(0);
+    silent.faults.silent = true;
+    ASSERT_TRUE(sim.Start({silent}));
+    for (const std::string ports : {std::string("/dev/zrq-none"), sim.PortList()}) {
+        auto r = RunCli("identify", "ZRQ6930_PORTS=" + ports);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, "No receiver connected.\n");
+    }
+    auto list = RunCli("list", "ZRQ6930_PORTS=" + sim.PortList());
+    EXPECT_EQ(list.out, sim.PortList() + "\tFTDI\tListed serial port\n");
+}
+
+TEST(Cli, MonitorPrintsChangedRowsAndCommErrorOnceWhenUnplugged)
+{
+    std::vector<sim::SimReceiverConfig> cfgs = {sim::DefaultConfig(0), sim::DefaultConfig(1)};
+    cfgs[1].faults.hangUpAfterRequests = 7; // five identification requests, then a poll, then gone
+    sim::CSimulator sim;
+    ASSERT_TRUE(sim.Start(cfgs));
+    auto r = RunCli("monitor --seconds 2.5 --json", "ZRQ6930_PORTS=" + sim.PortList());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    int commErrors = 0;
+    for (const auto& l : lines)
+        commErrors += l.find("\"status\": \"Comm Error  \"") != std::string::npos;
+    EXPECT_EQ(commErrors, 1);
+    EXPECT_NE(r.out.find("\"no\": 1, \"port\": \"" + sim.PortPaths()[0] + "\", \"bank\": \"0\", \"channel\": \"1\", \"freq_mhz\": \"606.250\""),
+              std::string::npos);
+    // Paced at 500 ms: about five polls in 2.5 s, never a burst.
+    const int polls = sim.Receiver(0).RequestCount("F0") - 1;
+    EXPECT_GE(polls, 3);
+    EXPECT_LE(polls, 6);
+}
+
+TEST(Cli, LogConvertInfoAndExport)
+{
+    test::CTempDir dir;
+    test::CEnvGuard env("ZRQ6930_LOG_DIR", dir.Path());
+    CManualClock clock(LocalTimeToFileTime({2024, 5, 17, 9, 30, 5, 0}));
+    SetClock(&clock);
+    CLogFileDoc doc;
+    doc.CreateLog(kLogNorm, 6, 0, nullptr, nullptr);
+    DataRow row{};
+    row[7] = 62, row[6] = 40, row[2] = 0x40, row[10] = 0x1F;
+    for (int i = 0; i < 3; ++i) {
+        clock.Advance(100 * kFileTimePerMs);
+        doc.AppendRecord(row);
+    }
+    SetClock(nullptr);
+    const std::string src = doc.CurrentPath();
+    const std::string logEnv = "ZRQ6930_LOG_DIR=" + dir.Path();
+
+    auto r = RunCli("log convert " + src, logEnv);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string out = dir.File("7_20240517-093005_001.log");
+    EXPECT_NE(Slurp(out).find("2024/05/17 09:30:05.300\t1F\t62\t40\tNo\tYes\tNo\t*\r\n"), std::string::npos);
+
+    r = RunCli("log convert " + src, logEnv);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "The output file (*.log) already exists. Do you want to overwrite it?\n");
+    r = RunCli("log convert " + src + " --force -o " + dir.File("x.log"), logEnv);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("x.log")));
+
+    r = RunCli("log convert " + dir.File("missing.nlg"), logEnv);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Cannot open file. File unselected or being used by another program.\n");
+    r = RunCli("log convert " + out, logEnv);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Invalid file type.\n");
+
+    r = RunCli("log info " + src);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "kind: Background Log (NORM)\nreceiver: 7\nrecords: 3\nfirst record: 2024-05-17T09:30:05.100\n"
+                     "last record: 2024-05-17T09:30:05.300\nduration: 0:00:00.200\n");
+
+    r = RunCli("log export " + src + " --csv");
+    EXPECT_EQ(r.exitCode, 0);
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "time,receiver,bank,channel,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error,reception_status,frequency_low16_khz");
+    EXPECT_EQ(lines[1], "2024-05-17T09:30:05.100,7,1,F,62,40,0,1,0,jamming,0");
+}
+
+} // namespace
+} // namespace zr
