@@ -1,1 +1,64 @@
-int main() { return 0; }
+// zrq6930-maintenance: the maintenance tool's main window.
+#include <QApplication>
+#include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Application.h"
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "sim/Simulator.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("ZR-Q6930 Maintenance Software");
+    QApplication::setApplicationDisplayName("ZR-Q6930 Maintenance Software");
+
+    QStringList args = QApplication::arguments();
+    QString error;
+    const int simulate = zr::TakeSimulateOption(args, error);
+    if (simulate < 0) {
+        std::fprintf(stderr, "zrq6930-maintenance: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    zr::CSingleInstance instance;
+    if (!instance.Acquire()) {
+        zr::ShowMessage(nullptr, "The program is already running.");
+        instance.ActivateFirst();
+        return 1;
+    }
+
+    // Simulated receivers are found through the same discovery as adapters.
+    zr::sim::CSimulator simulator;
+    if (simulate > 0) {
+        if (!simulator.Start(simulate)) {
+            std::fprintf(stderr, "zrq6930-maintenance: cannot create simulated receivers\n");
+            return 1;
+        }
+        const char* existing = std::getenv("ZRQ6930_PORTS");
+        std::string ports = simulator.PortList();
+        if (existing && *existing)
+            ports = std::string(existing) + ":" + ports;
+        setenv("ZRQ6930_PORTS", ports.c_str(), 1);
+    }
+
+    const bool detail = zr::IsDetailMode(zr::RawCommandLine(args));
+    auto frame = std::make_unique<zr::CMainFrame>(detail);
+    instance.SetActivateHandler([&frame] {
+        frame->setWindowState((frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        frame->show();
+        frame->raise();
+        frame->activateWindow();
+    });
+    frame->adjustSize();
+    if (QScreen* screen = QApplication::primaryScreen())
+        frame->move(screen->availableGeometry().topLeft());
+    frame->show();
+    const int rc = QApplication::exec();
+    frame.reset(); // links and their threads end before the simulator
+    simulator.Stop();
+    return rc;
+}

@@ -1,0 +1,104 @@
+#include "app/Application.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace zr {
+
+QStringList CommandLineTokens(const QString& raw)
+{
+    QStringList tokens;
+    int pos = 0;
+    const int n = static_cast<int>(raw.size());
+    for (;;) {
+        QString token;
+        if (pos < n && raw[pos] == '"') {
+            const int end = raw.indexOf('"', pos + 1);
+            token = raw.mid(pos + 1, end < 0 ? -1 : end - pos - 1);
+            pos = end < 0 ? n : end + 1;
+        } else {
+            const int end = raw.indexOf(' ', pos);
+            token = raw.mid(pos, end < 0 ? -1 : end - pos);
+            pos = end < 0 ? n : end + 1;
+        }
+        token = token.trimmed();
+        if (token.isEmpty())
+            break;
+        tokens << token;
+        if (pos >= n)
+            break;
+    }
+    return tokens;
+}
+
+bool IsDetailMode(const QString& raw)
+{
+    const QStringList tokens = CommandLineTokens(raw);
+    return !tokens.isEmpty() && tokens.first() == "/d";
+}
+
+QString RawCommandLine(const QStringList& arguments)
+{
+    QStringList parts;
+    for (int i = 1; i < arguments.size(); ++i)
+        parts << (arguments[i].contains(' ') ? '"' + arguments[i] + '"' : arguments[i]);
+    return parts.join(' ');
+}
+
+CSingleInstance::CSingleInstance(const QString& key) : m_key(key) {}
+
+CSingleInstance::~CSingleInstance()
+{
+    m_server.close();
+}
+
+bool CSingleInstance::Acquire()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    m_lock = std::make_unique<QLockFile>(dir + "/" + m_key + ".lock");
+    m_lock->setStaleLockTime(0); // a crashed copy's lock is taken over
+    if (!m_lock->tryLock(100))
+        return false;
+    QLocalServer::removeServer(m_key);
+    m_server.listen(m_key);
+    connect(&m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = m_server.nextPendingConnection()) {
+            s->deleteLater();
+            if (m_activate)
+                m_activate();
+        }
+    });
+    return true;
+}
+
+bool CSingleInstance::ActivateFirst()
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_key);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("activate\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+int TakeSimulateOption(QStringList& arguments, QString& error)
+{
+    const int i = static_cast<int>(arguments.indexOf("--simulate"));
+    if (i < 0)
+        return 0;
+    bool ok = false;
+    const int n = i + 1 < arguments.size() ? arguments[i + 1].toInt(&ok) : 0;
+    if (!ok || n < 1 || n > 64) {
+        error = "--simulate takes a number of receivers from 1 to 64";
+        return -1;
+    }
+    arguments.remove(i, 2);
+    return n;
+}
+
+} // namespace zr

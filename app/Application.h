@@ -1,0 +1,50 @@
+#pragma once
+// Start-up pieces of the application: the detail switch, the single running
+// copy, and simulated receivers.
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zr {
+
+constexpr char kAppId[] = "ZR-Q6930_Maintenance.AppID.NoVersion";
+
+// The raw command line cut into tokens as the program always has: a quoted
+// token runs to the next double quote, others to the next blank; the first
+// empty token ends the list.
+QStringList CommandLineTokens(const QString& raw);
+// True when the first token is exactly "/d".
+bool IsDetailMode(const QString& raw);
+// The raw command-line text of argv[1..] (arguments with blanks quoted).
+QString RawCommandLine(const QStringList& arguments);
+
+// One running copy per user: a lock file, plus a local server through which a
+// second copy asks the first to restore and raise its window.
+class CSingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // `key` names the lock file and the server (tests pass their own).
+    explicit CSingleInstance(const QString& key = kAppId);
+    ~CSingleInstance() override;
+    // True when this is the first copy (then it listens for others).
+    bool Acquire();
+    // Second copy: ask the first to come forward.
+    bool ActivateFirst();
+    void SetActivateHandler(std::function<void()> handler) { m_activate = std::move(handler); }
+
+private:
+    QString m_key;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer m_server;
+    std::function<void()> m_activate;
+};
+
+// Removes "--simulate N" from the arguments; N or 0.
+int TakeSimulateOption(QStringList& arguments, QString& error);
+
+} // namespace zr

@@ -1,0 +1,115 @@
+#include "app/MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/AboutDlg.h"
+#include "app/MaintenanceView.h"
+#include "link/AppMessages.h"
+
+namespace zr {
+
+CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), m_detailMode(detailMode)
+{
+    setWindowTitle(kTitle);
+    m_view = new CZRQ6930_MaintenanceView(detailMode, this);
+    setCentralWidget(m_view);
+
+    QMenu* file = menuBar()->addMenu("&File");
+    AddAction(file, 57665, "E&xit", "Quit the application.");
+    QMenu* log = menuBar()->addMenu("&Log");
+    QMenu* background = log->addMenu("&Background Log");
+    AddAction(background, 32788, "&Start Recording", "Start recording log.");
+    AddAction(background, 32789, "S&top Recording", "Stop recording log.");
+    AddAction(background, 32785, "&View Log Data", "Open log view window.");
+    background->addSeparator();
+    AddAction(background, 32786, "&Convert to Text", "Convert from log data to text file.");
+    AddAction(background, 32787, "Open Log &Folder", "Open log folder.");
+    AddAction(log->addMenu("&Walk-Test Log"), 32779, "&View Log Data", "Open walk-test log view window.");
+    AddAction(log->addMenu("&Spectrum Scan Log"), 32782, "&View Log Data", "Open spectrum scan log view window.");
+    QMenu* help = menuBar()->addMenu("&Help");
+    AddAction(help, 57664, "&About...", "Display program information, version number and copyright");
+    connect(log, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
+    connect(background, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
+
+    connect(Action(57665), &QAction::triggered, this, &QWidget::close);
+    connect(Action(57664), &QAction::triggered, this, &CMainFrame::ShowAbout);
+    connect(Action(32788), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StartRecording);
+    connect(Action(32789), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StopRecording);
+    connect(Action(32786), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowLogConvert);
+    connect(Action(32787), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::OpenLogFolder);
+    // The log viewers (32785, 32779, 32782) come with the Walk Test and Spectrum Scan windows.
+
+    m_caps = new QLabel("CAP", this);
+    m_num = new QLabel("NUM", this);
+    m_scrl = new QLabel("SCRL", this);
+    for (QLabel* l : {m_caps, m_num, m_scrl})
+        statusBar()->addPermanentWidget(l);
+    statusBar()->showMessage("Ready");
+    connect(m_view, &CZRQ6930_MaintenanceView::statusMessage, this, [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+    UpdateMenuState();
+    UpdateKeyIndicators();
+}
+
+QAction* CMainFrame::AddAction(QMenu* menu, int id, const QString& text, const QString& prompt)
+{
+    QAction* a = menu->addAction(text);
+    a->setStatusTip(prompt);
+    a->setData(id);
+    m_actions[id] = a;
+    return a;
+}
+
+QAction* CMainFrame::Action(int id) const
+{
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::UpdateMenuState()
+{
+    const bool recording = m_view->IsRecording();
+    Action(32788)->setEnabled(m_view->CanStartRecording());
+    Action(32789)->setEnabled(recording);
+    Action(32786)->setEnabled(!recording);
+    Action(32787)->setEnabled(true);
+    // Enabled with their viewer windows; until then only while not recording.
+    for (int id : {32785, 32779, 32782})
+        Action(id)->setEnabled(false);
+}
+
+QString CMainFrame::StatusText() const
+{
+    return statusBar()->currentMessage();
+}
+
+intptr_t CMainFrame::SendToView(uint32_t msg)
+{
+    return m_view->HandleAppMessage(msg, 0, 0);
+}
+
+void CMainFrame::ShowAbout()
+{
+    CAboutDlg about(m_detailMode, [this](uint32_t msg) { return SendToView(msg); }, this);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    if (SendToView(WM_APP_QUERY_QUIT) == 1)
+        e->accept();
+    else
+        e->ignore();
+}
+
+void CMainFrame::UpdateKeyIndicators()
+{
+    // Qt cannot read the lock keys' state portably; the panes stay as labels
+    // that show the key names, dimmed.
+    for (QLabel* l : {m_caps, m_num, m_scrl})
+        l->setEnabled(false);
+}
+
+} // namespace zr

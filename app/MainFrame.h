@@ -1,0 +1,42 @@
+#pragma once
+// The frame: caption, menus, status bar with the menu prompts; asks the view
+// before closing.
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+
+namespace zr {
+
+class CZRQ6930_MaintenanceView;
+
+constexpr char kTitle[] = "ZR-Q6930 Maintenance Software";
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(bool detailMode, QWidget* parent = nullptr);
+    CZRQ6930_MaintenanceView* View() const { return m_view; }
+    // Sends an application message to the view, as the frame forwards them.
+    intptr_t SendToView(uint32_t msg);
+    void ShowAbout();
+    // Menu actions by command id (32779..32789, 57664, 57665).
+    QAction* Action(int id) const;
+    void UpdateMenuState();
+    QString StatusText() const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QAction* AddAction(QMenu* menu, int id, const QString& text, const QString& prompt);
+    void UpdateKeyIndicators();
+
+    bool m_detailMode;
+    CZRQ6930_MaintenanceView* m_view;
+    std::map<int, QAction*> m_actions;
+    QLabel* m_caps;
+    QLabel* m_num;
+    QLabel* m_scrl;
+};
+
+} // namespace zr

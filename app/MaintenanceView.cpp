@@ -1,0 +1,594 @@
+#include "app/MaintenanceView.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+#include <sys/resource.h>
+
+#include "app/MessageBox.h"
+#include "app/SleepInhibitor.h"
+#include "info/FwVerDlg.h"
+#include "info/IdDlg.h"
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "link/UsbSerialFtdi.h"
+#include "logs/gui/LoadingFileDlg.h"
+#include "logs/gui/LogConvertDlg.h"
+
+namespace zr {
+
+namespace {
+
+constexpr char kNoReceiver[] = "No receiver connected.";
+constexpr char kRecordingRunning[] = "Background Log recording is running.";
+constexpr char kQuitQuestion[] = "Do you quit this program?";
+constexpr int kIdlePeriodMs = 500;
+constexpr int kToolPeriodMs = 100;
+
+QString LabelStyle(const char* background)
+{
+    return QString("QLabel { color: white; background-color: %1; }").arg(background);
+}
+
+} // namespace
+
+CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent) : QWidget(parent), m_detailMode(detailMode)
+{
+    setObjectName("maintenanceView");
+    m_owner = std::make_unique<CQtMessageOwner>(this, [this](uint32_t m, uintptr_t w, intptr_t l) { return HandleAppMessage(m, w, l); });
+    m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0); });
+
+    // First layout: high priority where permitted, the form, the owned windows.
+    setpriority(PRIO_PROCESS, 0, -5);
+    m_table = new CListCtrlMain(this);
+    m_connectButton = new QPushButton("Connect", this);
+    m_connectButton->setObjectName("connectButton");
+    const char* toolNames[4] = {"Walk-Test", "Channel Scan", "Spectrum Scan", "FBS Detail"};
+    for (int i = 0; i < 4; ++i) {
+        m_toolButtons[static_cast<std::size_t>(i)] = new QPushButton(toolNames[i], this);
+        m_toolButtons[static_cast<std::size_t>(i)]->setObjectName(QString("toolButton%1").arg(1001 + i));
+        connect(m_toolButtons[static_cast<std::size_t>(i)], &QPushButton::clicked, this, [this, i] { OnToolButton(1001 + i); });
+    }
+    m_loggingLabel = new QLabel("Logging", this);
+    m_loggingLabel->setAlignment(Qt::AlignCenter);
+    m_loggingLabel->setStyleSheet(LabelStyle("rgb(255,192,0)"));
+    m_loggingLabel->setMinimumWidth(110);
+    m_loggingLabel->hide();
+    m_connectionLabel = new QLabel(this);
+    m_connectionLabel->setAlignment(Qt::AlignCenter);
+    m_connectionLabel->setMinimumWidth(110);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_connectButton);
+    for (QPushButton* b : m_toolButtons)
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(m_loggingLabel);
+    buttons->addWidget(m_connectionLabel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(buttons);
+
+    m_loadingDlg = new CLoadingFileDlg(this);
+    m_convertDlg = new CLogConvertDlg(m_owner.get(), this);
+    m_fwVerDlg = new CFwVerDlg(detailMode, this);
+    m_idDlg = new CIdDlg(m_owner.get(), this);
+    m_convertDlg->SetProgressSink([dlg = m_loadingDlg](uint64_t blocks) { dlg->ReportBlocks(blocks); });
+
+    SetConnectionLabel(false);
+    for (QPushButton* b : m_toolButtons)
+        b->setEnabled(false);
+    m_table->SetupColumns();
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, &CZRQ6930_MaintenanceView::OnSelectionChanged);
+    connect(m_connectButton, &QPushButton::clicked, this, &CZRQ6930_MaintenanceView::OnConnectButton);
+
+    m_f0Desc = MakeCommand(kF0);
+    m_f6Desc = MakeCommand(kF6);
+    for (int n = 1; n <= kFbsFilterCount; ++n)
+        m_fbsDescs[static_cast<std::size_t>(n - 1)] = MakeF5(n);
+    setMinimumSize(760, 380);
+}
+
+CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
+{
+    DestroyAllLinks();
+}
+
+void CZRQ6930_MaintenanceView::DestroyAllLinks()
+{
+    for (CReceiverLink* link : m_links)
+        link->Close();
+    for (CReceiverLink* link : m_links)
+        delete link; // joins every thread of the link
+    m_links.clear();
+    m_identifyResults.clear();
+}
+
+QPushButton* CZRQ6930_MaintenanceView::ToolButton(int button) const
+{
+    return button >= 1001 && button <= 1004 ? m_toolButtons[static_cast<std::size_t>(button - 1001)] : nullptr;
+}
+
+void CZRQ6930_MaintenanceView::SetConnectionLabel(bool connected)
+{
+    m_connectionLabel->setText(connected ? "Connected" : "Disconnected");
+    m_connectionLabel->setStyleSheet(LabelStyle(connected ? "rgb(0,255,0)" : "rgb(255,0,0)"));
+}
+
+void CZRQ6930_MaintenanceView::customEvent(QEvent* event)
+{
+    if (event->type() == CAppMessageEvent::kType) {
+        auto* e = static_cast<CAppMessageEvent*>(event);
+        HandleAppMessage(e->m_msg, e->m_w, e->m_l);
+    }
+}
+
+intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam)
+{
+    switch (msg) {
+    case WM_APP_IDENTIFY_DONE:
+        if (CReceiverLink* link = FindLink(wParam))
+            OnIdentifyDone(link, lParam);
+        return 0;
+    case WM_APP_LINK_CLOSED:
+        if (CReceiverLink* link = FindLink(wParam))
+            OnLinkClosed(link);
+        return 0;
+    case WM_APP_CONNECT_DONE:
+        OnConnectDone(static_cast<int>(wParam));
+        return 0;
+    case WM_APP_POLL_REPLY:
+        if (CReceiverLink* link = FindLink(wParam))
+            OnPollReply(link, static_cast<int>(lParam));
+        return 0;
+    case WM_APP_POLL_FAILED:
+        if (CReceiverLink* link = FindLink(wParam))
+            OnPollFailed(link);
+        return 0;
+    case WM_APP_QUERY_QUIT:
+        return OnQueryQuit();
+    case WM_APP_POWER_RESUMED:
+        m_resumed = true;
+        return 0;
+    case WM_APP_LOG_TIME_LIMIT:
+        if (m_recording) {
+            StopBackgroundLog(2);
+            ShowMessage(this, "Time Limit Exceeded. Background Log was stopped. (8 hours)");
+        }
+        return 0;
+    case WM_APP_SHOW_FW_VERSION:
+        return OnShowFwVersion();
+    case WM_APP_SHOW_ID_VIEW:
+        return OnShowIdView();
+    case WM_APP_ID_VIEW_CLOSED:
+        OnIdViewClosed();
+        return 0;
+    case WM_APP_CONVERT_RUNNING:
+        if (wParam == 1)
+            m_loadingDlg->StartLoading(m_convertDlg->SourcePath(), true);
+        else
+            m_loadingDlg->EndLoading();
+        return 0;
+    default:
+        return 0; // frame notices, poll stopped, send log: no handler
+    }
+}
+
+CReceiverLink* CZRQ6930_MaintenanceView::FindLink(uintptr_t wParam) const
+{
+    // A message may outlive its link (deleted on quit): only known links count.
+    for (CReceiverLink* link : m_links)
+        if (reinterpret_cast<uintptr_t>(link) == wParam)
+            return link;
+    return nullptr;
+}
+
+CReceiverLink* CZRQ6930_MaintenanceView::LinkOf(int recNo) const
+{
+    for (CReceiverLink* link : m_links)
+        if (link->RecNo == recNo)
+            return link;
+    return nullptr;
+}
+
+const CLogFileDoc* CZRQ6930_MaintenanceView::LogDocOf(int recNo) const
+{
+    return recNo >= 0 && recNo < kMaxReceivers ? m_slots[static_cast<std::size_t>(recNo)].logDoc.get() : nullptr;
+}
+
+int CZRQ6930_MaintenanceView::MonitoredCount() const
+{
+    int n = 0;
+    for (const auto& s : m_slots)
+        n += s.monitored;
+    return n;
+}
+
+int32_t CZRQ6930_MaintenanceView::ReceiverModeOf(int recNo) const
+{
+    CReceiverLink* link = LinkOf(recNo);
+    if (!link)
+        return 0;
+    const int32_t mode = ReceiverModeFromState(link->Reply(kF0)[2]);
+    return mode < kModeWalkTest ? mode : kModeUnavailable;
+}
+
+// ---- Connect and disconnect ------------------------------------------------
+
+void CZRQ6930_MaintenanceView::OnConnectButton()
+{
+    if (m_nConnectState == kDisconnected) {
+        Connect();
+        return;
+    }
+    if (ToolCheck())
+        Disconnect(0);
+}
+
+void CZRQ6930_MaintenanceView::Connect()
+{
+    if (m_table->rowCount() > 0)
+        m_table->setRowCount(0);
+    CUSBSerialFTDI::DeviceList devices;
+    CUSBSerialFTDI::EnumerateDevices(devices);
+    for (const auto& d : devices) {
+        auto* link = new CReceiverLink(m_owner.get());
+        SerialSettings settings;
+        settings.baudRate = kReceiverBaud;
+        if (link->Open(d.portName, settings) != 0) {
+            delete link;
+            continue;
+        }
+        m_links.push_back(link);
+        link->StartIdentification();
+    }
+    if (m_links.empty()) {
+        ShowMessage(this, kNoReceiver);
+        return;
+    }
+    m_connectButton->setEnabled(false);
+    m_nConnectState = kConnecting;
+    m_identifyPending = static_cast<int>(m_links.size());
+    m_identifyResults.clear();
+}
+
+void CZRQ6930_MaintenanceView::OnIdentifyDone(CReceiverLink* link, intptr_t result)
+{
+    link->JoinIdentification();
+    m_identifyResults[link] = result;
+    if (result != 0)
+        link->Close(); // its read thread ends and WM_APP_LINK_CLOSED follows
+    if (m_nConnectState == kConnecting && --m_identifyPending == 0)
+        FinishConnect();
+}
+
+// Numbering once every identification has reported. This runs on the
+// user-interface thread, so nothing reads a link that a handler deletes.
+void CZRQ6930_MaintenanceView::FinishConnect()
+{
+    std::vector<CReceiverLink*> identified;
+    std::vector<StateRecord> records;
+    for (CReceiverLink* link : m_links) {
+        auto it = m_identifyResults.find(link);
+        if (!link->Identified || it == m_identifyResults.end() || it->second != 0)
+            continue;
+        StateRecord rec{};
+        link->CopyReply(rec.data(), kF0);
+        identified.push_back(link);
+        records.push_back(rec);
+    }
+    const std::vector<int> positions = NumberReceivers(records);
+    std::vector<int> order(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        order[static_cast<std::size_t>(positions[i])] = static_cast<int>(i);
+    for (int i : order)
+        m_table->UpdateRow(records[static_cast<std::size_t>(i)], 0, false);
+    if (!records.empty()) {
+        m_table->selectRow(0);
+        m_table->setCurrentCell(0, 0);
+    }
+    for (std::size_t i = 0; i < identified.size(); ++i) {
+        CReceiverLink* link = identified[i];
+        if (positions[i] >= kMaxReceivers) {
+            // Beyond the 16 receiver numbers: not served, and its port is
+            // not kept open. Its row stays in the table without polling.
+            link->Close();
+            continue;
+        }
+        link->RecNo = positions[i];
+        StartPacing(positions[i], kIdlePeriodMs);
+        link->StartPolling();
+        m_slots[static_cast<std::size_t>(positions[i])].monitored = true;
+    }
+    OnConnectDone(static_cast<int>(records.size()));
+}
+
+void CZRQ6930_MaintenanceView::OnConnectDone(int count)
+{
+    if (count > 0) {
+        m_connectButton->setText("Disconnect");
+        SetConnectionLabel(true);
+        m_nConnectState = kConnected;
+        m_sleepInhibitor->Acquire();
+        m_resumed = false;
+        for (QPushButton* b : m_toolButtons)
+            b->setEnabled(true);
+        m_connectButton->setEnabled(true);
+        UpdateToolButtons();
+    } else {
+        SetConnectionLabel(false);
+        m_connectButton->setText("Connect");
+        m_nConnectState = kDisconnected;
+        m_sleepInhibitor->Release();
+        ShowMessage(this, kNoReceiver);
+        m_connectButton->setEnabled(true);
+    }
+}
+
+void CZRQ6930_MaintenanceView::OnLinkClosed(CReceiverLink* link)
+{
+    link->JoinReadThread();
+    m_links.remove(link);
+    m_identifyResults.erase(link);
+    delete link;
+}
+
+bool CZRQ6930_MaintenanceView::ToolCheck()
+{
+    if (m_recording) {
+        ShowMessage(this, kRecordingRunning);
+        return false;
+    }
+    // The tool windows plug in here: close the live Walk Test, Spectrum Scan
+    // and Channel Scan (refuse if one stays open), then the information windows.
+    for (QWidget* w : {static_cast<QWidget*>(m_idDlg), static_cast<QWidget*>(m_fwVerDlg)})
+        if (w->isVisible())
+            w->close();
+    return true;
+}
+
+void CZRQ6930_MaintenanceView::Disconnect(int reason)
+{
+    m_connectButton->setEnabled(false);
+    for (CReceiverLink* link : m_links)
+        link->Close(); // only aborts a link still identifying
+    if (reason == 0)
+        m_table->setRowCount(0);
+    SetConnectionLabel(false);
+    m_connectButton->setText("Connect");
+    m_nConnectState = kDisconnected;
+    m_identifyPending = 0;
+    m_sleepInhibitor->Release();
+    for (QPushButton* b : m_toolButtons)
+        b->setEnabled(false);
+    for (int n = 0; n < kMaxReceivers; ++n) {
+        KillPacing(n);
+        m_slots[static_cast<std::size_t>(n)].monitored = false;
+    }
+    // The pause before Connect works again, without blocking the window.
+    QTimer::singleShot(150, this, [this] { m_connectButton->setEnabled(m_nConnectState == kDisconnected); });
+}
+
+intptr_t CZRQ6930_MaintenanceView::OnQueryQuit()
+{
+    if (m_nConnectState == kDisconnected)
+        return 1;
+    if (ShowMessage(this, kQuitQuestion, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return 0;
+    if (!ToolCheck())
+        return 0;
+    Disconnect(0);
+    DestroyAllLinks();
+    return 1;
+}
+
+// ---- Pacing and poll programmes --------------------------------------------
+
+void CZRQ6930_MaintenanceView::StartPacing(int recNo, int periodMs)
+{
+    if (recNo < 0 || recNo >= kMaxReceivers)
+        return;
+    KillPacing(recNo);
+    m_pacer.Restart(recNo, periodMs);
+    const int id = startTimer(kPacingTickMs, Qt::PreciseTimer);
+    m_slots[static_cast<std::size_t>(recNo)].timerId = id;
+    m_timerToRecNo[id] = recNo;
+}
+
+void CZRQ6930_MaintenanceView::KillPacing(int recNo)
+{
+    if (recNo < 0 || recNo >= kMaxReceivers)
+        return;
+    int& id = m_slots[static_cast<std::size_t>(recNo)].timerId;
+    if (id != 0) {
+        killTimer(id);
+        m_timerToRecNo.erase(id);
+        id = 0;
+    }
+}
+
+void CZRQ6930_MaintenanceView::timerEvent(QTimerEvent* event)
+{
+    auto it = m_timerToRecNo.find(event->timerId());
+    if (it == m_timerToRecNo.end()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    if (m_pacer.Tick(it->second, PacingNow()))
+        if (CReceiverLink* link = LinkOf(it->second))
+            link->TriggerPoll();
+}
+
+void CZRQ6930_MaintenanceView::SetPollProgramme(CReceiverLink* link, int kind, int periodMs, char rowState)
+{
+    const int recNo = link->RecNo;
+    KillPacing(recNo);
+    link->SetPollCommand(MakeCommand(kind));
+    if (rowState)
+        SetRowState(link, rowState);
+    StartPacing(recNo, periodMs);
+}
+
+void CZRQ6930_MaintenanceView::SetRowState(CReceiverLink* link, char state)
+{
+    link->SetStoredState(state);
+    UpdateRowFromF0(link);
+}
+
+void CZRQ6930_MaintenanceView::UpdateRowFromF0(CReceiverLink* link)
+{
+    StateRecord rec{};
+    link->CopyReply(rec.data(), kF0);
+    m_table->UpdateRow(rec, link->RecNo, true);
+}
+
+// ---- Poll results ----------------------------------------------------------
+
+void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
+{
+    const int recNo = link->RecNo;
+    if (recNo < 0 || recNo >= kMaxReceivers)
+        return;
+    ReceiverSlot& slot = m_slots[static_cast<std::size_t>(recNo)];
+    const int32_t mode = ReceiverModeFromState(link->Reply(kF0)[2]);
+    if (mode != slot.lastMode)
+        slot.lastMode = mode; // the scan and walk windows take it from here
+    switch (kind) {
+    case kF0:
+        UpdateRowFromF0(link);
+        break;
+    case kF4: {
+        const ReplySlot reply = link->Reply(kF4);
+        if (m_recording && slot.monitored && slot.logDoc) {
+            if (slot.logDoc->AppendRecord(DecodeF4(reply.data())) != 0 && !slot.writeFailureTold) {
+                // Recording goes on; the user hears of it once per recording.
+                slot.writeFailureTold = true;
+                emit statusMessage(QString("Cannot write the Background Log of receiver %1: %2").arg(recNo + 1).arg(QString::fromStdString(slot.logDoc->CurrentPath())));
+            }
+        }
+        m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
+        break;
+    }
+    case kF6:
+        if (m_idDlg->isVisible())
+            m_idDlg->SetId(link->Reply(kF6).data(), recNo);
+        break;
+    default:
+        break; // F1, F2, F3, F5: the tool windows plug in here
+    }
+}
+
+void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
+{
+    const int recNo = link->RecNo;
+    if (recNo < 0 || recNo >= kMaxReceivers)
+        return;
+    KillPacing(recNo);
+    m_slots[static_cast<std::size_t>(recNo)].monitored = false;
+    SetRowState(link, '1');
+    const int selected = m_table->SelectedRow();
+    if (selected >= 0 && m_table->ReceiverOfRow(selected) == recNo)
+        for (QPushButton* b : m_toolButtons)
+            b->setEnabled(false);
+    const bool anyLeft = MonitoredCount() > 0;
+    if (!anyLeft) {
+        StopBackgroundLog(1);
+        m_idDlg->hide();
+        m_fwVerDlg->hide();
+        Disconnect(1);
+    }
+    // The tool windows of this receiver are stopped and hidden here.
+    const uint8_t zeroId[10] = {'F', '6'};
+    m_idDlg->SetId(zeroId, recNo);
+    if (anyLeft)
+        link->Close(); // the row keeps "Comm Error  "
+}
+
+// ---- Tool buttons and selection --------------------------------------------
+
+bool CZRQ6930_MaintenanceView::AnyGuardedDialogVisible() const
+{
+    // Spectrum Scan, Walk Test, Channel Scan and FBS Detail join ID View here.
+    return m_idDlg->isVisible();
+}
+
+void CZRQ6930_MaintenanceView::OnToolButton(int button)
+{
+    if (AnyGuardedDialogVisible())
+        return;
+    if (m_recording) {
+        static const char* const refusals[] = {"During Background Log recording, cannot start Walk Test.",
+                                               "During Background Log recording, cannot start Channel Scan.",
+                                               "During Background Log recording, cannot start Spectrum Scan.", nullptr};
+        if (const char* text = refusals[button - 1001])
+            ShowMessage(this, text);
+        return;
+    }
+    const int row = m_table->SelectedRow();
+    const int recNo = row >= 0 ? m_table->ReceiverOfRow(row) : -1;
+    if (!IsMonitored(recNo))
+        return;
+    // The Walk Test, Channel Scan, Spectrum Scan and FBS Detail windows open here.
+    emit statusMessage(QString("%1 is not available in this version.").arg(ToolButton(button)->text()));
+}
+
+void CZRQ6930_MaintenanceView::OnSelectionChanged()
+{
+    UpdateToolButtons();
+}
+
+void CZRQ6930_MaintenanceView::UpdateToolButtons()
+{
+    const int row = m_table->SelectedRow();
+    const bool enable = row >= 0 && IsMonitored(m_table->ReceiverOfRow(row)) && !m_recording;
+    for (QPushButton* b : m_toolButtons)
+        b->setEnabled(enable);
+}
+
+// ---- Information windows -----------------------------------------------------
+
+intptr_t CZRQ6930_MaintenanceView::OnShowFwVersion()
+{
+    if (m_nConnectState != kConnected) {
+        ShowMessage(this, kNoReceiver);
+        return 0;
+    }
+    m_fwVerDlg->Fill(m_links);
+    m_fwVerDlg->show();
+    m_fwVerDlg->raise();
+    return 1;
+}
+
+intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
+{
+    if (AnyGuardedDialogVisible() || m_recording || m_nConnectState != kConnected)
+        return 0;
+    for (CReceiverLink* link : m_links) {
+        const int recNo = link->RecNo;
+        if (!IsMonitored(recNo))
+            continue;
+        KillPacing(recNo);
+        link->SetRotationPool({&m_f6Desc});
+        link->SetPollRing(&m_f0Desc);
+        StartPacing(recNo, kToolPeriodMs);
+    }
+    m_idDlg->show();
+    m_idDlg->raise();
+    return 1;
+}
+
+void CZRQ6930_MaintenanceView::OnIdViewClosed()
+{
+    for (CReceiverLink* link : m_links) {
+        const int recNo = link->RecNo;
+        if (!IsMonitored(recNo))
+            continue;
+        KillPacing(recNo);
+        link->ClearSendRing();
+        StartPacing(recNo, kIdlePeriodMs);
+    }
+}
+
+} // namespace zr

@@ -1,0 +1,138 @@
+#pragma once
+// The main view: owns the receiver links, numbers the receivers, paces their
+// polls, keeps the receiver table current, handles lost receivers, and runs
+// the Background Log.
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+#include <list>
+#include <map>
+#include <memory>
+
+#include "app/ListCtrlMain.h"
+#include "app/QtMessageOwner.h"
+#include "link/PollPacer.h"
+#include "link/ReceiverLink.h"
+#include "logs/LogFileDoc.h"
+
+namespace zr {
+
+class CLoadingFileDlg;
+class CLogConvertDlg;
+class CFwVerDlg;
+class CIdDlg;
+class CSleepInhibitor;
+
+enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
+
+struct ReceiverSlot {
+    bool monitored = false;
+    int timerId = 0; // Qt timer id of the 10 ms pacing tick, 0 when none
+    int32_t lastMode = kModeUnavailable;
+    std::unique_ptr<CLogFileDoc> logDoc;
+    bool writeFailureTold = false;
+};
+
+class CZRQ6930_MaintenanceView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent = nullptr);
+    ~CZRQ6930_MaintenanceView() override;
+
+    // Application messages (posted ones arrive as events; sent ones call this).
+    intptr_t HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
+    // Buttons and commands.
+    void OnConnectButton();
+    void OnToolButton(int button); // 1001..1004
+    void StartRecording();
+    void StopRecording() { StopBackgroundLog(0); }
+    void StopBackgroundLog(int reason);
+    void OpenLogFolder();
+    void ShowLogConvert();
+
+    // Menu enable rules.
+    bool CanStartRecording() const;
+    bool IsRecording() const { return m_recording; }
+
+    // State for the frame and tests.
+    int ConnectState() const { return m_nConnectState; }
+    CListCtrlMain* Table() const { return m_table; }
+    QPushButton* ConnectButton() const { return m_connectButton; }
+    QPushButton* ToolButton(int button) const;
+    QLabel* ConnectionLabel() const { return m_connectionLabel; }
+    QLabel* LoggingLabel() const { return m_loggingLabel; }
+    std::size_t LinkCount() const { return m_links.size(); }
+    CReceiverLink* LinkOf(int recNo) const;
+    bool IsMonitored(int recNo) const { return recNo >= 0 && recNo < kMaxReceivers && m_slots[static_cast<std::size_t>(recNo)].monitored; }
+    const CLogFileDoc* LogDocOf(int recNo) const;
+    int64_t PollPeriod() const { return m_pacer.Period(); }
+    bool ResumeNoted() const { return m_resumed; }
+    int32_t ReceiverModeOf(int recNo) const;
+    CLoadingFileDlg* LoadingDialog() const { return m_loadingDlg; }
+    CLogConvertDlg* ConvertDialog() const { return m_convertDlg; }
+
+signals:
+    void statusMessage(const QString& text);
+
+protected:
+    void customEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void Connect();
+    void FinishConnect();
+    void OnConnectDone(int count);
+    void Disconnect(int reason);
+    bool ToolCheck();
+    void OnIdentifyDone(CReceiverLink* link, intptr_t result);
+    void OnLinkClosed(CReceiverLink* link);
+    void OnPollReply(CReceiverLink* link, int kind);
+    void OnPollFailed(CReceiverLink* link);
+    intptr_t OnQueryQuit();
+    intptr_t OnShowFwVersion();
+    intptr_t OnShowIdView();
+    void OnIdViewClosed();
+    void OnSelectionChanged();
+    void UpdateToolButtons();
+
+    void StartPacing(int recNo, int periodMs);
+    void KillPacing(int recNo);
+    // Switch one receiver to a default poll command, period and row state.
+    void SetPollProgramme(CReceiverLink* link, int kind, int periodMs, char rowState);
+    void SetRowState(CReceiverLink* link, char state);
+    void UpdateRowFromF0(CReceiverLink* link);
+    CReceiverLink* FindLink(uintptr_t wParam) const;
+    int MonitoredCount() const;
+    bool AnyGuardedDialogVisible() const;
+    void SetConnectionLabel(bool connected);
+    void DestroyAllLinks();
+
+    bool m_detailMode;
+    int m_nConnectState = kDisconnected;
+    std::list<CReceiverLink*> m_links;
+    std::map<CReceiverLink*, intptr_t> m_identifyResults;
+    int m_identifyPending = 0;
+    std::array<ReceiverSlot, kMaxReceivers> m_slots;
+    std::map<int, int> m_timerToRecNo;
+    CPollPacer m_pacer;
+    bool m_recording = false;
+    bool m_resumed = false;
+    CommandDesc m_f0Desc, m_f6Desc;
+    std::array<CommandDesc, kFbsFilterCount> m_fbsDescs;
+    std::unique_ptr<CQtMessageOwner> m_owner;
+    std::unique_ptr<CSleepInhibitor> m_sleepInhibitor;
+
+    CListCtrlMain* m_table;
+    QPushButton* m_connectButton;
+    std::array<QPushButton*, 4> m_toolButtons{};
+    QLabel* m_loggingLabel;
+    QLabel* m_connectionLabel;
+    CLoadingFileDlg* m_loadingDlg;
+    CLogConvertDlg* m_convertDlg;
+    CFwVerDlg* m_fwVerDlg;
+    CIdDlg* m_idDlg;
+};
+
+} // namespace zr

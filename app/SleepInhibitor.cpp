@@ -1,0 +1,58 @@
+#include "app/SleepInhibitor.h"
+
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
+#include <unistd.h>
+
+namespace zr {
+
+namespace {
+constexpr char kService[] = "org.freedesktop.login1";
+constexpr char kPath[] = "/org/freedesktop/login1";
+constexpr char kInterface[] = "org.freedesktop.login1.Manager";
+} // namespace
+
+CSleepInhibitor::CSleepInhibitor(std::function<void()> onResume) : m_onResume(std::move(onResume))
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (bus.isConnected())
+        bus.connect(kService, kPath, kInterface, "PrepareForSleep", this, SLOT(OnPrepareForSleep(bool)));
+}
+
+CSleepInhibitor::~CSleepInhibitor()
+{
+    Release();
+}
+
+void CSleepInhibitor::Acquire()
+{
+    if (m_fd >= 0)
+        return;
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return; // no login manager: nothing to hold
+    QDBusInterface manager(kService, kPath, kInterface, bus);
+    if (!manager.isValid())
+        return;
+    QDBusReply<QDBusUnixFileDescriptor> reply =
+        manager.call("Inhibit", "sleep:idle", "ZR-Q6930 Maintenance Software", "Receivers are connected", "block");
+    if (reply.isValid() && reply.value().isValid())
+        m_fd = ::dup(reply.value().fileDescriptor());
+}
+
+void CSleepInhibitor::Release()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+void CSleepInhibitor::OnPrepareForSleep(bool sleeping)
+{
+    if (!sleeping && m_onResume)
+        m_onResume();
+}
+
+} // namespace zr

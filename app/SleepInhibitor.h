@@ -1,0 +1,26 @@
+#pragma once
+// Keeps the system awake while receivers are connected (a logind sleep
+// inhibitor over D-Bus where present; nothing elsewhere), and reports resume.
+#include <QObject>
+#include <functional>
+
+namespace zr {
+
+class CSleepInhibitor : public QObject {
+    Q_OBJECT
+public:
+    explicit CSleepInhibitor(std::function<void()> onResume);
+    ~CSleepInhibitor() override;
+    void Acquire();
+    void Release();
+    bool Held() const { return m_fd >= 0; }
+
+private slots:
+    void OnPrepareForSleep(bool sleeping);
+
+private:
+    std::function<void()> m_onResume;
+    int m_fd = -1;
+};
+
+} // namespace zr

@@ -1,0 +1,123 @@
+#include "logs/gui/LogConvertDlg.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QThread>
+
+#include "app/FileDialog.h"
+#include "app/MessageBox.h"
+#include "link/AppMessages.h"
+#include "logs/LogConvert.h"
+#include "platform/LogFolder.h"
+
+namespace zr {
+
+CLogConvertDlg::CLogConvertDlg(IMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner)
+{
+    setObjectName("logConvertDlg");
+    setWindowTitle("Log to Text Conversion");
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel("Log file (*.nlg)", this), 0, 0, 1, 2);
+    m_sourceEdit = new QLineEdit(this);
+    m_sourceEdit->setReadOnly(true);
+    m_sourceEdit->setMinimumWidth(360);
+    auto* browse = new QPushButton("...", this);
+    browse->setObjectName("browseButton");
+    layout->addWidget(m_sourceEdit, 1, 0);
+    layout->addWidget(browse, 1, 1);
+    auto* outputLabel = new QLabel("Output file (*.log)", this);
+    m_outputEdit = new QLineEdit(this);
+    m_outputEdit->setReadOnly(true);
+    outputLabel->hide(); // the output always goes into the log folder
+    m_outputEdit->hide();
+    layout->addWidget(outputLabel, 2, 0);
+    layout->addWidget(m_outputEdit, 3, 0);
+    m_convertButton = new QPushButton("Convert", this);
+    m_convertButton->setObjectName("convertButton");
+    layout->addWidget(m_convertButton, 4, 1);
+    connect(browse, &QPushButton::clicked, this, &CLogConvertDlg::Browse);
+    connect(m_convertButton, &QPushButton::clicked, this, &CLogConvertDlg::Convert);
+}
+
+CLogConvertDlg::~CLogConvertDlg()
+{
+    JoinWorker();
+}
+
+void CLogConvertDlg::JoinWorker()
+{
+    // The worker may be waiting on this thread for a message box or a
+    // notification: keep serving events until it has finished.
+    while (m_running.load())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void CLogConvertDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        return; // Enter and Escape do not close the dialog
+    QDialog::keyPressEvent(e);
+}
+
+void CLogConvertDlg::Browse()
+{
+    std::string folder;
+    if (!GetLogFolder(folder)) {
+        ShowMessage(this, kFailedSystemFolder);
+        return;
+    }
+    const QString chosen = GetOpenFileName(this, QString::fromStdString(folder), "LogFile(*.nlg)");
+    if (chosen.isEmpty())
+        return;
+    m_sourcePath = chosen;
+    m_sourceEdit->setText(chosen);
+    m_sourceEdit->end(false);
+    m_outputPath = QString::fromStdString(ConvertOutputPath(chosen.toStdString(), folder));
+    m_outputEdit->setText(m_outputPath);
+    m_outputEdit->end(false);
+}
+
+void CLogConvertDlg::Convert()
+{
+    if (m_running.exchange(true)) {
+        ShowMessage(this, "A conversion is already running.");
+        return;
+    }
+    if (m_worker.joinable())
+        m_worker.join();
+    m_worker = std::thread(&CLogConvertDlg::Work, this, m_sourcePath.toStdString(), m_outputPath.toStdString());
+}
+
+void CLogConvertDlg::ShowFromWorker(const QString& text)
+{
+    QMetaObject::invokeMethod(this, [&] { ShowMessage(this, text); }, Qt::BlockingQueuedConnection);
+}
+
+bool CLogConvertDlg::AskFromWorker(const QString& text)
+{
+    bool yes = false;
+    QMetaObject::invokeMethod(this, [&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; }, Qt::BlockingQueuedConnection);
+    return yes;
+}
+
+void CLogConvertDlg::Work(std::string source, std::string output)
+{
+    ConvertHooks hooks;
+    hooks.confirmOverwrite = [this] { return AskFromWorker(kMsgOverwrite); };
+    hooks.running = [this](bool running) { m_owner->Send(WM_APP_CONVERT_RUNNING, running ? 1 : 0, 0); };
+    hooks.blocks = [this](uint64_t n) {
+        if (m_progressSink)
+            m_progressSink(n);
+    };
+    const int result = ConvertLogToText(source, output, hooks);
+    const std::string message = ConvertResultMessage(result, output);
+    if (!message.empty())
+        ShowFromWorker(QString::fromStdString(message));
+    m_running = false;
+}
+
+} // namespace zr

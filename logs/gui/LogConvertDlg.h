@@ -1,0 +1,50 @@
+#pragma once
+// "Log to Text Conversion": choose a Background Log, convert it on a worker
+// thread while the main view shows the progress.
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "link/Owner.h"
+
+namespace zr {
+
+class CLogConvertDlg : public QDialog {
+    Q_OBJECT
+public:
+    CLogConvertDlg(IMessageOwner* owner, QWidget* parent);
+    ~CLogConvertDlg() override;
+
+    void Browse();
+    // Starts the conversion worker; a second Convert while one runs is refused.
+    void Convert();
+    bool Running() const { return m_running.load(); }
+    QString SourcePath() const { return m_sourcePath; }
+    QString OutputPath() const { return m_outputPath; }
+    void SetProgressSink(std::function<void(uint64_t)> sink) { m_progressSink = std::move(sink); }
+    QPushButton* ConvertButton() const { return m_convertButton; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void Work(std::string source, std::string output);
+    void ShowFromWorker(const QString& text);
+    bool AskFromWorker(const QString& text);
+    void JoinWorker();
+
+    IMessageOwner* m_owner;
+    QString m_sourcePath, m_outputPath;
+    QLineEdit* m_sourceEdit;
+    QLineEdit* m_outputEdit;
+    QPushButton* m_convertButton;
+    std::thread m_worker;
+    std::atomic<bool> m_running{false};
+    std::function<void(uint64_t)> m_progressSink;
+};
+
+} // namespace zr
