@@ -1,0 +1,140 @@
+#include <QAction>
+#include <filesystem>
+
+#include "GuiFixture.h"
+#include "link/AppMessages.h"
+#include "logs/LogReader.h"
+#include "platform/Clock.h"
+
+namespace zr::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using BackgroundLog = GuiFixture;
+
+std::vector<std::string> LogFiles(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(BackgroundLog, RecordsEveryReceiverIntoItsOwnFileAndStops)
+{
+    StartReceivers({sim::DefaultConfig(0), sim::DefaultConfig(1)});
+    m_frame->UpdateMenuState();
+    EXPECT_FALSE(m_frame->Action(32788)->isEnabled()); // not connected
+    Connect(2);
+    m_frame->UpdateMenuState();
+    EXPECT_TRUE(m_frame->Action(32788)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(32789)->isEnabled());
+
+    View().StartRecording();
+    EXPECT_TRUE(View().IsRecording());
+    EXPECT_TRUE(View().LoggingLabel()->isVisibleTo(&View()));
+    EXPECT_EQ(Cell(0, 8), "Logging     ");
+    EXPECT_EQ(Cell(1, 8), "Logging     ");
+    EXPECT_FALSE(View().ToolButton(1001)->isEnabled());
+    EXPECT_EQ(View().PollPeriod(), 1000000);
+    m_frame->UpdateMenuState();
+    EXPECT_FALSE(m_frame->Action(32788)->isEnabled());
+    EXPECT_TRUE(m_frame->Action(32789)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(32786)->isEnabled());
+    EXPECT_TRUE(m_frame->Action(32787)->isEnabled());
+
+    auto files = LogFiles(m_logDir.Path());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].substr(0, 2), "1_");
+    EXPECT_EQ(files[1].substr(0, 2), "2_");
+    EXPECT_EQ(files[0].substr(files[0].size() - 8), "_001.nlg");
+    const std::string path = m_logDir.File(files[0]);
+    ASSERT_TRUE(PumpUntil([&] { return fs::file_size(path) >= 32 + 5 * 32; }));
+
+    // Tools refuse while recording; disconnect and quit refuse too.
+    View().Table()->selectRow(0);
+    View().OnToolButton(1001);
+    View().OnToolButton(1004);
+    View().ConnectButton()->click();
+    EXPECT_EQ(m_messages, (QStringList{"During Background Log recording, cannot start Walk Test.", "Background Log recording is running."}));
+    EXPECT_EQ(View().ConnectState(), kConnected);
+    m_messages.clear();
+    m_answers = {MsgAnswer::Yes};
+    EXPECT_FALSE(m_frame->close());
+    EXPECT_EQ(m_messages, (QStringList{"Do you quit this program?", "Background Log recording is running."}));
+
+    m_messages.clear();
+    View().StopRecording();
+    EXPECT_EQ(m_messages, QStringList{"Background Log recording was stopped."});
+    EXPECT_FALSE(View().LoggingLabel()->isVisibleTo(&View()));
+    EXPECT_EQ(Cell(0, 8), "     -      ");
+    EXPECT_EQ(View().PollPeriod(), 5000000);
+    const auto size = fs::file_size(path);
+    EXPECT_EQ((size - 32) % 32, 0u);
+    PumpFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(fs::file_size(path), size); // nothing written after the stop
+
+    CLogReader reader;
+    ASSERT_EQ(reader.Open(path, kLogNorm), kLogOpened);
+    LogRecord r;
+    ASSERT_TRUE(reader.Next(r));
+    EXPECT_EQ(r.row[10], 0x01); // bank 0, channel 1 of the first simulated receiver
+    EXPECT_GT(r.row[7], 0);
+}
+
+TEST_F(BackgroundLog, EightHourLimitShowsOnlyItsOwnMessage)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    CManualClock clock(LocalTimeToFileTime({2024, 5, 17, 9, 0, 0, 0}));
+    SetClock(&clock);
+    View().StartRecording();
+    clock.Advance(288000000000LL);
+    ASSERT_TRUE(PumpUntil([&] { return !View().IsRecording(); }));
+    SetClock(nullptr);
+    EXPECT_EQ(m_messages, QStringList{"Time Limit Exceeded. Background Log was stopped. (8 hours)"});
+    EXPECT_EQ(View().HandleAppMessage(WM_APP_LOG_TIME_LIMIT, 0, 0), 0); // a late one changes nothing
+    EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(BackgroundLog, LosingTheOnlyReceiverStopsRecordingSilently)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    View().StartRecording();
+    m_sim.Receiver(0).HangUp();
+    ASSERT_TRUE(PumpUntil([&] { return View().ConnectState() == kDisconnected; }));
+    EXPECT_FALSE(View().IsRecording());
+    EXPECT_EQ(Cell(0, 8), "Comm Error  ");
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(View().LogDocOf(0), nullptr);
+}
+
+TEST_F(BackgroundLog, ABusyReceiverBlocksTheStart)
+{
+    sim::SimReceiverConfig scanning = sim::DefaultConfig(1);
+    StartReceivers({sim::DefaultConfig(0), scanning});
+    Connect(2);
+    m_sim.Receiver(1).SetState('5'); // a channel scan run by the receiver
+    ASSERT_TRUE(PumpUntil([&] { return Cell(1, 8) == "Ch scan (Rx)"; }));
+    View().StartRecording();
+    EXPECT_EQ(m_messages, QStringList{"This function is not available during scanning or walk testing."});
+    EXPECT_FALSE(View().IsRecording());
+    EXPECT_TRUE(LogFiles(m_logDir.Path()).empty());
+}
+
+TEST_F(BackgroundLog, OpenLogFolderCreatesTheFolder)
+{
+    CTempDir home;
+    CEnvGuard noOverride("ZRQ6930_LOG_DIR", "");
+    CEnvGuard data("XDG_DATA_HOME", home.Path());
+    StartReceivers({sim::DefaultConfig(0)});
+    CEnvGuard noBrowser("BROWSER", "true");
+    View().OpenLogFolder();
+    EXPECT_TRUE(fs::is_directory(home.File("Ombrix/ZR-Q6930/log")));
+}
+
+} // namespace
+} // namespace zr::test
