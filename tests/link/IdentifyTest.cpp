@@ -39,6 +39,11 @@ struct FaultCase {
     Seq requests;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class IdentifyFaults : public LinkFixture, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(IdentifyFaults, SequenceAndOutcome)
