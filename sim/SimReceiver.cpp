@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -121,6 +122,7 @@ void CSimReceiver::SetFaults(const SimFaults& f)
 
 void CSimReceiver::Run()
 {
+    pthread_setname_np(pthread_self(), "zr-sim"); // measurements tell simulator from tool
     CFrameAssembler assembler;
     uint8_t buf[512];
     for (;;) {

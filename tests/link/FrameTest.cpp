@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "link/Frame.h"
@@ -85,9 +86,10 @@ FeedResult Feed(const std::vector<uint8_t>& bytes)
 
 std::vector<uint8_t> Frame(const std::string& body, int checksumDelta = 0)
 {
-    std::vector<uint8_t> f{STX};
-    f.insert(f.end(), body.begin(), body.end());
-    f.push_back(ETX);
+    std::vector<uint8_t> f(body.size() + 2);
+    f.front() = STX;
+    std::copy(body.begin(), body.end(), f.begin() + 1);
+    f.back() = ETX;
     unsigned sum = 0;
     for (uint8_t b : f)
         sum += b;

@@ -1,0 +1,130 @@
+// Sixteen simulated receivers paced at 100 ms by the main window (Background
+// Log recording): the achieved period per receiver measured at the simulator,
+// and the tool's CPU use (simulator threads excluded).
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+#include "app/MainFrame.h"
+#include "app/MaintenanceView.h"
+#include "app/MessageBox.h"
+#include "sim/Simulator.h"
+
+namespace {
+
+// CPU seconds of this process's threads, without the simulator's.
+double ToolCpuSeconds()
+{
+    double total = 0;
+    DIR* d = opendir("/proc/self/task");
+    if (!d)
+        return 0;
+    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        const std::string base = std::string("/proc/self/task/") + e->d_name;
+        std::ifstream comm(base + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name == "zr-sim")
+            continue;
+        std::ifstream stat(base + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string field;
+        double utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14)
+                utime = std::stod(field);
+            if (i == 15)
+                stime = std::stod(field);
+        }
+        total += (utime + stime) / tick;
+    }
+    closedir(d);
+    return total;
+}
+
+void Pump(std::chrono::milliseconds d)
+{
+    const auto end = std::chrono::steady_clock::now() + d;
+    while (std::chrono::steady_clock::now() < end)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+double Percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    char logDir[] = "/tmp/zrq6930-pacing-XXXXXX";
+    setenv("ZRQ6930_LOG_DIR", mkdtemp(logDir), 1);
+    QApplication app(argc, argv);
+    zr::SetMessageBoxHandler([](const zr::MessageBoxRequest& r) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+        return zr::MsgAnswer::Yes;
+    });
+    zr::sim::CSimulator sim;
+    if (!sim.Start(16))
+        return 1;
+    setenv("ZRQ6930_PORTS", sim.PortList().c_str(), 1);
+    auto frame = std::make_unique<zr::CMainFrame>(false);
+    frame->show();
+    zr::CZRQ6930_MaintenanceView& view = *frame->View();
+    view.ConnectButton()->click();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (view.ConnectState() != zr::kConnected && std::chrono::steady_clock::now() < deadline)
+        Pump(std::chrono::milliseconds(10));
+    if (view.ConnectState() != zr::kConnected)
+        return 1;
+    view.StartRecording(); // every receiver polls F4 every 100 ms
+    Pump(std::chrono::milliseconds(1000));
+    std::vector<std::size_t> before(16);
+    for (std::size_t i = 0; i < 16; ++i)
+        before[i] = sim.Receiver(i).RequestTimes("F4").size();
+    const double cpu0 = ToolCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    Pump(std::chrono::seconds(seconds));
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double cpu = ToolCpuSeconds() - cpu0;
+
+    std::vector<double> all, medians, p99s;
+    for (std::size_t i = 0; i < 16; ++i) {
+        const auto times = sim.Receiver(i).RequestTimes("F4");
+        std::vector<double> periods;
+        for (std::size_t k = before[i] + 1; k < times.size(); ++k)
+            periods.push_back(std::chrono::duration<double, std::milli>(times[k] - times[k - 1]).count());
+        all.insert(all.end(), periods.begin(), periods.end());
+        medians.push_back(Percentile(periods, 0.5));
+        p99s.push_back(Percentile(periods, 0.99));
+    }
+    std::printf("16 receivers at 100 ms for %.1f s: %zu polls measured at the simulator\n", wall, all.size());
+    std::printf("period median %.1f ms, p99 %.1f ms (all receivers)\n", Percentile(all, 0.5), Percentile(all, 0.99));
+    std::printf("per receiver: median %.1f..%.1f ms, p99 %.1f..%.1f ms\n", *std::min_element(medians.begin(), medians.end()),
+                *std::max_element(medians.begin(), medians.end()), *std::min_element(p99s.begin(), p99s.end()),
+                *std::max_element(p99s.begin(), p99s.end()));
+    std::printf("tool CPU %.1f %% of one core (simulator threads excluded)\n", 100.0 * cpu / wall);
+    view.StopBackgroundLog(2);
+    frame.reset();
+    sim.Stop();
+    return 0;
+}
