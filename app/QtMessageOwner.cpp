@@ -1,8 +1,8 @@
 #include "app/QtMessageOwner.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
+
+#include "app/BlockingCall.h"
 
 #include "link/AppMessages.h"
 
@@ -21,11 +21,8 @@ intptr_t CQtMessageOwner::Send(uint32_t msg, uintptr_t wParam, intptr_t lParam)
     // waits on a user-interface thread that may be joining it.
     if (msg == WM_APP_SEND_LOG)
         return 0;
-    if (QThread::currentThread() == m_target->thread())
-        return m_handler(msg, wParam, lParam);
     intptr_t result = 0;
-    QMetaObject::invokeMethod(
-        m_target, [&] { result = m_handler(msg, wParam, lParam); }, Qt::BlockingQueuedConnection);
+    BlockingCall(m_target, [&] { result = m_handler(msg, wParam, lParam); });
     return result;
 }
 

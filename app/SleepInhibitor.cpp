@@ -10,12 +10,22 @@ namespace zr {
 
 namespace {
 constexpr char kService[] = "org.freedesktop.login1";
+
+// Without a system bus there is no login manager to ask; do not even start
+// Qt's D-Bus thread then.
+bool SystemBusPresent()
+{
+    const QByteArray address = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    return !address.isEmpty() || ::access("/run/dbus/system_bus_socket", F_OK) == 0;
+}
 constexpr char kPath[] = "/org/freedesktop/login1";
 constexpr char kInterface[] = "org.freedesktop.login1.Manager";
 } // namespace
 
 CSleepInhibitor::CSleepInhibitor(std::function<void()> onResume) : m_onResume(std::move(onResume))
 {
+    if (!SystemBusPresent())
+        return;
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.isConnected())
         bus.connect(kService, kPath, kInterface, "PrepareForSleep", this, SLOT(OnPrepareForSleep(bool)));
@@ -28,7 +38,7 @@ CSleepInhibitor::~CSleepInhibitor()
 
 void CSleepInhibitor::Acquire()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0 || !SystemBusPresent())
         return;
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())

@@ -3,9 +3,8 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QMetaObject>
-#include <QThread>
 
+#include "app/BlockingCall.h"
 #include "app/FileDialog.h"
 #include "app/MessageBox.h"
 #include "link/AppMessages.h"
@@ -94,13 +93,13 @@ void CLogConvertDlg::Convert()
 
 void CLogConvertDlg::ShowFromWorker(const QString& text)
 {
-    QMetaObject::invokeMethod(this, [&] { ShowMessage(this, text); }, Qt::BlockingQueuedConnection);
+    BlockingCall(this, [&] { ShowMessage(this, text); });
 }
 
 bool CLogConvertDlg::AskFromWorker(const QString& text)
 {
     bool yes = false;
-    QMetaObject::invokeMethod(this, [&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; }, Qt::BlockingQueuedConnection);
+    BlockingCall(this, [&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; });
     return yes;
 }
 

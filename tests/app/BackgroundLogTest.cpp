@@ -84,6 +84,24 @@ TEST_F(BackgroundLog, RecordsEveryReceiverIntoItsOwnFileAndStops)
     EXPECT_GT(r.row[7], 0);
 }
 
+TEST_F(BackgroundLog, ARecordThatCannotBeWrittenIsToldOnceAndRecordingGoesOn)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    View().StartRecording();
+    const std::string path = View().LogDocOf(0)->CurrentPath();
+    fs::remove(path);
+    int told = 0;
+    QObject::connect(&View(), &CZRQ6930_MaintenanceView::statusMessage, [&](const QString& t) { told += t.startsWith("Cannot write the Background Log"); });
+    const int polls = m_sim.Receiver(0).RequestCount("F4");
+    ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(0).RequestCount("F4") > polls + 5; }));
+    PumpFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(m_frame->StatusText().startsWith("Cannot write the Background Log of receiver 1"));
+    EXPECT_TRUE(View().IsRecording());
+    EXPECT_FALSE(fs::exists(path));
+}
+
 TEST_F(BackgroundLog, EightHourLimitShowsOnlyItsOwnMessage)
 {
     StartReceivers({sim::DefaultConfig(0)});

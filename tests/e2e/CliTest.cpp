@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "../TestUtil.h"
+#include "link/MessageQueue.h"
+#include "link/ReceiverLink.h"
 #include "logs/LogFileDoc.h"
 #include "platform/Clock.h"
 #include "sim/Simulator.h"
@@ -111,6 +115,30 @@ TEST(Cli, MonitorPrintsChangedRowsAndCommErrorOnceWhenUnplugged)
     const int polls = sim.Receiver(0).RequestCount("F0") - 1;
     EXPECT_GE(polls, 3);
     EXPECT_LE(polls, 6);
+}
+
+TEST(Cli, MonitorEndsCleanlyOnCtrlC)
+{
+    sim::CSimulator sim;
+    ASSERT_TRUE(sim.Start(2));
+    test::CTempDir tmp;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("ZRQ6930_PORTS", sim.PortList().c_str(), 1);
+        freopen(tmp.File("out").c_str(), "w", stdout);
+        execl(ZR_BINARY_DIR "/zrq6930", "zrq6930", "monitor", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return Lines(Slurp(tmp.File("out"))).size() >= 3; }));
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_TRUE(test::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Its ports are closed: they open again at once.
+    CMessageQueue q;
+    CReceiverLink link(&q);
+    EXPECT_EQ(link.Open(sim.PortPaths()[0], SerialSettings{}), 0);
 }
 
 TEST(Cli, LogConvertInfoAndExport)

@@ -78,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"state_A", "state=A", 1, 0, {"M0", "F0"}},
                       FaultCase{"model_rejected", "reject=M0:0", 1, 0, {"M0"}},
                       FaultCase{"model_rejected_retry_reason", "reject=M0:8", 1, 0, {"M0", "M0", "M0"}},
+                      FaultCase{"model_rejected_retry_reason_4", "reject=M0:4", 1, 0, {"M0", "M0", "M0"}},
                       FaultCase{"status_rejected", "reject=F0:3", 1, 0, {"M0", "F0"}},
                       FaultCase{"fpga_version_rejected", "reject=V2:1", 1, 1, kFull},
                       FaultCase{"dsp_version_rejected", "reject=V1:1", 0, 1, kFull},

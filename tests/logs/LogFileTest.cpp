@@ -3,7 +3,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <csignal>
 #include <iterator>
+#include <sys/wait.h>
 
 #include "../TestUtil.h"
 #include "link/AppMessages.h"
@@ -41,11 +43,11 @@ TEST(LogFormat, HeaderAndRecordBytes)
     EXPECT_TRUE(std::equal(norm.begin(), norm.end(), expectedNorm));
 
     SpectrumLogSettings s{574000 / 25, 606000 / 25, 1};
-    LogHeaderBytes spec = BuildLogHeader(kLogSpec, 2, 0, &s);
-    EXPECT_EQ(std::string(spec.begin(), spec.begin() + 4), "SPEC");
-    EXPECT_EQ(spec[17], 1);
-    EXPECT_EQ(spec[18] | (spec[19] << 8), 22960);
-    EXPECT_EQ(spec[20] | (spec[21] << 8), 24240);
+    LogHeaderBytes spectrum = BuildLogHeader(kLogSpec, 2, 0, &s);
+    EXPECT_EQ(std::string(spectrum.begin(), spectrum.begin() + 4), "SPEC");
+    EXPECT_EQ(spectrum[17], 1);
+    EXPECT_EQ(spectrum[18] | (spectrum[19] << 8), 22960);
+    EXPECT_EQ(spectrum[20] | (spectrum[21] << 8), 24240);
     EXPECT_EQ(BuildLogHeader(kLogWalk, 2, 0, &s)[17], 0); // settings only for spectrum logs
 
     DataRow row{};
@@ -220,6 +222,25 @@ TEST_F(LogFiles, ReadersSkipAPartialLastRecordAndRejectBadFiles)
     EXPECT_EQ(reader.Open(m_dir.File("missing.nlg"), kLogNorm), kLogCannotOpen);
     EXPECT_EQ(reader.Open(m_dir.Path(), kLogNorm), kLogCannotOpen);
     EXPECT_EQ(reader.Open(doc.CurrentPath(), kLogWalk), kLogInvalidType);
+}
+
+TEST_F(LogFiles, AKilledRecorderLeavesAHeaderAndWholeRecords)
+{
+    SetClock(nullptr);
+    CLogFileDoc doc;
+    ASSERT_EQ(doc.CreateLog(kLogNorm, 0, 0, nullptr, nullptr), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (;;)
+            doc.AppendRecord(DataRow{});
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::file_size(doc.CurrentPath()) > 32 * 200; }));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    const auto size = fs::file_size(doc.CurrentPath());
+    EXPECT_EQ(size % 32, 0u);
+    CLogReader reader;
+    ASSERT_EQ(reader.Open(doc.CurrentPath(), kLogNorm), kLogOpened);
 }
 
 TEST(LogFolder, CannotBeCreated)
