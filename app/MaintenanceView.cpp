@@ -93,6 +93,8 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
 
 CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
 {
+    // A running conversion still talks to this view: let it finish first.
+    delete m_convertDlg;
     DestroyAllLinks();
 }
 

@@ -103,13 +103,23 @@ CommandDesc MakeCommand(int kind)
     return d;
 }
 
-CommandDesc MakeC1(uint16_t bank)
+namespace {
+
+// A one-character payload: the first character of the value formatted "%X".
+CommandDesc WithHexCharacter(int kind, unsigned value)
 {
-    CommandDesc d = MakeCommand(kC1);
-    char text[8];
-    std::snprintf(text, sizeof text, "%X", bank);
+    CommandDesc d = MakeCommand(kind);
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", value);
     d.payload[0] = static_cast<uint8_t>(text[0]);
     return d;
+}
+
+} // namespace
+
+CommandDesc MakeC1(uint16_t bank)
+{
+    return WithHexCharacter(kC1, bank);
 }
 
 CommandDesc MakeS1(int32_t startKhz, int32_t stopKhz, int32_t stepKhz)
@@ -123,11 +133,7 @@ CommandDesc MakeS1(int32_t startKhz, int32_t stopKhz, int32_t stepKhz)
 
 CommandDesc MakeF5(int filter)
 {
-    CommandDesc d = MakeCommand(kF5);
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", filter);
-    d.payload[0] = static_cast<uint8_t>(text[0]);
-    return d;
+    return WithHexCharacter(kF5, static_cast<unsigned>(filter));
 }
 
 std::string VersionCellText(const uint8_t* reply, bool detail)

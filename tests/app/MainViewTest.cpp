@@ -122,6 +122,16 @@ TEST_F(MainView, QuitAsksWhileConnectedAndNoKeepsEverythingRunning)
     EXPECT_EQ(View().LinkCount(), 0u);
 }
 
+TEST_F(MainView, PowerResumeIsNotedAndClearedByTheNextConnect)
+{
+    StartReceivers({At(1, 1, 0)});
+    View().HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0);
+    EXPECT_TRUE(View().ResumeNoted());
+    EXPECT_EQ(View().ConnectState(), kDisconnected); // nothing reconnects by itself
+    Connect(1);
+    EXPECT_FALSE(View().ResumeNoted());
+}
+
 TEST_F(MainView, MoreThanSixteenReceiversServeTheFirstSixteenByNumber)
 {
     std::vector<sim::SimReceiverConfig> cfgs;
