@@ -37,7 +37,7 @@ QString LabelStyle(const char* background)
 CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent) : QWidget(parent), m_detailMode(detailMode)
 {
     setObjectName("maintenanceView");
-    m_owner = std::make_unique<CQtMessageOwner>(this, [this](uint32_t m, uintptr_t w, intptr_t l) { return HandleAppMessage(m, w, l); });
+    m_owner = std::make_unique<CQtMessageOwner>([this](uint32_t m, uintptr_t w, intptr_t l) { return HandleAppMessage(m, w, l); });
     m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0); });
 
     // First layout: high priority where permitted, the form, the owned windows.
@@ -95,6 +95,7 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
 {
     // A running conversion still talks to this view: let it finish first.
     delete m_convertDlg;
+    m_convertDlg = nullptr;
     DestroyAllLinks();
 }
 
@@ -117,14 +118,6 @@ void CZRQ6930_MaintenanceView::SetConnectionLabel(bool connected)
 {
     m_connectionLabel->setText(connected ? "Connected" : "Disconnected");
     m_connectionLabel->setStyleSheet(LabelStyle(connected ? "rgb(0,255,0)" : "rgb(255,0,0)"));
-}
-
-void CZRQ6930_MaintenanceView::customEvent(QEvent* event)
-{
-    if (event->type() == CAppMessageEvent::kType) {
-        auto* e = static_cast<CAppMessageEvent*>(event);
-        HandleAppMessage(e->m_msg, e->m_w, e->m_l);
-    }
 }
 
 intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam)

@@ -77,7 +77,6 @@ signals:
     void statusMessage(const QString& text);
 
 protected:
-    void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:

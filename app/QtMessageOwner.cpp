@@ -1,18 +1,99 @@
 #include "app/QtMessageOwner.h"
 
 #include <QCoreApplication>
-
-#include "app/BlockingCall.h"
+#include <QEvent>
+#include <QSocketNotifier>
+#include <QThread>
 
 #include "link/AppMessages.h"
 
+#ifdef __linux__
+#include <sys/eventfd.h>
+#include <unistd.h>
+#endif
+
 namespace zr {
 
-const QEvent::Type CAppMessageEvent::kType = static_cast<QEvent::Type>(QEvent::registerEventType());
+namespace {
+const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+}
+
+CQtMessageOwner::CQtMessageOwner(Handler handler, QObject* parent) : QObject(parent), m_handler(std::move(handler))
+{
+#ifdef __linux__
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_wakeFd >= 0) {
+        m_notifier = new QSocketNotifier(m_wakeFd, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &CQtMessageOwner::Drain);
+    }
+#endif
+}
+
+CQtMessageOwner::~CQtMessageOwner()
+{
+    delete m_notifier;
+#ifdef __linux__
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+#endif
+}
+
+void CQtMessageOwner::Enqueue(std::function<void()> task)
+{
+    bool wake;
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        wake = !m_wakePending;
+        m_wakePending = true;
+    }
+    if (!wake)
+        return;
+#ifdef __linux__
+    if (m_wakeFd >= 0) {
+        const uint64_t one = 1;
+        (void)!::write(m_wakeFd, &one, sizeof one);
+        return;
+    }
+#endif
+    QCoreApplication::postEvent(this, new QEvent(kWakeEvent));
+}
+
+bool CQtMessageOwner::event(QEvent* e)
+{
+    if (e->type() == kWakeEvent) {
+        Drain();
+        return true;
+    }
+    return QObject::event(e);
+}
+
+void CQtMessageOwner::Drain()
+{
+#ifdef __linux__
+    if (m_wakeFd >= 0) {
+        uint64_t count;
+        (void)!::read(m_wakeFd, &count, sizeof count);
+    }
+#endif
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tasks.empty()) {
+                m_wakePending = false;
+                return;
+            }
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task(); // may open a message box and so run this loop again: each task runs once
+    }
+}
 
 void CQtMessageOwner::Post(uint32_t msg, uintptr_t wParam, intptr_t lParam)
 {
-    QCoreApplication::postEvent(m_target, new CAppMessageEvent(msg, wParam, lParam));
+    Enqueue([this, msg, wParam, lParam] { m_handler(msg, wParam, lParam); });
 }
 
 intptr_t CQtMessageOwner::Send(uint32_t msg, uintptr_t wParam, intptr_t lParam)
@@ -22,8 +103,30 @@ intptr_t CQtMessageOwner::Send(uint32_t msg, uintptr_t wParam, intptr_t lParam)
     if (msg == WM_APP_SEND_LOG)
         return 0;
     intptr_t result = 0;
-    BlockingCall(m_target, [&] { result = m_handler(msg, wParam, lParam); });
+    RunAndWait([&] { result = m_handler(msg, wParam, lParam); });
     return result;
+}
+
+void CQtMessageOwner::RunAndWait(const std::function<void()>& fn)
+{
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return;
+    }
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    Enqueue([done, &fn] {
+        fn();
+        std::lock_guard lock(done->mutex);
+        done->done = true;
+        done->cv.notify_one();
+    });
+    std::unique_lock lock(done->mutex);
+    done->cv.wait(lock, [&] { return done->done; });
 }
 
 } // namespace zr

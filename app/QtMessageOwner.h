@@ -1,34 +1,48 @@
 #pragma once
-// The GUI side of the owner interface: posted application messages become Qt
-// events for a target object; sent ones run its handler on its own thread.
-#include <QEvent>
+// The GUI side of the owner interface. Worker threads hand messages over
+// through a mutex-guarded queue; the user-interface thread is woken (an
+// eventfd on Linux, a posted event elsewhere) and runs the handler for each
+// message in order. Sent messages wait until their handler has run. The
+// hand-over is plain std::mutex and condition variable, so the thread
+// sanitizer sees it.
 #include <QObject>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
 
 #include "link/Owner.h"
 
+class QSocketNotifier;
+
 namespace zr {
 
-class CAppMessageEvent : public QEvent {
-public:
-    static const QEvent::Type kType;
-    CAppMessageEvent(uint32_t msg, uintptr_t w, intptr_t l) : QEvent(kType), m_msg(msg), m_w(w), m_l(l) {}
-    uint32_t m_msg;
-    uintptr_t m_w;
-    intptr_t m_l;
-};
-
-class CQtMessageOwner : public IMessageOwner {
+class CQtMessageOwner : public QObject, public IMessageOwner {
+    Q_OBJECT
 public:
     using Handler = std::function<intptr_t(uint32_t, uintptr_t, intptr_t)>;
-    // `target` receives CAppMessageEvent for posts; `handler` runs sends.
-    CQtMessageOwner(QObject* target, Handler handler) : m_target(target), m_handler(std::move(handler)) {}
+    // Lives on the thread that creates it; the handler runs there.
+    explicit CQtMessageOwner(Handler handler, QObject* parent = nullptr);
+    ~CQtMessageOwner() override;
+
     void Post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+    // Runs `fn` on the owner's thread and waits for it.
+    void RunAndWait(const std::function<void()>& fn);
+
+protected:
+    bool event(QEvent* e) override;
 
 private:
-    QObject* m_target;
+    void Enqueue(std::function<void()> task);
+    void Drain();
+
     Handler m_handler;
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_tasks;
+    bool m_wakePending = false;
+    int m_wakeFd = -1;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 } // namespace zr

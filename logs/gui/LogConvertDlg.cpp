@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 
-#include "app/BlockingCall.h"
 #include "app/FileDialog.h"
 #include "app/MessageBox.h"
 #include "link/AppMessages.h"
@@ -13,7 +12,7 @@
 
 namespace zr {
 
-CLogConvertDlg::CLogConvertDlg(IMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner)
+CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner)
 {
     setObjectName("logConvertDlg");
     setWindowTitle("Log to Text Conversion");
@@ -93,13 +92,13 @@ void CLogConvertDlg::Convert()
 
 void CLogConvertDlg::ShowFromWorker(const QString& text)
 {
-    BlockingCall(this, [&] { ShowMessage(this, text); });
+    m_owner->RunAndWait([&] { ShowMessage(this, text); });
 }
 
 bool CLogConvertDlg::AskFromWorker(const QString& text)
 {
     bool yes = false;
-    BlockingCall(this, [&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; });
+    m_owner->RunAndWait([&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; });
     return yes;
 }
 

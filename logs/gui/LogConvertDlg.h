@@ -9,14 +9,14 @@
 #include <functional>
 #include <thread>
 
-#include "link/Owner.h"
+#include "app/QtMessageOwner.h"
 
 namespace zr {
 
 class CLogConvertDlg : public QDialog {
     Q_OBJECT
 public:
-    CLogConvertDlg(IMessageOwner* owner, QWidget* parent);
+    CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent);
     ~CLogConvertDlg() override;
 
     void Browse();
@@ -37,7 +37,7 @@ private:
     bool AskFromWorker(const QString& text);
     void JoinWorker();
 
-    IMessageOwner* m_owner;
+    CQtMessageOwner* m_owner;
     QString m_sourcePath, m_outputPath;
     QLineEdit* m_sourceEdit;
     QLineEdit* m_outputEdit;
