@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "LinkFixture.h"
+#include "link/ReceiverRow.h"
 
 namespace zr::test {
 namespace {
@@ -145,6 +148,36 @@ TEST_F(Polling, HangUpInTheMiddleOfAPollFailsItWithoutSpinning)
     EXPECT_LT(CpuSeconds() - before, 0.1); // the read thread is not spinning
     EXPECT_EQ(m_link->Close(), 0);
     Expect(WM_APP_LINK_CLOSED);
+}
+
+// The read thread overwrites a slot while another thread copies it: the copy
+// is always one whole reply (and the thread sanitizer sees the store's lock).
+TEST_F(Polling, ReplyCopiesNeverTearWhileFramesArrive)
+{
+    StartPolling();
+    std::atomic<bool> stop{false};
+    std::thread trigger([&] {
+        while (!stop) {
+            m_link->TriggerPoll();
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    char states[] = {'0', '4'};
+    int reads = 0, torn = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+        m_sim->SetState(states[i % 2]);
+        const ReplySlot r = m_link->Reply(kF0);
+        StateRecord rec{};
+        m_link->CopyReply(rec.data(), kF0);
+        torn += r[0] != 'F' || r[1] != '0' || rec[0] != 'F' || ReadField(r.data() + 5, 6, 10, -1) != 606250;
+        ++reads;
+    }
+    stop = true;
+    trigger.join();
+    EXPECT_GT(reads, 100);
+    EXPECT_EQ(torn, 0);
+    EXPECT_GT(m_sim->RequestCount("F0"), 10);
 }
 
 TEST_F(Polling, OneShotCommandsAreAcknowledgedAndSerialisedWithPolls)
