@@ -37,22 +37,19 @@ void AppendHexDigit(std::string& out, unsigned v)
     out.push_back("0123456789ABCDEF"[v & 0x0F]);
 }
 
+// "%04u/%02u/%02u %02u:%02u:%02u.%03u" without printf, for speed.
 void AppendTimeText(std::string& out, int64_t fileTime)
 {
     const LocalTime t = FileTimeToLocalTime(fileTime);
-    AppendZeroPadded(out, static_cast<unsigned>(t.year), 4);
-    out.push_back('/');
-    AppendZeroPadded(out, static_cast<unsigned>(t.month), 2);
-    out.push_back('/');
-    AppendZeroPadded(out, static_cast<unsigned>(t.day), 2);
-    out.push_back(' ');
-    AppendZeroPadded(out, static_cast<unsigned>(t.hour), 2);
-    out.push_back(':');
-    AppendZeroPadded(out, static_cast<unsigned>(t.minute), 2);
-    out.push_back(':');
-    AppendZeroPadded(out, static_cast<unsigned>(t.second), 2);
-    out.push_back('.');
-    AppendZeroPadded(out, static_cast<unsigned>(t.millisecond), 3);
+    const struct {
+        char separator;
+        int value, width;
+    } fields[] = {{0, t.year, 4}, {'/', t.month, 2}, {'/', t.day, 2}, {' ', t.hour, 2}, {':', t.minute, 2}, {':', t.second, 2}, {'.', t.millisecond, 3}};
+    for (const auto& f : fields) {
+        if (f.separator)
+            out.push_back(f.separator);
+        AppendZeroPadded(out, static_cast<unsigned>(f.value), f.width);
+    }
 }
 
 // Outputs being written right now: two conversions never write one file.
