@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "app/Application.h"
 #include "app/MainFrame.h"
@@ -22,6 +23,19 @@ int main(int argc, char** argv)
     if (simulate < 0) {
         std::fprintf(stderr, "zrq6930-maintenance: %s\n", qPrintable(error));
         return 2;
+    }
+
+    // For headless runs and scripted tests: answer every message box with the
+    // given answer (yes or no) and print its text on standard error.
+    if (const char* answer = std::getenv("ZRQ6930_AUTO_ANSWER"); answer && *answer) {
+        const bool yes = std::string(answer) == "yes";
+        zr::SetMessageBoxHandler([yes](const zr::MessageBoxRequest& r) {
+            std::fprintf(stderr, "%s\n", qPrintable(r.text));
+            std::fflush(stderr);
+            if (r.buttons == zr::MsgButtons::Ok)
+                return zr::MsgAnswer::Ok;
+            return yes ? zr::MsgAnswer::Yes : zr::MsgAnswer::No;
+        });
     }
 
     zr::CSingleInstance instance;

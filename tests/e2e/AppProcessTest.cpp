@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../TestUtil.h"
+
+namespace zr {
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+pid_t StartApp(const test::CTempDir& runtime, const std::string& errFile)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+        setenv("ZRQ6930_AUTO_ANSWER", "yes", 1);
+        setenv("ZRQ6930_PORTS", "", 1);
+        freopen(errFile.c_str(), "w", stderr);
+        execl(ZR_BINARY_DIR "/zrq6930-maintenance", "zrq6930-maintenance", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+TEST(AppProcess, ASecondCopyIsRefusedAndTheFirstRunsOn)
+{
+    test::CTempDir runtime;
+    chmod(runtime.Path().c_str(), 0700);
+    const pid_t first = StartApp(runtime, runtime.File("first.err"));
+    ASSERT_TRUE(test::WaitUntil([&] { return access(runtime.File("ZR-Q6930_Maintenance.AppID.NoVersion.lock").c_str(), F_OK) == 0; }));
+    const pid_t second = StartApp(runtime, runtime.File("second.err"));
+    int status = 0;
+    ASSERT_TRUE(test::WaitUntil([&] { return waitpid(second, &status, WNOHANG) == second; }));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(Slurp(runtime.File("second.err")).find("The program is already running.\n"), std::string::npos);
+    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0); // still running
+    kill(first, SIGTERM);
+    waitpid(first, &status, 0);
+}
+
+} // namespace
+} // namespace zr
