@@ -59,7 +59,6 @@ int main(int argc, char** argv)
     cfgs[3].faults.splitBytes = 5;
     cfgs[4].faults.busyCodes = "F4";
     cfgs[5].faults.noise = true, cfgs[5].faults.splitBytes = 2;
-    // Receiver numbers follow bank and channel; DefaultConfig keeps list order.
     zr::sim::CSimulator sim;
     if (!sim.Start(cfgs))
         return 1;
