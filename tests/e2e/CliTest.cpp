@@ -12,6 +12,7 @@
 #include "link/MessageQueue.h"
 #include "link/ReceiverLink.h"
 #include "logs/LogFileDoc.h"
+#include "link/Commands.h"
 #include "platform/Clock.h"
 #include "sim/Simulator.h"
 
@@ -189,6 +190,37 @@ TEST(Cli, LogConvertInfoAndExport)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "time,receiver,bank,channel,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error,reception_status,frequency_low16_khz");
     EXPECT_EQ(lines[1], "2024-05-17T09:30:05.100,7,1,F,62,40,0,1,0,jamming,0");
+}
+
+TEST(Cli, SpectrumLogInfoAndExportCoverEveryPart)
+{
+    test::CTempDir dir;
+    test::CEnvGuard env("ZRQ6930_LOG_DIR", dir.Path());
+    CManualClock clock(LocalTimeToFileTime({2024, 5, 17, 12, 0, 0, 0}));
+    SetClock(&clock);
+    CLogFileDoc doc;
+    SpectrumLogSettings settings{606000 / 25, 636000 / 25, 0};
+    doc.CreateLog(kLogSpec, 1, 0, nullptr, &settings);
+    const std::string first = doc.CurrentPath();
+    for (int h = 1; h <= 26; ++h) {
+        clock.Set(doc.StartTime() + h * (kOneDay / 24));
+        DataRow row = DecodeF2(reinterpret_cast<const uint8_t*>("F245606025"));
+        doc.AppendRecord(row);
+    }
+    SetClock(nullptr);
+    g_dayBoundaryCount = 0;
+    auto r = RunCli("log info " + first);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("kind: Spectrum Scan log (SPEC)\nreceiver: 2\nrecords: 26\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("parts: 2\n"), std::string::npos);
+    EXPECT_NE(r.out.find("_001.slg: 25 records"), std::string::npos);
+    EXPECT_NE(r.out.find("_002.slg: 1 records"), std::string::npos);
+    EXPECT_NE(r.out.find("duration: 25:00:00.000"), std::string::npos);
+    r = RunCli("log export --csv " + doc.CurrentPath());
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 27u);
+    EXPECT_EQ(lines[0], "time,receiver,frequency_khz,rf_level_dbuv");
+    EXPECT_EQ(lines[1], "2024-05-17T13:00:00.000,2,606025,45");
 }
 
 } // namespace
