@@ -168,6 +168,8 @@ TEST_F(LogFiles, SpectrumLogRollsOverOncePerDay)
     EXPECT_EQ(part2.size(), 64u);
     const auto part1Bytes = ReadAll(part1);
     EXPECT_TRUE(std::equal(part2.begin(), part2.begin() + 32, part1Bytes.begin())); // the same header
+    EXPECT_EQ(part1Bytes[18] | (part1Bytes[19] << 8), 22960); // the first part carries the settings too
+    EXPECT_EQ(part1Bytes[20] | (part1Bytes[21] << 8), 24240);
     EXPECT_EQ(fs::path(doc.CurrentPath()).filename(), "1_20240517-093005_002.slg");
     EXPECT_EQ(LogSetParts(part1), (std::vector<std::string>{part1, doc.CurrentPath()}));
     EXPECT_EQ(m_owner.Size(), 0u);
