@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "GuiHarness.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
 #include "app/MessageBox.h"
@@ -59,19 +60,13 @@ double ToolCpuSeconds()
     return total;
 }
 
-// Runs the event loop for a while, sleeping when idle as the application does.
-void Pump(std::chrono::milliseconds d)
-{
-    QEventLoop loop;
-    QTimer::singleShot(d, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
+
+using zr::bench::Pump;
 
 } // namespace
 
@@ -93,11 +88,7 @@ int main(int argc, char** argv)
     auto frame = std::make_unique<zr::CMainFrame>(false);
     frame->show();
     zr::CZRQ6930_MaintenanceView& view = *frame->View();
-    view.ConnectButton()->click();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (view.ConnectState() != zr::kConnected && std::chrono::steady_clock::now() < deadline)
-        Pump(std::chrono::milliseconds(10));
-    if (view.ConnectState() != zr::kConnected)
+    if (!zr::bench::ConnectWindow(view))
         return 1;
     struct Phase {
         double wall, cpu;

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "GuiHarness.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
 #include "app/MessageBox.h"
@@ -29,12 +30,7 @@ long RssKb()
     return 0;
 }
 
-void Pump(std::chrono::milliseconds d)
-{
-    QEventLoop loop;
-    QTimer::singleShot(d, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using zr::bench::Pump;
 
 } // namespace
 
@@ -65,10 +61,7 @@ int main(int argc, char** argv)
     setenv("ZRQ6930_PORTS", sim.PortList().c_str(), 1);
     auto frame = std::make_unique<zr::CMainFrame>(false);
     zr::CZRQ6930_MaintenanceView& view = *frame->View();
-    view.ConnectButton()->click();
-    for (int i = 0; i < 200 && view.ConnectState() != zr::kConnected; ++i)
-        Pump(std::chrono::milliseconds(50));
-    if (view.ConnectState() != zr::kConnected)
+    if (!zr::bench::ConnectWindow(view))
         return 1;
     view.StartRecording();
     const long rss0 = RssKb();
@@ -94,7 +87,8 @@ int main(int argc, char** argv)
         monitored += view.IsMonitored(n);
         if (view.Table()->CellText(n, 8) == "Comm Error  ") {
             ++commErrors;
-            lost += " " + std::to_string(n + 1);
+            lost += ' ';
+            lost += std::to_string(n + 1);
         }
     }
     std::printf("rows in Comm Error (receiver numbers):%s; the 7th port had bursts of corrupt replies, the 10th was unplugged\n", lost.c_str());

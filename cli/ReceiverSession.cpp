@@ -34,7 +34,6 @@ int CReceiverSession::OpenAll()
         SerialSettings settings;
         settings.baudRate = kReceiverBaud;
         if (link->Open(d.portName, settings) == 0) {
-            r.opened = true;
             r.link = std::move(link);
             ++opened;
         }

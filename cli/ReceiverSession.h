@@ -14,7 +14,6 @@ namespace zr::cli {
 struct SessionReceiver {
     std::string port;
     std::unique_ptr<CReceiverLink> link; // null once closed and joined
-    bool opened = false;
     bool identified = false;
     int recNo = -1; // 0..15 when numbered
 };

@@ -161,7 +161,6 @@ int CReceiverLink::SendRequest(const CommandDesc& d)
         return 1;
     ResetTransactionEvents();
     m_awaitedKind = d.kind;
-    m_waiting = 1;
     return Send(buffer, length, d.kind);
 }
 
@@ -204,7 +203,6 @@ int CReceiverLink::WaitCommon(const CommandDesc& d, int timeoutMs, bool identifi
             Trace("応答待ちタイムアウト RecNo.%d (MonitorSubWait)\n", RecNo.load());
         }
         ResetTransactionEvents();
-        m_waiting = 0;
         --attemptsLeft;
         if (identification && m_identAbort)
             aborted = true; // an abort is never lost between two waits
@@ -383,10 +381,6 @@ void CReceiverLink::StartOneShot(const CommandDesc& d)
 {
     if (m_oneShotThread.joinable())
         m_oneShotThread.join();
-    {
-        std::lock_guard lock(m_programMutex);
-        m_oneShotCommand = d;
-    }
     WaitTimeoutMs = kOneShotWaitMs;
     m_oneShotThread = std::thread(&CReceiverLink::OneShotRun, this, d);
 }

@@ -116,12 +116,10 @@ private:
     CEvent m_pollTrigger;
     CEvent m_wake;
     CEvent m_txEvents[4]; // reply, error reply, abort, never signalled
-    std::atomic<int> m_waiting{0};
     std::atomic<int> m_awaitedKind{kUnknownKind};
 
     mutable std::mutex m_programMutex;
     CommandDesc m_pollCommand;
-    CommandDesc m_oneShotCommand;
     std::deque<const CommandDesc*> m_sendRing;
     std::deque<const CommandDesc*> m_rotationPool;
     int m_mainKind = kF0;

@@ -87,7 +87,7 @@ TEST(Cli, NoReceiverConnected)
     sim::SimReceiverConfig silent = sim::DefaultConfig(0);
     silent.faults.silent = true;
     ASSERT_TRUE(sim.Start({silent}));
-    for (const std::string ports : {std::string("/dev/zrq-none"), sim.PortList()}) {
+    for (const std::string& ports : {std::string("/dev/zrq-none"), sim.PortList()}) {
         auto r = RunCli("identify", "ZRQ6930_PORTS=" + ports);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_EQ(r.err, "No receiver connected.\n");

@@ -1,0 +1,29 @@
+#pragma once
+// Shared by the window benchmarks: a real event loop for a while, and a
+// connected main window on the receivers in ZRQ6930_PORTS.
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+
+#include "app/MaintenanceView.h"
+
+namespace zr::bench {
+
+// Runs the event loop for a while, sleeping when idle as the application does.
+inline void Pump(std::chrono::milliseconds d)
+{
+    QEventLoop loop;
+    QTimer::singleShot(d, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Presses Connect and waits up to 20 s; true when connected.
+inline bool ConnectWindow(CZRQ6930_MaintenanceView& view)
+{
+    view.ConnectButton()->click();
+    for (int i = 0; i < 400 && view.ConnectState() != kConnected; ++i)
+        Pump(std::chrono::milliseconds(50));
+    return view.ConnectState() == kConnected;
+}
+
+} // namespace zr::bench
