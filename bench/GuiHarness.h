@@ -4,10 +4,21 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "app/MaintenanceView.h"
 
 namespace zr::bench {
+
+// Headless, with a log folder of its own; call before the application object.
+inline void PrepareHeadless(const char* name)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string dir = std::string("/tmp/zrq6930-") + name + "-XXXXXX";
+    if (mkdtemp(dir.data()))
+        setenv("ZRQ6930_LOG_DIR", dir.c_str(), 1);
+}
 
 // Runs the event loop for a while, sleeping when idle as the application does.
 inline void Pump(std::chrono::milliseconds d)

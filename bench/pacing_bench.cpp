@@ -72,10 +72,8 @@ using zr::bench::Pump;
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    zr::bench::PrepareHeadless("pacing");
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-    char logDir[] = "/tmp/zrq6930-pacing-XXXXXX";
-    setenv("ZRQ6930_LOG_DIR", mkdtemp(logDir), 1);
     QApplication app(argc, argv);
     zr::SetMessageBoxHandler([](const zr::MessageBoxRequest& r) {
         std::fprintf(stderr, "message: %s\n", qPrintable(r.text));

@@ -36,10 +36,8 @@ using zr::bench::Pump;
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    zr::bench::PrepareHeadless("soak");
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
-    char logDir[] = "/tmp/zrq6930-soak-XXXXXX";
-    setenv("ZRQ6930_LOG_DIR", mkdtemp(logDir), 1);
     QApplication app(argc, argv);
     int messages = 0;
     zr::SetMessageBoxHandler([&](const zr::MessageBoxRequest& r) {
