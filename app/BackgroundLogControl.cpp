@@ -3,8 +3,9 @@
 #include <QUrl>
 
 #include "app/MaintenanceView.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "link/Commands.h"
+#include "link/ReplyFields.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "platform/LogFolder.h"
 
@@ -26,7 +27,7 @@ void CZRQ6930_MaintenanceView::StartRecording()
     // A running walk test or scan in the tool windows refuses here as well.
     for (int n = 0; n < kMaxReceivers; ++n) {
         CReceiverLink* link = LinkOf(n);
-        if (link && ReceiverModeFromState(link->Reply(kF0)[2]) != kModeIdle) {
+        if (link && ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
             ShowMessage(this, kBusyMessage);
             return;
         }
@@ -49,9 +50,7 @@ void CZRQ6930_MaintenanceView::StartRecording()
     m_loggingLabel->show();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
-    for (CReceiverLink* link : m_links)
-        if (IsMonitored(link->RecNo))
-            SetPollProgramme(link, kF4, 100, '3');
+    SetPollProgrammeOfAll(kProgrammeBackgroundLog);
 }
 
 void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
@@ -68,9 +67,7 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
         slot.logDoc.reset();
     if (reason == 1)
         return;
-    for (CReceiverLink* link : m_links)
-        if (IsMonitored(link->RecNo))
-            SetPollProgramme(link, kF0, 500, '0');
+    SetPollProgrammeOfAll(kProgrammeStopped);
     UpdateToolButtons();
 }
 

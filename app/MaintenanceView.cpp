@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 #include <sys/resource.h>
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "app/SleepInhibitor.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
-#include "link/UsbSerialFtdi.h"
+#include "link/ReplyFields.h"
 #include "logs/gui/LoadingFileDlg.h"
 #include "logs/gui/LogConvertDlg.h"
 
@@ -24,8 +24,6 @@ namespace {
 constexpr char kNoReceiver[] = "No receiver connected.";
 constexpr char kRecordingRunning[] = "Background Log recording is running.";
 constexpr char kQuitQuestion[] = "Do you quit this program?";
-constexpr int kIdlePeriodMs = 500;
-constexpr int kToolPeriodMs = 100;
 
 QString LabelStyle(const char* background)
 {
@@ -38,6 +36,7 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
 {
     setObjectName("maintenanceView");
     m_owner = std::make_unique<CQtMessageOwner>([this](uint32_t m, uintptr_t w, intptr_t l) { return HandleAppMessage(m, w, l); });
+    m_session = std::make_unique<CReceiverSession>(m_owner.get());
     m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0); });
 
     // First layout: high priority where permitted, the form, the owned windows.
@@ -45,11 +44,13 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_table = new CListCtrlMain(this);
     m_connectButton = new QPushButton("Connect", this);
     m_connectButton->setObjectName("connectButton");
-    const char* toolNames[4] = {"Walk-Test", "Channel Scan", "Spectrum Scan", "FBS Detail"};
-    for (int i = 0; i < 4; ++i) {
-        m_toolButtons[static_cast<std::size_t>(i)] = new QPushButton(toolNames[i], this);
-        m_toolButtons[static_cast<std::size_t>(i)]->setObjectName(QString("toolButton%1").arg(1001 + i));
-        connect(m_toolButtons[static_cast<std::size_t>(i)], &QPushButton::clicked, this, [this, i] { OnToolButton(1001 + i); });
+    const char* toolNames[kToolButtonCount] = {"Walk-Test", "Channel Scan", "Spectrum Scan", "FBS Detail"};
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        const int id = kIdWalkButton + i;
+        QPushButton* b = new QPushButton(toolNames[i], this);
+        m_toolButtons[static_cast<std::size_t>(i)] = b;
+        b->setObjectName(QString("toolButton%1").arg(id));
+        connect(b, &QPushButton::clicked, this, [this, id] { OnToolButton(id); });
     }
     m_loggingLabel = new QLabel("Logging", this);
     m_loggingLabel->setAlignment(Qt::AlignCenter);
@@ -75,6 +76,10 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_convertDlg = new CLogConvertDlg(m_owner.get(), this);
     m_fwVerDlg = new CFwVerDlg(detailMode, this);
     m_idDlg = new CIdDlg(m_owner.get(), this);
+    // The live Walk Test, Spectrum Scan and Channel Scan register here as
+    // guarded tools, in that order, and FBS Detail as a guarded information window.
+    m_tools.Register(m_idDlg, CToolHost::Role::Information, true);
+    m_tools.Register(m_fwVerDlg, CToolHost::Role::Information, false);
     m_convertDlg->SetProgressSink([dlg = m_loadingDlg](uint64_t blocks) { dlg->ReportBlocks(blocks); });
 
     SetConnectionLabel(false);
@@ -83,11 +88,6 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_table->SetupColumns();
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &CZRQ6930_MaintenanceView::OnSelectionChanged);
     connect(m_connectButton, &QPushButton::clicked, this, &CZRQ6930_MaintenanceView::OnConnectButton);
-
-    m_f0Desc = MakeCommand(kF0);
-    m_f6Desc = MakeCommand(kF6);
-    for (int n = 1; n <= kFbsFilterCount; ++n)
-        m_fbsDescs[static_cast<std::size_t>(n - 1)] = MakeF5(n);
     setMinimumSize(760, 380);
 }
 
@@ -96,22 +96,15 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
     // A running conversion still talks to this view: let it finish first.
     delete m_convertDlg;
     m_convertDlg = nullptr;
-    DestroyAllLinks();
-}
-
-void CZRQ6930_MaintenanceView::DestroyAllLinks()
-{
-    for (CReceiverLink* link : m_links)
-        link->Close();
-    for (CReceiverLink* link : m_links)
-        delete link; // joins every thread of the link
-    m_links.clear();
-    m_identifyResults.clear();
+    // The windows post to the message owner as they go: before it goes.
+    m_tools.DeleteAll();
+    m_session->DestroyAll();
 }
 
 QPushButton* CZRQ6930_MaintenanceView::ToolButton(int button) const
 {
-    return button >= 1001 && button <= 1004 ? m_toolButtons[static_cast<std::size_t>(button - 1001)] : nullptr;
+    const int i = button - kIdWalkButton;
+    return i >= 0 && i < kToolButtonCount ? m_toolButtons[static_cast<std::size_t>(i)] : nullptr;
 }
 
 void CZRQ6930_MaintenanceView::SetConnectionLabel(bool connected)
@@ -124,22 +117,20 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
 {
     switch (msg) {
     case WM_APP_IDENTIFY_DONE:
-        if (CReceiverLink* link = FindLink(wParam))
-            OnIdentifyDone(link, lParam);
+        OnIdentifyDone(wParam, lParam);
         return 0;
     case WM_APP_LINK_CLOSED:
-        if (CReceiverLink* link = FindLink(wParam))
-            OnLinkClosed(link);
+        m_session->OnLinkClosed(wParam);
         return 0;
     case WM_APP_CONNECT_DONE:
         OnConnectDone(static_cast<int>(wParam));
         return 0;
     case WM_APP_POLL_REPLY:
-        if (CReceiverLink* link = FindLink(wParam))
+        if (CReceiverLink* link = m_session->FindLink(wParam))
             OnPollReply(link, static_cast<int>(lParam));
         return 0;
     case WM_APP_POLL_FAILED:
-        if (CReceiverLink* link = FindLink(wParam))
+        if (CReceiverLink* link = m_session->FindLink(wParam))
             OnPollFailed(link);
         return 0;
     case WM_APP_QUERY_QUIT:
@@ -171,23 +162,6 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     }
 }
 
-CReceiverLink* CZRQ6930_MaintenanceView::FindLink(uintptr_t wParam) const
-{
-    // A message may outlive its link (deleted on quit): only known links count.
-    for (CReceiverLink* link : m_links)
-        if (reinterpret_cast<uintptr_t>(link) == wParam)
-            return link;
-    return nullptr;
-}
-
-CReceiverLink* CZRQ6930_MaintenanceView::LinkOf(int recNo) const
-{
-    for (CReceiverLink* link : m_links)
-        if (link->RecNo == recNo)
-            return link;
-    return nullptr;
-}
-
 const CLogFileDoc* CZRQ6930_MaintenanceView::LogDocOf(int recNo) const
 {
     return recNo >= 0 && recNo < kMaxReceivers ? m_slots[static_cast<std::size_t>(recNo)].logDoc.get() : nullptr;
@@ -206,7 +180,7 @@ int32_t CZRQ6930_MaintenanceView::ReceiverModeOf(int recNo) const
     CReceiverLink* link = LinkOf(recNo);
     if (!link)
         return 0;
-    const int32_t mode = ReceiverModeFromState(link->Reply(kF0)[2]);
+    const int32_t mode = ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State));
     return mode < kModeWalkTest ? mode : kModeUnavailable;
 }
 
@@ -226,36 +200,17 @@ void CZRQ6930_MaintenanceView::Connect()
 {
     if (m_table->rowCount() > 0)
         m_table->setRowCount(0);
-    CUSBSerialFTDI::DeviceList devices;
-    CUSBSerialFTDI::EnumerateDevices(devices);
-    for (const auto& d : devices) {
-        auto* link = new CReceiverLink(m_owner.get());
-        SerialSettings settings;
-        settings.baudRate = kReceiverBaud;
-        if (link->Open(d.portName, settings) != 0) {
-            delete link;
-            continue;
-        }
-        m_links.push_back(link);
-        link->StartIdentification();
-    }
-    if (m_links.empty()) {
+    if (m_session->OpenAll() == 0) {
         ShowMessage(this, kNoReceiver);
         return;
     }
     m_connectButton->setEnabled(false);
     m_nConnectState = kConnecting;
-    m_identifyPending = static_cast<int>(m_links.size());
-    m_identifyResults.clear();
 }
 
-void CZRQ6930_MaintenanceView::OnIdentifyDone(CReceiverLink* link, intptr_t result)
+void CZRQ6930_MaintenanceView::OnIdentifyDone(uintptr_t link, intptr_t result)
 {
-    link->JoinIdentification();
-    m_identifyResults[link] = result;
-    if (result != 0)
-        link->Close(); // its read thread ends and WM_APP_LINK_CLOSED follows
-    if (m_nConnectState == kConnecting && --m_identifyPending == 0)
+    if (m_session->OnIdentifyDone(link, result) && m_nConnectState == kConnecting)
         FinishConnect();
 }
 
@@ -263,39 +218,19 @@ void CZRQ6930_MaintenanceView::OnIdentifyDone(CReceiverLink* link, intptr_t resu
 // user-interface thread, so nothing reads a link that a handler deletes.
 void CZRQ6930_MaintenanceView::FinishConnect()
 {
-    std::vector<CReceiverLink*> identified;
-    std::vector<StateRecord> records;
-    for (CReceiverLink* link : m_links) {
-        auto it = m_identifyResults.find(link);
-        if (!link->Identified || it == m_identifyResults.end() || it->second != 0)
-            continue;
-        StateRecord rec{};
-        link->CopyReply(rec.data(), kF0);
-        identified.push_back(link);
-        records.push_back(rec);
-    }
-    const std::vector<int> positions = NumberReceivers(records);
-    std::vector<int> order(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        order[static_cast<std::size_t>(positions[i])] = static_cast<int>(i);
-    for (int i : order)
-        m_table->UpdateRow(records[static_cast<std::size_t>(i)], 0, false);
+    const std::vector<StateRecord> records = m_session->Number();
+    for (const StateRecord& record : records)
+        m_table->UpdateRow(record, 0, false);
     if (!records.empty()) {
         m_table->selectRow(0);
         m_table->setCurrentCell(0, 0);
     }
-    for (std::size_t i = 0; i < identified.size(); ++i) {
-        CReceiverLink* link = identified[i];
-        if (positions[i] >= kMaxReceivers) {
-            // Beyond the 16 receiver numbers: not served, and its port is
-            // not kept open. Its row stays in the table without polling.
-            link->Close();
+    for (const SessionReceiver& r : m_session->Receivers()) {
+        if (r.stale || !r.link || r.recNo < 0)
             continue;
-        }
-        link->RecNo = positions[i];
-        StartPacing(positions[i], kIdlePeriodMs);
-        link->StartPolling();
-        m_slots[static_cast<std::size_t>(positions[i])].monitored = true;
+        StartPacing(r.recNo, kProgrammeIdle.periodMs);
+        r.link->StartPolling();
+        m_slots[static_cast<std::size_t>(r.recNo)].monitored = true;
     }
     OnConnectDone(static_cast<int>(records.size()));
 }
@@ -322,39 +257,24 @@ void CZRQ6930_MaintenanceView::OnConnectDone(int count)
     }
 }
 
-void CZRQ6930_MaintenanceView::OnLinkClosed(CReceiverLink* link)
-{
-    link->JoinReadThread();
-    m_links.remove(link);
-    m_identifyResults.erase(link);
-    delete link;
-}
-
 bool CZRQ6930_MaintenanceView::ToolCheck()
 {
     if (m_recording) {
         ShowMessage(this, kRecordingRunning);
         return false;
     }
-    // The tool windows plug in here: close the live Walk Test, Spectrum Scan
-    // and Channel Scan (refuse if one stays open), then the information windows.
-    for (QWidget* w : {static_cast<QWidget*>(m_idDlg), static_cast<QWidget*>(m_fwVerDlg)})
-        if (w->isVisible())
-            w->close();
-    return true;
+    return m_tools.CloseAll();
 }
 
 void CZRQ6930_MaintenanceView::Disconnect(int reason)
 {
     m_connectButton->setEnabled(false);
-    for (CReceiverLink* link : m_links)
-        link->Close(); // only aborts a link still identifying
+    m_session->CloseAll();
     if (reason == 0)
         m_table->setRowCount(0);
     SetConnectionLabel(false);
     m_connectButton->setText("Connect");
     m_nConnectState = kDisconnected;
-    m_identifyPending = 0;
     m_sleepInhibitor->Release();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
@@ -375,7 +295,7 @@ intptr_t CZRQ6930_MaintenanceView::OnQueryQuit()
     if (!ToolCheck())
         return 0;
     Disconnect(0);
-    DestroyAllLinks();
+    m_session->DestroyAll();
     return 1;
 }
 
@@ -416,14 +336,21 @@ void CZRQ6930_MaintenanceView::timerEvent(QTimerEvent* event)
             link->TriggerPoll();
 }
 
-void CZRQ6930_MaintenanceView::SetPollProgramme(CReceiverLink* link, int kind, int periodMs, char rowState)
+void CZRQ6930_MaintenanceView::SetPollProgramme(CReceiverLink* link, const PollProgramme& programme)
 {
     const int recNo = link->RecNo;
     KillPacing(recNo);
-    link->SetPollCommand(MakeCommand(kind));
-    if (rowState)
-        SetRowState(link, rowState);
-    StartPacing(recNo, periodMs);
+    ApplyPollProgramme(*link, programme);
+    if (programme.rowState)
+        SetRowState(link, programme.rowState);
+    StartPacing(recNo, programme.periodMs);
+}
+
+void CZRQ6930_MaintenanceView::SetPollProgrammeOfAll(const PollProgramme& programme)
+{
+    for (const SessionReceiver& r : m_session->Receivers())
+        if (r.link && !r.stale && IsMonitored(r.link->RecNo))
+            SetPollProgramme(r.link.get(), programme);
 }
 
 void CZRQ6930_MaintenanceView::SetRowState(CReceiverLink* link, char state)
@@ -447,15 +374,17 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
     if (recNo < 0 || recNo >= kMaxReceivers)
         return;
     ReceiverSlot& slot = m_slots[static_cast<std::size_t>(recNo)];
-    const int32_t mode = ReceiverModeFromState(link->Reply(kF0)[2]);
-    if (mode != slot.lastMode)
-        slot.lastMode = mode; // the scan and walk windows take it from here
+    const ReplySlot reply = link->Reply(kind);
+    const int32_t mode = ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State));
+    if (mode != slot.lastMode) {
+        slot.lastMode = mode;
+        m_tools.ForwardMode(recNo, mode);
+    }
     switch (kind) {
     case kF0:
         UpdateRowFromF0(link);
         break;
-    case kF4: {
-        const ReplySlot reply = link->Reply(kF4);
+    case kF4:
         if (m_recording && slot.monitored && slot.logDoc) {
             if (slot.logDoc->AppendRecord(DecodeF4(reply.data())) != 0 && !slot.writeFailureTold) {
                 // Recording goes on; the user hears of it once per recording.
@@ -465,14 +394,10 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
         }
         m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
         break;
-    }
-    case kF6:
-        if (m_idDlg->isVisible())
-            m_idDlg->SetId(link->Reply(kF6).data(), recNo);
-        break;
     default:
-        break; // F1, F2, F3, F5: the tool windows plug in here
+        break;
     }
+    m_tools.ForwardReply(recNo, kind, reply);
 }
 
 void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
@@ -494,20 +419,13 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
         m_fwVerDlg->hide();
         Disconnect(1);
     }
-    // The tool windows of this receiver are stopped and hidden here.
-    const uint8_t zeroId[10] = {'F', '6'};
-    m_idDlg->SetId(zeroId, recNo);
+    // The windows of this receiver stop and hide; ID View clears its row.
+    m_tools.ReceiverLost(recNo);
     if (anyLeft)
         link->Close(); // the row keeps "Comm Error  "
 }
 
 // ---- Tool buttons and selection --------------------------------------------
-
-bool CZRQ6930_MaintenanceView::AnyGuardedDialogVisible() const
-{
-    // Spectrum Scan, Walk Test, Channel Scan and FBS Detail join ID View here.
-    return m_idDlg->isVisible();
-}
 
 void CZRQ6930_MaintenanceView::OnToolButton(int button)
 {
@@ -517,7 +435,7 @@ void CZRQ6930_MaintenanceView::OnToolButton(int button)
         static const char* const refusals[] = {"During Background Log recording, cannot start Walk Test.",
                                                "During Background Log recording, cannot start Channel Scan.",
                                                "During Background Log recording, cannot start Spectrum Scan.", nullptr};
-        if (const char* text = refusals[button - 1001])
+        if (const char* text = refusals[button - kIdWalkButton])
             ShowMessage(this, text);
         return;
     }
@@ -550,7 +468,17 @@ intptr_t CZRQ6930_MaintenanceView::OnShowFwVersion()
         ShowMessage(this, kNoReceiver);
         return 0;
     }
-    m_fwVerDlg->Fill(m_links);
+    std::vector<FwVersionRow> rows;
+    for (const SessionReceiver& r : m_session->Receivers()) {
+        if (!r.link || r.stale)
+            continue;
+        FwVersionRow row;
+        row.recNo = r.link->RecNo;
+        for (int v = 0; v < 3; ++v)
+            row.versions[static_cast<std::size_t>(v)] = r.link->Reply(kV0 + v);
+        rows.push_back(row);
+    }
+    m_fwVerDlg->Fill(rows.size(), rows);
     m_fwVerDlg->show();
     m_fwVerDlg->raise();
     return 1;
@@ -560,15 +488,7 @@ intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
 {
     if (AnyGuardedDialogVisible() || m_recording || m_nConnectState != kConnected)
         return 0;
-    for (CReceiverLink* link : m_links) {
-        const int recNo = link->RecNo;
-        if (!IsMonitored(recNo))
-            continue;
-        KillPacing(recNo);
-        link->SetRotationPool({&m_f6Desc});
-        link->SetPollRing(&m_f0Desc);
-        StartPacing(recNo, kToolPeriodMs);
-    }
+    SetPollProgrammeOfAll(kProgrammeIdView);
     m_idDlg->show();
     m_idDlg->raise();
     return 1;
@@ -576,14 +496,7 @@ intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
 
 void CZRQ6930_MaintenanceView::OnIdViewClosed()
 {
-    for (CReceiverLink* link : m_links) {
-        const int recNo = link->RecNo;
-        if (!IsMonitored(recNo))
-            continue;
-        KillPacing(recNo);
-        link->ClearSendRing();
-        StartPacing(recNo, kIdlePeriodMs);
-    }
+    SetPollProgrammeOfAll(kProgrammeIdle);
 }
 
 } // namespace zr

@@ -6,15 +6,17 @@
 #include <QPushButton>
 #include <QWidget>
 #include <array>
-#include <list>
 #include <map>
 #include <memory>
 
+#include "app/ControlIds.h"
 #include "app/ListCtrlMain.h"
-#include "app/QtMessageOwner.h"
+#include "app/ToolHost.h"
 #include "link/PollPacer.h"
-#include "link/ReceiverLink.h"
+#include "link/PollProgramme.h"
+#include "link/ReceiverSession.h"
 #include "logs/LogFileDoc.h"
+#include "ui/QtMessageOwner.h"
 
 namespace zr {
 
@@ -45,7 +47,7 @@ public:
 
     // Buttons and commands.
     void OnConnectButton();
-    void OnToolButton(int button); // 1001..1004
+    void OnToolButton(int button); // kIdWalkButton..kIdFbsButton
     void StartRecording();
     void StopRecording() { StopBackgroundLog(0); }
     void StopBackgroundLog(int reason);
@@ -63,8 +65,8 @@ public:
     QPushButton* ToolButton(int button) const;
     QLabel* ConnectionLabel() const { return m_connectionLabel; }
     QLabel* LoggingLabel() const { return m_loggingLabel; }
-    std::size_t LinkCount() const { return m_links.size(); }
-    CReceiverLink* LinkOf(int recNo) const;
+    std::size_t LinkCount() const { return m_session->LinkCount(); }
+    CReceiverLink* LinkOf(int recNo) const { return m_session->LinkOf(recNo); }
     bool IsMonitored(int recNo) const { return recNo >= 0 && recNo < kMaxReceivers && m_slots[static_cast<std::size_t>(recNo)].monitored; }
     const CLogFileDoc* LogDocOf(int recNo) const;
     int64_t PollPeriod() const { return m_pacer.Period(); }
@@ -72,6 +74,7 @@ public:
     int32_t ReceiverModeOf(int recNo) const;
     CLoadingFileDlg* LoadingDialog() const { return m_loadingDlg; }
     CLogConvertDlg* ConvertDialog() const { return m_convertDlg; }
+    CToolHost& Tools() { return m_tools; }
 
 signals:
     void statusMessage(const QString& text);
@@ -85,8 +88,7 @@ private:
     void OnConnectDone(int count);
     void Disconnect(int reason);
     bool ToolCheck();
-    void OnIdentifyDone(CReceiverLink* link, intptr_t result);
-    void OnLinkClosed(CReceiverLink* link);
+    void OnIdentifyDone(uintptr_t link, intptr_t result);
     void OnPollReply(CReceiverLink* link, int kind);
     void OnPollFailed(CReceiverLink* link);
     intptr_t OnQueryQuit();
@@ -98,34 +100,32 @@ private:
 
     void StartPacing(int recNo, int periodMs);
     void KillPacing(int recNo);
-    // Switch one receiver to a default poll command, period and row state.
-    void SetPollProgramme(CReceiverLink* link, int kind, int periodMs, char rowState);
+    // Switches one receiver's programme: pacing stopped, link reprogrammed,
+    // row state shown, pacing restarted with the programme's period.
+    void SetPollProgramme(CReceiverLink* link, const PollProgramme& programme);
+    // The same for every monitored receiver.
+    void SetPollProgrammeOfAll(const PollProgramme& programme);
     void SetRowState(CReceiverLink* link, char state);
     void UpdateRowFromF0(CReceiverLink* link);
-    CReceiverLink* FindLink(uintptr_t wParam) const;
     int MonitoredCount() const;
-    bool AnyGuardedDialogVisible() const;
+    bool AnyGuardedDialogVisible() const { return m_tools.AnyGuardedVisible(); }
     void SetConnectionLabel(bool connected);
-    void DestroyAllLinks();
 
     bool m_detailMode;
     int m_nConnectState = kDisconnected;
-    std::list<CReceiverLink*> m_links;
-    std::map<CReceiverLink*, intptr_t> m_identifyResults;
-    int m_identifyPending = 0;
     std::array<ReceiverSlot, kMaxReceivers> m_slots;
     std::map<int, int> m_timerToRecNo;
     CPollPacer m_pacer;
     bool m_recording = false;
     bool m_resumed = false;
-    CommandDesc m_f0Desc, m_f6Desc;
-    std::array<CommandDesc, kFbsFilterCount> m_fbsDescs;
     std::unique_ptr<CQtMessageOwner> m_owner;
+    std::unique_ptr<CReceiverSession> m_session;
+    CToolHost m_tools;
     std::unique_ptr<CSleepInhibitor> m_sleepInhibitor;
 
     CListCtrlMain* m_table;
     QPushButton* m_connectButton;
-    std::array<QPushButton*, 4> m_toolButtons{};
+    std::array<QPushButton*, kToolButtonCount> m_toolButtons{};
     QLabel* m_loggingLabel;
     QLabel* m_connectionLabel;
     CLoadingFileDlg* m_loadingDlg;

@@ -8,7 +8,7 @@
 
 #include "app/Application.h"
 #include "app/MainFrame.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
 int main(int argc, char** argv)

@@ -17,7 +17,7 @@
 #include "GuiHarness.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
 namespace {

@@ -6,10 +6,12 @@
 #include <thread>
 
 #include "cli/CliCommon.h"
-#include "cli/ReceiverSession.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/PollPacer.h"
+#include "link/PollProgramme.h"
+#include "link/ReceiverSession.h"
+#include "link/ReplyFields.h"
 #include "link/UsbSerialFtdi.h"
 
 namespace zr::cli {
@@ -34,14 +36,6 @@ std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session)
     return out;
 }
 
-std::string ReplyText(const ReplySlot& s, int from, int count)
-{
-    std::string t;
-    for (int i = from; i < from + count && s[static_cast<std::size_t>(i)] != 0; ++i)
-        t.push_back(static_cast<char>(s[static_cast<std::size_t>(i)]));
-    return t;
-}
-
 } // namespace
 
 int CmdList(const std::vector<std::string>& args)
@@ -64,15 +58,19 @@ int CmdIdentify(const std::vector<std::string>& args)
         std::fprintf(stderr, "usage: zrq6930 identify [--json]\n");
         return kExitUsage;
     }
-    CReceiverSession session;
+    CMessageQueue queue;
+    CReceiverSession session(&queue);
     session.OpenAll();
-    const int count = session.IdentifyAll();
+    const int count = session.IdentifyAll(queue);
     for (SessionReceiver* r : InNumberOrder(session)) {
         const ReplySlot f0 = r->link->Reply(kF0);
         const ReplySlot m0 = r->link->Reply(kM0);
-        const std::string model = ReplyText(m0, 2, 8);
+        const std::string model = ReplyFieldText(m0.data(), M0Field::Model);
         const std::string band = BandCodeFromModel(m0.data());
-        const int32_t freq = ReadField(f0.data() + 5, 6, 10, 0);
+        const int32_t freq = ReadReplyField(f0.data(), F0Field::Frequency, 0);
+        const std::string state = ReplyFieldText(f0.data(), F0Field::State);
+        const std::string bank = ReplyFieldText(f0.data(), F0Field::Bank);
+        const std::string channel = ReplyFieldText(f0.data(), F0Field::Channel);
         std::string versions[3];
         for (int v = 0; v < 3; ++v)
             versions[v] = VersionCellText(r->link->Reply(kV0 + v).data(), true);
@@ -80,11 +78,11 @@ int CmdIdentify(const std::vector<std::string>& args)
             std::printf("{\"no\": %d, \"port\": %s, \"model\": %s, \"band\": %s, \"state\": %s, \"bank\": %s, \"channel\": %s, "
                         "\"frequency_khz\": %d, \"cpu\": %s, \"dsp\": %s, \"fpga\": %s}\n",
                         r->recNo + 1, JsonString(r->port).c_str(), JsonString(model).c_str(), JsonString(band).c_str(),
-                        JsonString(ReplyText(f0, 2, 1)).c_str(), JsonString(ReplyText(f0, 3, 1)).c_str(), JsonString(ReplyText(f0, 4, 1)).c_str(),
+                        JsonString(state).c_str(), JsonString(bank).c_str(), JsonString(channel).c_str(),
                         freq, JsonString(versions[0]).c_str(), JsonString(versions[1]).c_str(), JsonString(versions[2]).c_str());
         } else {
             std::printf("%2d  %-20s  %s %-3s  state %s  bank %s  channel %s  %d kHz  CPU %s  DSP %s  FPGA %s\n", r->recNo + 1, r->port.c_str(),
-                        model.c_str(), band.c_str(), ReplyText(f0, 2, 1).c_str(), ReplyText(f0, 3, 1).c_str(), ReplyText(f0, 4, 1).c_str(), freq,
+                        model.c_str(), band.c_str(), state.c_str(), bank.c_str(), channel.c_str(), freq,
                         versions[0].c_str(), versions[1].c_str(), versions[2].c_str());
         }
     }
@@ -125,20 +123,18 @@ int CmdMonitor(const std::vector<std::string>& args)
         }
     }
     InstallStopHandlers();
-    CReceiverSession session;
+    CMessageQueue queue;
+    CReceiverSession session(&queue);
     session.OpenAll();
-    if (session.IdentifyAll() == 0) {
+    if (session.IdentifyAll(queue) == 0) {
         std::fprintf(stderr, "%s\n", kNoReceiver);
         return kExitUsage;
     }
     CPollPacer pacer;
     std::vector<SessionReceiver*> monitored = InNumberOrder(session);
     std::vector<RowTexts> shown(kMaxReceivers);
-    for (auto& r : session.Receivers())
-        if (r.link && r.recNo < 0)
-            r.link->Close(); // not served: its port is not kept open
     for (SessionReceiver* r : monitored) {
-        pacer.Restart(r->recNo, 500);
+        pacer.Restart(r->recNo, kProgrammeIdle.periodMs);
         r->link->StartPolling();
     }
     if (!json) {
@@ -168,7 +164,7 @@ int CmdMonitor(const std::vector<std::string>& args)
         for (SessionReceiver* r : monitored)
             if (pacer.Tick(r->recNo, now))
                 r->link->TriggerPoll();
-        while (auto m = session.Queue().TryTake()) {
+        while (auto m = queue.TryTake()) {
             if (m->msg == WM_APP_LINK_CLOSED) {
                 session.OnLinkClosed(m->wParam);
                 continue;

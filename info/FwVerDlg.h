@@ -1,18 +1,26 @@
 #pragma once
 // "FW Version": the CPU, DSP and FPGA versions read at identification.
-#include <QDialog>
 #include <QTableWidget>
-#include <list>
+#include <array>
+#include <vector>
+
+#include "link/Frame.h"
+#include "ui/ToolWindow.h"
 
 namespace zr {
 
-class CReceiverLink;
+// One link's stored V0, V1 and V2 replies, copied for the window.
+struct FwVersionRow {
+    int recNo = -1;
+    std::array<ReplySlot, 3> versions{};
+};
 
-class CFwVerDlg : public QDialog {
+class CFwVerDlg : public CToolWindow {
     Q_OBJECT
 public:
     CFwVerDlg(bool detailMode, QWidget* parent);
-    void Fill(const std::list<CReceiverLink*>& links);
+    // One row per link (linkCount), filled at each row's RecNo.
+    void Fill(std::size_t linkCount, const std::vector<FwVersionRow>& rows);
     QTableWidget* List() const { return m_list; }
 
 private:

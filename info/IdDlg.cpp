@@ -1,24 +1,23 @@
 #include "info/IdDlg.h"
 
-#include <QCloseEvent>
 #include <QHeaderView>
 #include <QVBoxLayout>
 
 #include "link/AppMessages.h"
 #include "link/Commands.h"
+#include "link/PollPacer.h"
 
 namespace zr {
 
-CIdDlg::CIdDlg(IMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner)
+CIdDlg::CIdDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "idDlg", "ID View", DialogKeys::Close), m_owner(owner)
 {
-    setObjectName("idDlg");
-    setWindowTitle("ID View");
-    m_list = new QTableWidget(16, 2, this);
+    SetReceiver(kAllReceivers);
+    m_list = new QTableWidget(kMaxReceivers, 2, this);
     m_list->setHorizontalHeaderLabels({"No.", "ID"});
     m_list->verticalHeader()->setVisible(false);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    for (int r = 0; r < 16; ++r) {
+    for (int r = 0; r < kMaxReceivers; ++r) {
         for (int c = 0; c < 2; ++c) {
             auto* cell = new QTableWidgetItem(c == 0 ? QString::number(r + 1) : QString(" - "));
             cell->setTextAlignment(Qt::AlignCenter);
@@ -32,17 +31,29 @@ CIdDlg::CIdDlg(IMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner
 
 void CIdDlg::SetId(const uint8_t* reply, int recNo)
 {
-    if (recNo < 0 || recNo >= 16)
+    if (recNo < 0 || recNo >= kMaxReceivers)
         return;
     const QString text = QString::fromStdString(IdCellText(reply));
     if (m_list->item(recNo, 1)->text() != text)
         m_list->item(recNo, 1)->setText(text);
 }
 
-void CIdDlg::closeEvent(QCloseEvent* e)
+void CIdDlg::OnPollReply(int recNo, int kind, const ReplySlot& reply)
 {
+    if (kind == kF6 && isVisible())
+        SetId(reply.data(), recNo);
+}
+
+void CIdDlg::OnReceiverLost(int recNo)
+{
+    const uint8_t noId[10] = {'F', '6'};
+    SetId(noId, recNo);
+}
+
+void CIdDlg::WindowGone()
+{
+    // Every way out ends the ID polling: close button, Escape, Enter, a hide.
     m_owner->Post(WM_APP_ID_VIEW_CLOSED, 0, 0);
-    QDialog::closeEvent(e);
 }
 
 } // namespace zr

@@ -1,14 +1,14 @@
 #pragma once
 // "ID View": each receiver's ID, polled while the window is open.
-#include <QDialog>
 #include <QTableWidget>
 #include <cstdint>
 
 #include "link/Owner.h"
+#include "ui/ToolWindow.h"
 
 namespace zr {
 
-class CIdDlg : public QDialog {
+class CIdDlg : public CToolWindow {
     Q_OBJECT
 public:
     CIdDlg(IMessageOwner* owner, QWidget* parent);
@@ -16,8 +16,11 @@ public:
     void SetId(const uint8_t* reply, int recNo);
     QTableWidget* List() const { return m_list; }
 
+    void OnPollReply(int recNo, int kind, const ReplySlot& reply) override;
+    void OnReceiverLost(int recNo) override;
+
 protected:
-    void closeEvent(QCloseEvent* e) override;
+    void WindowGone() override;
 
 private:
     IMessageOwner* m_owner;

@@ -1,5 +1,7 @@
 #include "link/Commands.h"
 
+#include "link/ReplyFields.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,24 +28,23 @@ int32_t ReadField(const uint8_t* chars, int width, int base, int32_t def)
 
 namespace {
 
-constexpr int P = 2; // payload offset inside a stored reply
-
-uint8_t QualityFlags(const uint8_t* reply, int32_t errorDefault)
+// F1 and F4 share positions 0 to 6; they differ only in the error defaults.
+uint8_t QualityFlags(const uint8_t* reply, const ReplyField& syncError, const ReplyField& dataError)
 {
     uint8_t flags = 0;
-    if (ReadField(reply + P + 6, 1, 10, 0) != 0)
+    if (ReadReplyField(reply, F1Field::AfPeak) != 0)
         flags |= 0x20;
-    if (ReadField(reply + P + 0, 1, 10, errorDefault) != 0)
+    if (ReadReplyField(reply, syncError) != 0)
         flags |= 0x40;
-    if (ReadField(reply + P + 1, 1, 10, errorDefault) != 0)
+    if (ReadReplyField(reply, dataError) != 0)
         flags |= 0x80;
     return flags;
 }
 
 void FillLevels(DataRow& row, const uint8_t* reply)
 {
-    row[6] = static_cast<uint8_t>(ReadField(reply + P + 4, 2, 10, 0));
-    row[7] = static_cast<uint8_t>(ReadField(reply + P + 2, 2, 10, 0));
+    row[6] = static_cast<uint8_t>(ReadReplyField(reply, F1Field::RfB));
+    row[7] = static_cast<uint8_t>(ReadReplyField(reply, F1Field::RfA));
 }
 
 } // namespace
@@ -51,7 +52,7 @@ void FillLevels(DataRow& row, const uint8_t* reply)
 DataRow DecodeF1(const uint8_t* reply)
 {
     DataRow row{};
-    row[2] = QualityFlags(reply, 0);
+    row[2] = QualityFlags(reply, F1Field::SyncError, F1Field::DataError);
     FillLevels(row, reply);
     return row;
 }
@@ -59,8 +60,8 @@ DataRow DecodeF1(const uint8_t* reply)
 DataRow DecodeF2(const uint8_t* reply)
 {
     DataRow row{};
-    const auto level = static_cast<uint8_t>(ReadField(reply + P, 2, 10, 0));
-    const auto step = static_cast<uint16_t>(ReadField(reply + P + 2, 6, 10, 0) / 25);
+    const auto level = static_cast<uint8_t>(ReadReplyField(reply, F2Field::Level));
+    const auto step = static_cast<uint16_t>(ReadReplyField(reply, F2Field::Frequency) / 25);
     row[0] = static_cast<uint8_t>(step & 0xFF);
     row[1] = static_cast<uint8_t>(step >> 8);
     row[6] = level;
@@ -71,13 +72,13 @@ DataRow DecodeF2(const uint8_t* reply)
 DataRow DecodeF4(const uint8_t* reply)
 {
     DataRow row{};
-    row[2] = QualityFlags(reply, 1);
+    row[2] = QualityFlags(reply, F4Field::SyncError, F4Field::DataError);
     FillLevels(row, reply);
-    const int32_t bank = ReadField(reply + P + 7, 1, 16, 0);
-    const int32_t channel = ReadField(reply + P + 8, 1, 16, 0);
+    const int32_t bank = ReadReplyField(reply, F4Field::Bank);
+    const int32_t channel = ReadReplyField(reply, F4Field::Channel);
     row[10] = static_cast<uint8_t>(((bank & 0x0F) << 4) | (channel & 0x0F));
-    row[11] = static_cast<uint8_t>((ReadField(reply + P + 15, 1, 10, 0) & 0x03) << 2);
-    const auto freq = static_cast<uint32_t>(ReadField(reply + P + 9, 6, 10, 0));
+    row[11] = static_cast<uint8_t>((ReadReplyField(reply, F4Field::Extra) & 0x03) << 2);
+    const auto freq = static_cast<uint32_t>(ReadReplyField(reply, F4Field::Frequency));
     row[14] = static_cast<uint8_t>(freq & 0xFF);
     row[15] = static_cast<uint8_t>((freq >> 8) & 0xFF);
     return row;
@@ -138,10 +139,10 @@ CommandDesc MakeF5(int filter)
 
 std::string VersionCellText(const uint8_t* reply, bool detail)
 {
-    const int32_t major = ReadField(reply + 2, 3, 10, 0);
-    const int32_t minor = ReadField(reply + 5, 3, 10, 0);
-    const int32_t revision = ReadField(reply + 8, 3, 10, 0);
-    const int32_t build = ReadField(reply + 11, 5, 10, 0);
+    const int32_t major = ReadReplyField(reply, VersionField::Major);
+    const int32_t minor = ReadReplyField(reply, VersionField::Minor);
+    const int32_t revision = ReadReplyField(reply, VersionField::Revision);
+    const int32_t build = ReadReplyField(reply, VersionField::Build);
     if (major == 0)
         return "---";
     char text[64];
@@ -154,7 +155,7 @@ std::string VersionCellText(const uint8_t* reply, bool detail)
 
 std::string IdCellText(const uint8_t* reply)
 {
-    const int32_t id = ReadField(reply + 2, 8, 16, 0);
+    const int32_t id = ReadReplyField(reply, F6Field::Id);
     if (id == 0)
         return " - ";
     char text[16];
@@ -164,10 +165,8 @@ std::string IdCellText(const uint8_t* reply)
 
 std::string BandCodeFromModel(const uint8_t* reply)
 {
-    std::string text;
     // Read as a C string: a zero byte ends the text.
-    for (int i = 0; i < 16 && reply[2 + i] != 0; ++i)
-        text.push_back(static_cast<char>(reply[2 + i]));
+    const std::string text = ReplyFieldText(reply, M0Field::Text);
     auto inModel = [](char c) { return std::strchr(kModelCode, c) != nullptr; };
     std::size_t b = 0, e = text.size();
     while (b < e && inModel(text[b]))

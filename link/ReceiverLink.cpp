@@ -6,6 +6,7 @@
 
 #include "link/AppMessages.h"
 #include "link/Commands.h"
+#include "link/ReplyFields.h"
 #include "platform/Trace.h"
 
 namespace zr {
@@ -192,7 +193,8 @@ int CReceiverLink::WaitCommon(const CommandDesc& d, int timeoutMs, bool identifi
             std::lock_guard lock(m_storeMutex);
             const ReplySlot& e1 = m_slots[kE1];
             if (ClassifyCode(e1[2], e1[3]) == k) {
-                const uint8_t reason = e1[5];
+                // Only the reason's second character tells.
+                const uint8_t reason = e1[2 + E1Field::Reason.pos + 1];
                 if (reason != '8' && reason != '4')
                     pending = false;
                 rejected = true;
@@ -287,7 +289,7 @@ void CReceiverLink::IdentifyLoop()
                 refused = true;
                 break;
             }
-            const uint8_t state = Reply(kF0)[2];
+            const uint8_t state = ReplyChar(Reply(kF0).data(), F0Field::State);
             if (state == '6' || state == '7') {
                 if (stops >= kMaxScanStops || Transact(state == '6' ? kC0 : kS0, sr, wr) != 0 || wr == 1 || Transact(kF0, sr, wr) != 0) {
                     refused = true;
@@ -356,10 +358,10 @@ void CReceiverLink::PollLoop()
                     const ReplySlot& e1 = m_slots[kE1];
                     const int rejectedKind = ClassifyCode(e1[2], e1[3]);
                     const bool busyKind = rejectedKind == kF5 || rejectedKind == kF6 || rejectedKind == kF1 || rejectedKind == kF4;
-                    if (e1[5] == '5' && busyKind) {
+                    if (e1[2 + E1Field::Reason.pos + 1] == '5' && busyKind) {
                         // Busy with its own channel scan: counts as answered.
                         wr = 0;
-                        m_slots[kF0][2] = '5';
+                        ReplyChar(m_slots[kF0].data(), F0Field::State) = '5';
                         if (rejectedKind != kF5)
                             m_slots[static_cast<std::size_t>(rejectedKind)].fill(0);
                     }
@@ -489,7 +491,7 @@ void CReceiverLink::ClearFbsReplyByte22()
 void CReceiverLink::SetStoredState(char state)
 {
     std::lock_guard lock(m_storeMutex);
-    m_slots[kF0][2] = static_cast<uint8_t>(state);
+    ReplyChar(m_slots[kF0].data(), F0Field::State) = static_cast<uint8_t>(state);
 }
 
 } // namespace zr

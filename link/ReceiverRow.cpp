@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/Commands.h"
+#include "link/ReplyFields.h"
 
 namespace zr {
 
@@ -42,14 +43,14 @@ std::string StatusText(int32_t v)
 RowTexts FormatReceiverRow(const StateRecord& r, int rowIndex)
 {
     const uint8_t* c = r.data();
-    const int32_t state = ReadField(c + 2, 1, 16, -1);
-    int32_t bank = ReadField(c + 3, 1, 16, -1);
-    int32_t channel = ReadField(c + 4, 1, 16, -1);
-    int32_t freq = ReadField(c + 5, 6, 10, -1);
-    int32_t encryption = ReadField(c + 11, 1, 10, -1);
-    int32_t code = ReadField(c + 12, 1, 10, -1);
-    int32_t fbs = ReadField(c + 13, 1, 10, -1);
-    int32_t eq = ReadField(c + 14, 1, 10, -1);
+    const int32_t state = ReadReplyField(c, F0Field::State);
+    int32_t bank = ReadReplyField(c, F0Field::Bank);
+    int32_t channel = ReadReplyField(c, F0Field::Channel);
+    int32_t freq = ReadReplyField(c, F0Field::Frequency);
+    int32_t encryption = ReadReplyField(c, F0Field::Encryption);
+    int32_t code = ReadReplyField(c, F0Field::Code);
+    int32_t fbs = ReadReplyField(c, F0Field::Fbs);
+    int32_t eq = ReadReplyField(c, F0Field::Eq);
 
     switch (state) {
     case 1: case 2: case 5: case 6: case 7:
@@ -86,20 +87,35 @@ RowTexts FormatReceiverRow(const StateRecord& r, int rowIndex)
     return t;
 }
 
+namespace {
+
+// Reply byte of a field's first character.
+uint8_t* At(StateRecord& r, const ReplyField& f)
+{
+    return r.data() + 2 + f.pos;
+}
+
+const uint8_t* At(const uint8_t* reply, const ReplyField& f)
+{
+    return reply + 2 + f.pos;
+}
+
+} // namespace
+
 StateRecord WithState(const StateRecord& record, char state)
 {
     StateRecord r = record;
-    r[2] = static_cast<uint8_t>(state);
+    *At(r, F0Field::State) = static_cast<uint8_t>(state);
     return r;
 }
 
 StateRecord StateRecordFromF4(const uint8_t* f4)
 {
     StateRecord r{};
-    r[2] = '3';
-    r[3] = f4[9];
-    r[4] = f4[10];
-    std::memcpy(r.data() + 5, f4 + 11, 6);
+    *At(r, F0Field::State) = '3';
+    *At(r, F0Field::Bank) = *At(f4, F4Field::Bank);
+    *At(r, F0Field::Channel) = *At(f4, F4Field::Channel);
+    std::memcpy(At(r, F0Field::Frequency), At(f4, F4Field::Frequency), F0Field::Frequency.width);
     return r;
 }
 
@@ -111,8 +127,8 @@ std::vector<int> NumberReceivers(const std::vector<StateRecord>& records)
         for (std::size_t j = 0; j < records.size(); ++j) {
             if (j == i)
                 continue;
-            const uint8_t a1 = records[j][3], a2 = records[j][4];
-            const uint8_t b1 = records[i][3], b2 = records[i][4];
+            const uint8_t a1 = *At(records[j].data(), F0Field::Bank), a2 = *At(records[j].data(), F0Field::Channel);
+            const uint8_t b1 = *At(records[i].data(), F0Field::Bank), b2 = *At(records[i].data(), F0Field::Channel);
             if (a1 < b1 || (a1 == b1 && a2 < b2) || (a1 == b1 && a2 == b2 && j < i))
                 ++before;
         }

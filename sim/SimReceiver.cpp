@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,21 +14,11 @@
 #include <unistd.h>
 
 #include "link/Frame.h"
+#include "link/ReplyFields.h"
 
 namespace zr::sim {
 
 namespace {
-
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* fmt, ...)
-{
-    char buf[128];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    return buf;
-}
 
 void MakeRaw(int fd)
 {
@@ -225,8 +214,15 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
     }
     if (code == "F0") {
         const bool scanning = state == '5' || state == '6' || state == '7';
-        return code + Format("%c%X%X%06d%d%d%d%d", state, scanning ? m_scanBank : m_cfg.bank, m_cfg.channel, m_cfg.frequencyKhz, m_cfg.encryption,
-                             m_cfg.code, m_cfg.fbs, m_cfg.eq);
+        std::string p(1, state);
+        PutReplyField(p, F0Field::Bank, scanning ? m_scanBank : m_cfg.bank);
+        PutReplyField(p, F0Field::Channel, m_cfg.channel);
+        PutReplyField(p, F0Field::Frequency, m_cfg.frequencyKhz);
+        PutReplyField(p, F0Field::Encryption, m_cfg.encryption);
+        PutReplyField(p, F0Field::Code, m_cfg.code);
+        PutReplyField(p, F0Field::Fbs, m_cfg.fbs);
+        PutReplyField(p, F0Field::Eq, m_cfg.eq);
+        return code + p;
     }
     if (code == "C1" || code == "S1") {
         if (code == "C1") {
@@ -256,16 +252,28 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
         const int sync = pct(m_rng) < 2 ? 1 : 0;
         const int data = pct(m_rng) < 3 ? 1 : 0;
         const int peak = pct(m_rng) < 10 ? 1 : 0;
-        std::string s = code + Format("%d%d%02d%02d%d", sync, data, m_rfA, m_rfB, peak);
-        if (code == "F4")
-            s += Format("%X%X%06d%d", m_cfg.bank, m_cfg.channel, m_cfg.frequencyKhz, 0);
-        return s;
+        std::string p;
+        PutReplyField(p, F1Field::SyncError, sync);
+        PutReplyField(p, F1Field::DataError, data);
+        PutReplyField(p, F1Field::RfA, m_rfA);
+        PutReplyField(p, F1Field::RfB, m_rfB);
+        PutReplyField(p, F1Field::AfPeak, peak);
+        if (code == "F4") {
+            PutReplyField(p, F4Field::Bank, m_cfg.bank);
+            PutReplyField(p, F4Field::Channel, m_cfg.channel);
+            PutReplyField(p, F4Field::Frequency, m_cfg.frequencyKhz);
+            PutReplyField(p, F4Field::Extra, 0);
+        }
+        return code + p;
     }
     if (code == "F2") {
         // Carriers every 1.5 MHz give the spectrum visible peaks.
         const int offset = m_spFreq % 1500;
         const int level = offset < 100 ? 70 - offset / 10 : Level(15);
-        std::string s = code + Format("%02d%06d", std::min(level, 99), m_spFreq);
+        std::string s;
+        PutReplyField(s, F2Field::Level, std::min(level, 99));
+        PutReplyField(s, F2Field::Frequency, m_spFreq);
+        s = code + s;
         m_spFreq += m_spStep;
         if (m_spFreq > m_spStop)
             m_spFreq = m_spStart;
@@ -273,7 +281,11 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
     }
     if (code == "F3") {
         const int level = m_scanChannel == m_cfg.channel ? Level(65) : Level(12);
-        std::string s = code + Format("%02d%X%X", level, m_scanBank, m_scanChannel);
+        std::string s;
+        PutReplyField(s, F3Field::Level, level);
+        PutReplyField(s, F3Field::Bank, m_scanBank);
+        PutReplyField(s, F3Field::Channel, m_scanChannel);
+        s = code + s;
         m_scanChannel = (m_scanChannel + 1) % 16;
         return s;
     }
@@ -283,13 +295,27 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
             return "E1F502";
         uint32_t bits;
         std::memcpy(&bits, &kFilterHz[n - 1], 4);
-        return code + Format("%08X%+04d%08X%d0", bits, kFilterGain[n - 1], 0x3F000000u, n % 2);
+        std::string p;
+        PutReplyField(p, F5Field::FrequencyBits, bits);
+        PutReplyField(p, F5Field::Gain, kFilterGain[n - 1]);
+        PutReplyField(p, F5Field::Second, 0x3F000000u);
+        PutReplyField(p, F5Field::OnOff, n % 2);
+        p.resize(static_cast<std::size_t>(ReplyLength(kF5) - 2), '0');
+        return code + p;
     }
-    if (code == "F6")
-        return code + Format("%08X", m_cfg.id);
+    if (code == "F6") {
+        std::string p;
+        PutReplyField(p, F6Field::Id, m_cfg.id);
+        return code + p;
+    }
     if (code == "V0" || code == "V1" || code == "V2") {
         const int* v = m_cfg.versions[code[1] - '0'];
-        return code + Format("%03d%03d%03d%05d", v[0], v[1], v[2], v[3]);
+        std::string p;
+        PutReplyField(p, VersionField::Major, v[0]);
+        PutReplyField(p, VersionField::Minor, v[1]);
+        PutReplyField(p, VersionField::Revision, v[2]);
+        PutReplyField(p, VersionField::Build, v[3]);
+        return code + p;
     }
     // Codes the tool never sends: a well-formed reply of the right length.
     const int kind = ClassifyCode(static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1]));

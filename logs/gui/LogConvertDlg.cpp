@@ -1,18 +1,17 @@
 #include "logs/gui/LogConvertDlg.h"
 
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 
-#include "app/FileDialog.h"
-#include "app/MessageBox.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 #include "link/AppMessages.h"
 #include "logs/LogConvert.h"
 #include "platform/LogFolder.h"
 
 namespace zr {
 
-CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner)
+CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner), m_worker(owner)
 {
     setObjectName("logConvertDlg");
     setWindowTitle("Log to Text Conversion");
@@ -41,17 +40,8 @@ CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialo
 
 CLogConvertDlg::~CLogConvertDlg()
 {
-    JoinWorker();
-}
-
-void CLogConvertDlg::JoinWorker()
-{
-    // The worker may be waiting on this thread for a message box or a
-    // notification: keep serving events until it has finished.
-    while (m_running.load())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    if (m_worker.joinable())
-        m_worker.join();
+    // A running conversion may be waiting on this window for a message box.
+    m_worker.Join();
 }
 
 void CLogConvertDlg::keyPressEvent(QKeyEvent* e)
@@ -81,13 +71,8 @@ void CLogConvertDlg::Browse()
 
 void CLogConvertDlg::Convert()
 {
-    if (m_running.exchange(true)) {
+    if (!m_worker.Start([this, source = m_sourcePath.toStdString(), output = m_outputPath.toStdString()] { Work(source, output); }))
         ShowMessage(this, "A conversion is already running.");
-        return;
-    }
-    if (m_worker.joinable())
-        m_worker.join();
-    m_worker = std::thread(&CLogConvertDlg::Work, this, m_sourcePath.toStdString(), m_outputPath.toStdString());
 }
 
 void CLogConvertDlg::ShowFromWorker(const QString& text)
@@ -115,7 +100,6 @@ void CLogConvertDlg::Work(std::string source, std::string output)
     const std::string message = ConvertResultMessage(result, output);
     if (!message.empty())
         ShowFromWorker(QString::fromStdString(message));
-    m_running = false;
 }
 
 } // namespace zr

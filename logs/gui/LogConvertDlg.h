@@ -5,11 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <atomic>
 #include <functional>
-#include <thread>
+#include <memory>
+#include <string>
 
-#include "app/QtMessageOwner.h"
+#include "ui/QtMessageOwner.h"
+#include "ui/WindowWorker.h"
 
 namespace zr {
 
@@ -22,7 +23,7 @@ public:
     void Browse();
     // Starts the conversion worker; a second Convert while one runs is refused.
     void Convert();
-    bool Running() const { return m_running.load(); }
+    bool Running() const { return m_worker.Running(); }
     QString SourcePath() const { return m_sourcePath; }
     QString OutputPath() const { return m_outputPath; }
     void SetProgressSink(std::function<void(uint64_t)> sink) { m_progressSink = std::move(sink); }
@@ -35,15 +36,13 @@ private:
     void Work(std::string source, std::string output);
     void ShowFromWorker(const QString& text);
     bool AskFromWorker(const QString& text);
-    void JoinWorker();
 
     CQtMessageOwner* m_owner;
     QString m_sourcePath, m_outputPath;
     QLineEdit* m_sourceEdit;
     QLineEdit* m_outputEdit;
     QPushButton* m_convertButton;
-    std::thread m_worker;
-    std::atomic<bool> m_running{false};
+    CWindowWorker m_worker;
     std::function<void(uint64_t)> m_progressSink;
 };
 

@@ -11,7 +11,7 @@
 #include "../TestUtil.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
 namespace zr::test {

@@ -5,7 +5,7 @@
 #include "GuiFixture.h"
 #include "app/AboutDlg.h"
 #include "app/Application.h"
-#include "app/FileDialog.h"
+#include "ui/FileDialog.h"
 #include "info/FwVerDlg.h"
 #include "link/AppMessages.h"
 #include "logs/LogFileDoc.h"

@@ -1,9 +1,10 @@
-#include "app/QtMessageOwner.h"
+#include "ui/QtMessageOwner.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QSocketNotifier>
 #include <QThread>
+#include <chrono>
 
 #include "link/AppMessages.h"
 
@@ -47,6 +48,7 @@ void CQtMessageOwner::Enqueue(std::function<void()> task)
         wake = !m_wakePending;
         m_wakePending = true;
     }
+    m_changed.notify_all();
     if (!wake)
         return;
 #ifdef __linux__
@@ -88,6 +90,23 @@ void CQtMessageOwner::Drain()
             m_tasks.pop_front();
         }
         task(); // may open a message box and so run this loop again: each task runs once
+    }
+}
+
+void CQtMessageOwner::Wake()
+{
+    std::lock_guard lock(m_mutex);
+    m_changed.notify_all();
+}
+
+void CQtMessageOwner::ServeUntil(const std::function<bool()>& finished)
+{
+    while (!finished()) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait_for(lock, std::chrono::milliseconds(10), [this] { return !m_tasks.empty(); });
+        }
+        Drain();
     }
 }
 

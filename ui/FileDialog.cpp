@@ -1,4 +1,4 @@
-#include "app/FileDialog.h"
+#include "ui/FileDialog.h"
 
 #include <QFileDialog>
 

@@ -29,6 +29,11 @@ public:
     intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     // Runs `fn` on the owner's thread and waits for it.
     void RunAndWait(const std::function<void()>& fn);
+    // On the owner's thread: runs queued messages and tasks, and nothing else,
+    // until `finished` holds (checked after every Wake and at least every 10 ms).
+    void ServeUntil(const std::function<bool()>& finished);
+    // Thread-safe: makes a ServeUntil look at its condition again.
+    void Wake();
 
 protected:
     bool event(QEvent* e) override;
@@ -40,6 +45,7 @@ private:
     Handler m_handler;
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_tasks;
+    std::condition_variable m_changed;
     bool m_wakePending = false;
     int m_wakeFd = -1;
     QSocketNotifier* m_notifier = nullptr;

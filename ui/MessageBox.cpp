@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

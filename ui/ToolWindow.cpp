@@ -1,0 +1,39 @@
+#include "ui/ToolWindow.h"
+
+#include <QHideEvent>
+#include <QKeyEvent>
+
+namespace zr {
+
+CToolWindow::CToolWindow(QWidget* parent, const char* objectName, const QString& caption, DialogKeys keys) : QDialog(parent), m_keys(keys)
+{
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    setModal(false);
+}
+
+void CToolWindow::OnPollReply(int, int, const ReplySlot&) {}
+void CToolWindow::OnReceiverMode(int, int32_t) {}
+void CToolWindow::OnOneShot(int, int, bool) {}
+void CToolWindow::OnReceiverLost(int) {}
+
+void CToolWindow::keyPressEvent(QKeyEvent* e)
+{
+    const bool dialogKey = e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (dialogKey && m_keys == DialogKeys::Ignored) {
+        e->accept(); // neither closes the window nor presses a button
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CToolWindow::hideEvent(QHideEvent* e)
+{
+    QDialog::hideEvent(e);
+    // A spontaneous hide is the window system's (the main window minimised):
+    // the window has not gone away.
+    if (!e->spontaneous())
+        WindowGone();
+}
+
+} // namespace zr
