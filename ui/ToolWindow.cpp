@@ -20,11 +20,19 @@ void CToolWindow::OnReceiverLost(int) {}
 void CToolWindow::keyPressEvent(QKeyEvent* e)
 {
     const bool dialogKey = e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    if (dialogKey && m_keys == DialogKeys::Ignored) {
-        e->accept(); // neither closes the window nor presses a button
+    if (!dialogKey) {
+        QDialog::keyPressEvent(e);
         return;
     }
-    QDialog::keyPressEvent(e);
+    e->accept();
+    if (m_keys == DialogKeys::Ignored)
+        return; // neither closes the window nor presses a button
+    // As a plain dialog: Enter is OK and Escape is Cancel, and both close it,
+    // with or without buttons.
+    if (e->key() == Qt::Key_Escape)
+        reject();
+    else
+        accept();
 }
 
 void CToolWindow::hideEvent(QHideEvent* e)

@@ -1,17 +1,19 @@
 #include <QLocalSocket>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
 #include "GuiFixture.h"
 #include "app/AboutDlg.h"
 #include "app/Application.h"
-#include "ui/FileDialog.h"
 #include "info/FwVerDlg.h"
 #include "link/AppMessages.h"
 #include "logs/LogFileDoc.h"
+#include "logs/LogReader.h"
 #include "logs/gui/LoadingFileDlg.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "platform/Clock.h"
+#include "ui/FileDialog.h"
 
 namespace zr::test {
 namespace {
@@ -90,6 +92,42 @@ TEST_F(Information, FwVersionAndIdViewFromTheAboutBox)
     m_frame->findChild<QDialog*>("idDlg")->close();
     ASSERT_TRUE(PumpUntil([&] { return View().PollPeriod() == 5000000; }));
     EXPECT_TRUE(View().LinkOf(0)->SendRingKinds().empty());
+}
+
+// However ID View goes away, the ID polling ends; a Background Log started
+// afterwards polls F4 alone and records every answer.
+TEST_F(Information, IdViewGoneByEscapeOrEnterLeavesNoIdPollingBehind)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    auto* id = m_frame->findChild<QDialog*>("idDlg");
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        ASSERT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 1);
+        ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(0).RequestCount("F6") > 0; }));
+        QTest::keyClick(id->findChild<QTableWidget*>(), static_cast<Qt::Key>(key));
+        EXPECT_FALSE(id->isVisible());
+        ASSERT_TRUE(PumpUntil([&] { return View().PollPeriod() == 5000000; })) << key;
+        EXPECT_TRUE(View().LinkOf(0)->SendRingKinds().empty());
+    }
+
+    View().StartRecording();
+    const int f0 = m_sim.Receiver(0).RequestCount("F0"), f6 = m_sim.Receiver(0).RequestCount("F6");
+    ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(0).RequestCount("F4") >= 5; }));
+    EXPECT_EQ(Cell(0, 8), "Logging     ");
+    View().StopRecording();
+    EXPECT_EQ(m_sim.Receiver(0).RequestCount("F6"), f6);
+    EXPECT_LE(m_sim.Receiver(0).RequestCount("F0"), f0 + 1); // at most one in flight at the start
+    const int answered = m_sim.Receiver(0).RequestCount("F4");
+    std::filesystem::path log;
+    for (const auto& e : std::filesystem::directory_iterator(m_logDir.Path()))
+        log = e.path();
+    CLogReader reader;
+    ASSERT_EQ(reader.Open(log.string(), kLogNorm), kLogOpened);
+    int records = 0;
+    for (LogRecord r; reader.Next(r);)
+        ++records;
+    EXPECT_GE(records, answered - 1); // the last answer may arrive after the stop
+    EXPECT_LE(records, answered);
 }
 
 using Conversion = GuiFixture;

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "link/Commands.h"
+#include "link/MessageQueue.h"
+#include "link/PollProgramme.h"
+#include "link/ReceiverLink.h"
+#include "link/ReplyFields.h"
+
+namespace zr {
+namespace {
+
+// What the simulator writes, the tool reads back: every field's position,
+// width and base are shared, so a value survives the trip.
+TEST(ReplyFields, WrittenFieldsReadBackAtTheirPositions)
+{
+    struct Case {
+        ReplyField field;
+        int64_t value;
+        const char* text; // the payload as written
+    };
+    const Case cases[] = {
+        {F0Field::Frequency, 574075, "000574075"}, {F0Field::Bank, 0xB, "0B"},          {F4Field::Frequency, 806125, "000000000806125"},
+        {F5Field::Gain, -120, "00000000-120"},      {F5Field::Gain, 50, "000000000050"}, {F6Field::Id, 0x1234ABCD, "1234ABCD"},
+        {VersionField::Build, 45, "00000000000045"},
+    };
+    for (const auto& c : cases) {
+        std::string payload;
+        PutReplyField(payload, c.field, c.value);
+        EXPECT_EQ(payload, c.text);
+        ReplySlot reply{};
+        std::memcpy(reply.data() + 2, payload.data(), payload.size());
+        EXPECT_EQ(ReadReplyField(reply.data(), c.field), c.value) << c.text;
+    }
+}
+
+TEST(ReplyFields, UnreadableFieldsTakeTheirDefaults)
+{
+    ReplySlot f4{};
+    std::memcpy(f4.data(), "F4XY3456ZGG574075Q", 18);
+    EXPECT_EQ(ReadReplyField(f4.data(), F4Field::SyncError), 1); // errors count as errors
+    EXPECT_EQ(ReadReplyField(f4.data(), F1Field::SyncError), 0);
+    EXPECT_EQ(ReadReplyField(f4.data(), F4Field::Bank), 0);
+    EXPECT_EQ(ReadReplyField(f4.data(), F4Field::Frequency), 574075);
+    EXPECT_EQ(ReadReplyField(f4.data(), F4Field::Channel, -5), -5);
+    EXPECT_EQ(ReadReplyField(f4.data(), F0Field::Frequency), -1); // "456ZGG" is not a number
+    EXPECT_EQ(ReplyFieldText(f4.data(), E1Field::Code), "XY");
+}
+
+// A programme replaces whatever the one before left: the default command and
+// the send ring together.
+TEST(PollProgrammes, EachSwitchSetsCommandAndRingTogether)
+{
+    CMessageQueue owner;
+    CReceiverLink link(&owner);
+    struct Step {
+        const PollProgramme& programme;
+        int command;
+        std::vector<int> ring;
+    };
+    // The pool is topped up to four with nothing to send.
+    const std::vector<int> idRing{kF0, kF6, kUnknownKind, kUnknownKind, kUnknownKind};
+    const std::vector<int> fbsRing{kF0, kF5, kF5, kF5, kF5};
+    const Step steps[] = {
+        {kProgrammeIdView, kF0, idRing},       {kProgrammeBackgroundLog, kF4, {}}, {kProgrammeFbs, kF0, fbsRing},
+        {kProgrammeWalk, kF1, {}},             {kProgrammeIdView, kF0, idRing},    {kProgrammeIdle, kF0, {}},
+        {kProgrammeSpectrumScan, kF2, {}},     {kProgrammeChannelScan, kF3, {}},   {kProgrammeStopped, kF0, {}},
+    };
+    for (const auto& s : steps) {
+        ApplyPollProgramme(link, s.programme);
+        EXPECT_EQ(link.PollCommand().kind, s.command) << s.programme.name;
+        EXPECT_EQ(link.SendRingKinds(), s.ring) << s.programme.name;
+    }
+}
+
+} // namespace
+} // namespace zr
