@@ -6,6 +6,7 @@
 #include <QStatusBar>
 
 #include "app/AboutDlg.h"
+#include "app/ControlIds.h"
 #include "app/MaintenanceView.h"
 #include "link/AppMessages.h"
 
@@ -18,29 +19,29 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     setCentralWidget(m_view);
 
     QMenu* file = menuBar()->addMenu("&File");
-    AddAction(file, 57665, "E&xit", "Quit the application.");
+    AddAction(file, kCmdExit, "E&xit", "Quit the application.");
     QMenu* log = menuBar()->addMenu("&Log");
     QMenu* background = log->addMenu("&Background Log");
-    AddAction(background, 32788, "&Start Recording", "Start recording log.");
-    AddAction(background, 32789, "S&top Recording", "Stop recording log.");
-    AddAction(background, 32785, "&View Log Data", "Open log view window.");
+    AddAction(background, kCmdStartRecording, "&Start Recording", "Start recording log.");
+    AddAction(background, kCmdStopRecording, "S&top Recording", "Stop recording log.");
+    AddAction(background, kCmdViewBackgroundLog, "&View Log Data", "Open log view window.");
     background->addSeparator();
-    AddAction(background, 32786, "&Convert to Text", "Convert from log data to text file.");
-    AddAction(background, 32787, "Open Log &Folder", "Open log folder.");
-    AddAction(log->addMenu("&Walk-Test Log"), 32779, "&View Log Data", "Open walk-test log view window.");
-    AddAction(log->addMenu("&Spectrum Scan Log"), 32782, "&View Log Data", "Open spectrum scan log view window.");
+    AddAction(background, kCmdConvertToText, "&Convert to Text", "Convert from log data to text file.");
+    AddAction(background, kCmdOpenLogFolder, "Open Log &Folder", "Open log folder.");
+    AddAction(log->addMenu("&Walk-Test Log"), kCmdViewWalkLog, "&View Log Data", "Open walk-test log view window.");
+    AddAction(log->addMenu("&Spectrum Scan Log"), kCmdViewSpectrumLog, "&View Log Data", "Open spectrum scan log view window.");
     QMenu* help = menuBar()->addMenu("&Help");
-    AddAction(help, 57664, "&About...", "Display program information, version number and copyright");
+    AddAction(help, kCmdAbout, "&About...", "Display program information, version number and copyright");
     connect(log, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
     connect(background, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
 
-    connect(Action(57665), &QAction::triggered, this, &QWidget::close);
-    connect(Action(57664), &QAction::triggered, this, &CMainFrame::ShowAbout);
-    connect(Action(32788), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StartRecording);
-    connect(Action(32789), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StopRecording);
-    connect(Action(32786), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowLogConvert);
-    connect(Action(32787), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::OpenLogFolder);
-    // The log viewers (32785, 32779, 32782) come with the Walk Test and Spectrum Scan windows.
+    connect(Action(kCmdExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(kCmdAbout), &QAction::triggered, this, &CMainFrame::ShowAbout);
+    connect(Action(kCmdStartRecording), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StartRecording);
+    connect(Action(kCmdStopRecording), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StopRecording);
+    connect(Action(kCmdConvertToText), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowLogConvert);
+    connect(Action(kCmdOpenLogFolder), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::OpenLogFolder);
+    // The log viewers come with the Walk Test and Spectrum Scan windows.
 
     m_caps = new QLabel("CAP", this);
     m_num = new QLabel("NUM", this);
@@ -71,12 +72,12 @@ QAction* CMainFrame::Action(int id) const
 void CMainFrame::UpdateMenuState()
 {
     const bool recording = m_view->IsRecording();
-    Action(32788)->setEnabled(m_view->CanStartRecording());
-    Action(32789)->setEnabled(recording);
-    Action(32786)->setEnabled(!recording);
-    Action(32787)->setEnabled(true);
+    Action(kCmdStartRecording)->setEnabled(m_view->CanStartRecording());
+    Action(kCmdStopRecording)->setEnabled(recording);
+    Action(kCmdConvertToText)->setEnabled(!recording);
+    Action(kCmdOpenLogFolder)->setEnabled(true);
     // Enabled with their viewer windows; until then only while not recording.
-    for (int id : {32785, 32779, 32782})
+    for (int id : {kCmdViewBackgroundLog, kCmdViewWalkLog, kCmdViewSpectrumLog})
         Action(id)->setEnabled(false);
 }
 

@@ -129,6 +129,11 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
         if (CReceiverLink* link = m_session->FindLink(wParam))
             OnPollReply(link, static_cast<int>(lParam));
         return 0;
+    case WM_APP_ONESHOT_DONE:
+    case WM_APP_ONESHOT_FAILED:
+        if (CReceiverLink* link = m_session->FindLink(wParam))
+            OnOneShotResult(link, static_cast<int>(lParam), msg == WM_APP_ONESHOT_DONE);
+        return 0;
     case WM_APP_POLL_FAILED:
         if (CReceiverLink* link = m_session->FindLink(wParam))
             OnPollFailed(link);
@@ -398,6 +403,27 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
         break;
     }
     m_tools.ForwardReply(recNo, kind, reply);
+}
+
+void CZRQ6930_MaintenanceView::OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged)
+{
+    const int recNo = link->RecNo;
+    if (!IsMonitored(recNo))
+        return;
+    link->WaitTimeoutMs = kPollWaitMs;
+    if (!acknowledged) {
+        // The poll command stays; the tool's own start time-out tells the user.
+        link->TriggerPoll();
+        StartPacing(recNo, kIdlePeriodMs);
+    } else {
+        // A scan started or stopped: its programme follows the acknowledgement.
+        const PollProgramme* programme = kind == kC1   ? &kProgrammeChannelScan
+                                         : kind == kS1 ? &kProgrammeSpectrumScan
+                                                       : &kProgrammeStopped;
+        SetPollProgramme(link, *programme);
+        link->TriggerPoll();
+    }
+    m_tools.ForwardOneShot(recNo, kind, acknowledged);
 }
 
 void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)

@@ -91,6 +91,7 @@ private:
     void OnIdentifyDone(uintptr_t link, intptr_t result);
     void OnPollReply(CReceiverLink* link, int kind);
     void OnPollFailed(CReceiverLink* link);
+    void OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged);
     intptr_t OnQueryQuit();
     intptr_t OnShowFwVersion();
     intptr_t OnShowIdView();

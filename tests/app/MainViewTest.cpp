@@ -3,6 +3,7 @@
 
 #include "GuiFixture.h"
 #include "link/AppMessages.h"
+#include "link/Commands.h"
 
 namespace zr::test {
 namespace {
@@ -120,6 +121,32 @@ TEST_F(MainView, QuitAsksWhileConnectedAndNoKeepsEverythingRunning)
     m_answers = {MsgAnswer::Yes};
     EXPECT_TRUE(m_frame->close());
     EXPECT_EQ(View().LinkCount(), 0u);
+}
+
+// A scan start or stop, once the receiver acknowledges it, switches the
+// receiver's programme; a refused one only slows the pacing down again.
+TEST_F(MainView, OneShotAcknowledgementsSwitchTheProgramme)
+{
+    sim::SimReceiverConfig refusing = At(2, 2, 1);
+    refusing.faults.rejectCode = "S1";
+    refusing.faults.rejectReason = '2';
+    StartReceivers({At(1, 1, 0), refusing});
+    Connect(2);
+    CReceiverLink* link = View().LinkOf(0);
+    link->StartOneShot(MakeC1(1));
+    ASSERT_TRUE(PumpUntil([&] { return Cell(0, 8) == "Ch scan (PC)" && m_sim.Receiver(0).RequestCount("F3") > 0; }));
+    EXPECT_EQ(View().PollPeriod(), 1000000);
+    EXPECT_EQ(link->WaitTimeoutMs.load(), kPollWaitMs);
+    link->StartOneShot(MakeCommand(kC0));
+    ASSERT_TRUE(PumpUntil([&] { return View().PollPeriod() == 5000000 && Cell(0, 8) == "     -      "; }));
+    EXPECT_EQ(link->PollCommand().kind, kF0);
+
+    CReceiverLink* other = View().LinkOf(1);
+    other->StartOneShot(MakeS1(606000, 636000, 25));
+    ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(1).RequestCount("S1") > 0 && other->WaitTimeoutMs.load() == kPollWaitMs; }));
+    EXPECT_EQ(other->PollCommand().kind, kF0); // unchanged
+    EXPECT_EQ(View().PollPeriod(), 5000000);
+    EXPECT_TRUE(m_messages.isEmpty());
 }
 
 TEST_F(MainView, PowerResumeIsNotedAndClearedByTheNextConnect)
