@@ -19,9 +19,15 @@ int Usage()
     return kExitUsage;
 }
 
-int OpenFailure(int result)
+// The reader's message; the file it concerns is named when it is another
+// part of the log than the one the user named.
+int OpenFailure(int result, const std::string& named, const std::string& badPart)
 {
-    std::fprintf(stderr, "%s\n", result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+    const char* message = result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType;
+    if (badPart.empty() || badPart == named)
+        std::fprintf(stderr, "%s\n", message);
+    else
+        std::fprintf(stderr, "%s: %s\n", badPart.c_str(), message);
     return kExitUsage;
 }
 
@@ -30,8 +36,13 @@ int Convert(const std::vector<std::string>& args)
     std::string source, output;
     bool force = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size())
+        if (args[i] == "-o" && i + 1 < args.size()) {
             output = args[++i];
+            if (output.empty()) {
+                std::fprintf(stderr, "zrq6930 log convert: -o needs a file name\n");
+                return kExitUsage;
+            }
+        }
         else if (args[i] == "--force")
             force = true;
         else if (source.empty() && !args[i].empty() && args[i][0] != '-')
@@ -62,6 +73,7 @@ int Convert(const std::vector<std::string>& args)
         return kExitOk;
     case kConvertCannotOpen:
     case kConvertInvalidType:
+    case kConvertSameFile:
         std::fprintf(stderr, "%s\n", ConvertResultMessage(result, output).c_str());
         return kExitUsage;
     case kConvertDeclined:
@@ -87,8 +99,9 @@ int CmdLog(const std::vector<std::string>& args)
         if (rest.size() != 1)
             return Usage();
         LogSummary s;
-        if (int r = SummarizeLog(rest[0], s); r != kLogOpened)
-            return OpenFailure(r);
+        std::string badPart;
+        if (int r = SummarizeLog(rest[0], s, &badPart); r != kLogOpened)
+            return OpenFailure(r, rest[0], badPart);
         std::fputs(FormatLogSummary(s).c_str(), stdout);
         return kExitOk;
     }
@@ -96,8 +109,12 @@ int CmdLog(const std::vector<std::string>& args)
         if (rest.size() != 2 || (rest[0] != "--csv" && rest[1] != "--csv"))
             return Usage();
         const std::string file = rest[0] == "--csv" ? rest[1] : rest[0];
-        if (int r = ExportLogCsv(file, stdout); r != kLogOpened)
-            return OpenFailure(r);
+        std::string badPart;
+        const int r = ExportLogCsv(file, stdout, &badPart);
+        if (r == kExportWriteFailed)
+            return kExitFailure; // main tells why
+        if (r != kLogOpened)
+            return OpenFailure(r, file, badPart);
         return kExitOk;
     }
     return Usage();

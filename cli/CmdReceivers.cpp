@@ -1,5 +1,6 @@
 // list, identify and monitor.
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -113,7 +114,7 @@ int CmdMonitor(const std::vector<std::string>& args)
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
             char* end = nullptr;
             seconds = std::strtod(args[++i].c_str(), &end);
-            if (*end != 0 || seconds < 0) {
+            if (args[i].empty() || *end != 0 || !std::isfinite(seconds) || seconds < 0) {
                 std::fprintf(stderr, "zrq6930 monitor: --seconds takes a number\n");
                 return kExitUsage;
             }
@@ -156,7 +157,8 @@ int CmdMonitor(const std::vector<std::string>& args)
     };
     const auto start = std::chrono::steady_clock::now();
     auto nextTick = start;
-    while (!StopRequested() && !monitored.empty()) {
+    // A closed or full output ends the monitor; main reports it.
+    while (!StopRequested() && !monitored.empty() && !std::ferror(stdout)) {
         if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             break;
         nextTick += std::chrono::milliseconds(kPacingTickMs);
@@ -193,6 +195,8 @@ int CmdMonitor(const std::vector<std::string>& args)
             nextTick = std::chrono::steady_clock::now(); // a stall is not made up
     }
     session.CloseAll();
+    if (std::ferror(stdout))
+        return kExitFailure;
     if (monitored.empty() && !StopRequested()) {
         std::fprintf(stderr, "All receivers lost.\n");
         return kExitFailure;

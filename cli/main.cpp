@@ -1,5 +1,7 @@
 // zrq6930: the maintenance tool's command-line companion.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,11 +23,20 @@ void Usage(std::FILE* to)
                  "Ports in ZRQ6930_PORTS (':'-separated) count as FTDI adapters.\n");
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Output that did not reach its destination (a full disk, a closed pipe) is
+// a failure, whatever the command thought.
+int CheckedExit(int code)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "zrq6930: cannot write the output: %s\n", errno ? std::strerror(errno) : "write error");
+        return code == zr::cli::kExitOk ? zr::cli::kExitFailure : code;
+    }
+    return code;
+}
+
+int Dispatch(std::vector<std::string> args)
+{
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         Usage(args.empty() ? stderr : stdout);
         return args.empty() ? zr::cli::kExitUsage : zr::cli::kExitOk;
@@ -43,4 +54,11 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "zrq6930: unknown command '%s'\n", cmd.c_str());
     Usage(stderr);
     return zr::cli::kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return CheckedExit(Dispatch(std::vector<std::string>(argv + 1, argv + argc)));
 }

@@ -2,12 +2,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
-#include <set>
 #include <system_error>
 
 #include "logs/LogReader.h"
 #include "platform/Clock.h"
+#include "platform/SafeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -51,35 +50,6 @@ void AppendTimeText(std::string& out, int64_t fileTime)
         AppendZeroPadded(out, static_cast<unsigned>(f.value), f.width);
     }
 }
-
-// Outputs being written right now: two conversions never write one file.
-std::mutex g_activeMutex;
-std::set<std::string> g_activeOutputs;
-
-class CActiveOutput {
-public:
-    explicit CActiveOutput(const std::string& path)
-    {
-        std::error_code ec;
-        m_key = fs::weakly_canonical(path, ec).string();
-        if (ec)
-            m_key = path;
-        std::lock_guard lock(g_activeMutex);
-        m_claimed = g_activeOutputs.insert(m_key).second;
-    }
-    ~CActiveOutput()
-    {
-        if (!m_claimed)
-            return;
-        std::lock_guard lock(g_activeMutex);
-        g_activeOutputs.erase(m_key);
-    }
-    bool Claimed() const { return m_claimed; }
-
-private:
-    std::string m_key;
-    bool m_claimed = false;
-};
 
 } // namespace
 
@@ -151,6 +121,7 @@ std::string ConvertResultMessage(int result, const std::string& outputPath)
     case kConvertCannotCreate: return "Cannot create the output file.\n" + outputPath;
     case kConvertWriteFailed: return "Cannot write the output file.\n" + outputPath;
     case kConvertBusy: return "This output file is being written by another conversion.\n" + outputPath;
+    case kConvertSameFile: return "The output file is the log file itself.\n" + outputPath;
     default: return "";
     }
 }
@@ -159,52 +130,53 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
 {
     if (source.empty())
         return kConvertCannotOpen;
-    std::FILE* in = std::fopen(source.c_str(), "rb");
-    std::error_code ec;
-    if (!in || fs::is_directory(source, ec)) {
-        if (in)
-            std::fclose(in);
+    FileIdentity sourceId;
+    std::FILE* in = OpenRegularFileForRead(source, nullptr, &sourceId);
+    if (!in)
         return kConvertCannotOpen;
-    }
+    struct CloseIn {
+        std::FILE* f;
+        ~CloseIn() { std::fclose(f); }
+    } closeIn{in};
     uint8_t header[kLogHeaderSize];
     int reason = 0;
-    if (std::fread(header, 1, sizeof header, in) != sizeof header || !CheckLogHeader(kLogNorm, header, reason)) {
-        std::fclose(in);
+    if (std::fread(header, 1, sizeof header, in) != sizeof header || !CheckLogHeader(kLogNorm, header, reason))
         return kConvertInvalidType;
-    }
-    CActiveOutput active(output);
-    if (!active.Claimed()) {
-        std::fclose(in);
-        return kConvertBusy;
-    }
-    if (std::FILE* existing = std::fopen(output.c_str(), "rb")) {
-        std::fclose(existing);
-        if (!hooks.confirmOverwrite || !hooks.confirmOverwrite()) {
-            std::fclose(in);
-            return kConvertDeclined;
-        }
-    }
-    std::FILE* out = std::fopen(output.c_str(), "wb");
-    if (!out) {
-        std::fclose(in);
+    // The output must never be the source, under any name or link.
+    FileIdentity outputId;
+    if (IdentityOfPath(output, outputId) && outputId == sourceId)
+        return kConvertSameFile;
+    if (output.empty() || !IsRegularFileOrAbsent(output))
         return kConvertCannotCreate;
-    }
+    // One conversion per output, across processes.
+    CNameLock lock;
+    if (const int locked = lock.Acquire(output); locked != 0)
+        return locked == 1 ? kConvertBusy : kConvertCannotCreate;
+    if (PathExists(output) && (!hooks.confirmOverwrite || !hooks.confirmOverwrite()))
+        return kConvertDeclined;
+    // Written beside the output and renamed over it when whole: a failure
+    // leaves the old output (or none), never a part of one.
+    CAtomicOutput out;
+    if (!out.Create(output))
+        return kConvertCannotCreate;
     if (hooks.running)
         hooks.running(true);
 
     std::string text;
     text.reserve(1 << 16);
     bool writeOk = true;
+    uint64_t written = 0;
     auto flush = [&] {
-        if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out) != text.size())
+        if (!text.empty() && writeOk && std::fwrite(text.data(), 1, text.size(), out.File()) != text.size())
             writeOk = false;
+        written += text.size();
         text.clear();
     };
     std::fseek(in, 0, SEEK_SET);
     std::vector<uint8_t> buffer(kReadBlocks * kLogRecordSize);
     uint64_t blocks = 0;
     std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), in) / kLogRecordSize) > 0) {
+    while (writeOk && (got = std::fread(buffer.data(), 1, buffer.size(), in) / kLogRecordSize) > 0) {
         for (std::size_t i = 0; i < got; ++i, ++blocks) {
             const uint8_t* block = buffer.data() + i * kLogRecordSize;
             if (blocks == 0) {
@@ -222,18 +194,19 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
             flush();
     }
     flush();
-    std::fclose(in);
-    if (std::fclose(out) != 0)
+    if (written == 0) {
+        out.Discard();
         writeOk = false;
+    } else if (writeOk) {
+        writeOk = out.Commit();
+    } else {
+        out.Discard();
+    }
     if (hooks.running)
         hooks.running(false);
-    if (!writeOk)
-        return kConvertWriteFailed;
-    if (fs::file_size(output, ec) == 0 && !ec) {
-        fs::remove(output, ec);
+    if (written == 0)
         return kConvertEmptyRemoved;
-    }
-    return kConvertCompleted;
+    return writeOk ? kConvertCompleted : kConvertWriteFailed;
 }
 
 } // namespace zr

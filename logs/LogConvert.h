@@ -18,6 +18,7 @@ enum ConvertResult {
     kConvertWriteFailed,  // writing the output failed part-way
     kConvertEmptyRemoved, // the output came out empty and was removed
     kConvertBusy,         // the same output is being written by another conversion
+    kConvertSameFile,     // the output names the source itself (a link, the same path)
 };
 
 constexpr char kMsgOverwrite[] = "The output file (*.log) already exists. Do you want to overwrite it?";

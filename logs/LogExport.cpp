@@ -1,6 +1,7 @@
 #include "logs/LogExport.h"
 
 #include <cinttypes>
+#include <memory>
 
 #include "logs/LogFormat.h"
 #include "logs/LogReader.h"
@@ -22,47 +23,71 @@ const char* KindName(int kind)
     }
 }
 
-std::string Duration(int64_t units)
-{
-    const int64_t ms = units / kFileTimePerMs;
-    char text[48];
-    std::snprintf(text, sizeof text, "%" PRId64 ":%02d:%02d.%03d", ms / 3600000, static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-                  static_cast<int>(ms % 1000));
-    return text;
-}
-
 // The files to read: every part for a spectrum log, else the file itself.
 std::vector<std::string> FilesOf(const std::string& path, int kind)
 {
     return kind == kLogSpec ? LogSetParts(path) : std::vector<std::string>{path};
 }
 
+// Opens every file of the log before anything is read from any of them.
+int OpenAll(const std::vector<std::string>& files, int kind, std::vector<std::unique_ptr<CLogReader>>& readers, std::string* badPart)
+{
+    for (const std::string& file : files) {
+        auto reader = std::make_unique<CLogReader>();
+        if (int r = reader->Open(file, kind); r != kLogOpened) {
+            if (badPart)
+                *badPart = file;
+            return r;
+        }
+        readers.push_back(std::move(reader));
+    }
+    return kLogOpened;
+}
+
 } // namespace
+
+std::string DurationText(int64_t first, int64_t last)
+{
+    if (!IsSaneFileTime(first) || !IsSaneFileTime(last) || last < first)
+        return "invalid";
+    const int64_t ms = (last - first) / kFileTimePerMs;
+    char text[48];
+    std::snprintf(text, sizeof text, "%" PRId64 ":%02d:%02d.%03d", ms / 3600000, static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                  static_cast<int>(ms % 1000));
+    return text;
+}
 
 std::string IsoTime(int64_t fileTime)
 {
+    if (!IsSaneFileTime(fileTime))
+        return "invalid";
     const LocalTime t = FileTimeToLocalTime(fileTime);
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second, t.millisecond);
     return text;
 }
 
-int SummarizeLog(const std::string& path, LogSummary& out)
+int SummarizeLog(const std::string& path, LogSummary& out, std::string* badPart)
 {
     CLogReader probe;
-    if (int r = probe.Open(path, -1); r != kLogOpened)
+    if (int r = probe.Open(path, -1); r != kLogOpened) {
+        if (badPart)
+            *badPart = path;
         return r;
+    }
     out = LogSummary{};
     out.kind = probe.Kind();
     out.receiverNo = (probe.Header()[16] & 0x0F) + 1;
     probe.Close();
+    const std::vector<std::string> files = FilesOf(path, out.kind);
+    std::vector<std::unique_ptr<CLogReader>> readers;
+    if (int r = OpenAll(files, out.kind, readers, badPart); r != kLogOpened)
+        return r;
     std::vector<LogRecord> batch(kBatch);
-    for (const std::string& file : FilesOf(path, out.kind)) {
-        CLogReader reader;
-        if (int r = reader.Open(file, out.kind); r != kLogOpened)
-            return r;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        CLogReader& reader = *readers[f];
         LogPartSummary part;
-        part.path = file;
+        part.path = files[f];
         part.trailingBytes = reader.FileSize() >= kLogHeaderSize ? (reader.FileSize() - kLogHeaderSize) % kLogRecordSize : 0;
         std::size_t got;
         while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
@@ -91,7 +116,7 @@ std::string FormatLogSummary(const LogSummary& s)
     if (s.records > 0) {
         text += "first record: " + IsoTime(s.first) + "\n";
         text += "last record: " + IsoTime(s.last) + "\n";
-        text += "duration: " + Duration(s.last - s.first) + "\n";
+        text += "duration: " + DurationText(s.first, s.last) + "\n";
     }
     if (s.kind == kLogSpec)
         text += "parts: " + std::to_string(s.parts.size()) + "\n";
@@ -108,13 +133,20 @@ std::string FormatLogSummary(const LogSummary& s)
     return text;
 }
 
-int ExportLogCsv(const std::string& path, std::FILE* out)
+int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
 {
     CLogReader probe;
-    if (int r = probe.Open(path, -1); r != kLogOpened)
+    if (int r = probe.Open(path, -1); r != kLogOpened) {
+        if (badPart)
+            *badPart = path;
         return r;
+    }
     const int kind = probe.Kind();
     probe.Close();
+    // Every part is opened first: a bad one stops the export before any row.
+    std::vector<std::unique_ptr<CLogReader>> readers;
+    if (int r = OpenAll(FilesOf(path, kind), kind, readers, badPart); r != kLogOpened)
+        return r;
     switch (kind) {
     case kLogNorm:
         std::fputs("time,receiver,bank,channel,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error,reception_status,frequency_low16_khz\n", out);
@@ -128,13 +160,10 @@ int ExportLogCsv(const std::string& path, std::FILE* out)
     }
     static const char* const statusNames[] = {"received well", "jamming", "no signal", "data error"};
     std::vector<LogRecord> batch(kBatch);
-    for (const std::string& file : FilesOf(path, kind)) {
-        CLogReader reader;
-        if (int r = reader.Open(file, kind); r != kLogOpened)
-            return r;
-        const int receiverNo = (reader.Header()[16] & 0x0F) + 1;
+    for (const auto& reader : readers) {
+        const int receiverNo = (reader->Header()[16] & 0x0F) + 1;
         std::size_t got;
-        while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
+        while ((got = reader->ReadRecords(batch.data(), batch.size())) > 0) {
             for (std::size_t i = 0; i < got; ++i) {
                 const DataRow& row = batch[i].row;
                 const std::string t = IsoTime(batch[i].time);
@@ -148,9 +177,11 @@ int ExportLogCsv(const std::string& path, std::FILE* out)
                     std::fprintf(out, "%s,%d,%u,%u\n", t.c_str(), receiverNo, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u,
                                  std::max(row[7], row[6]));
             }
+            if (std::ferror(out))
+                return kExportWriteFailed; // a full disk or a closed pipe: stop, say so
         }
     }
-    return kLogOpened;
+    return std::fflush(out) == 0 && !std::ferror(out) ? kLogOpened : kExportWriteFailed;
 }
 
 } // namespace zr

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/SafeFile.h"
+
 namespace fs = std::filesystem;
 
 namespace zr {
@@ -23,15 +25,10 @@ void CLogReader::Close()
 int CLogReader::Open(const std::string& path, int expectedKind)
 {
     Close();
-    std::error_code ec;
-    if (fs::is_directory(path, ec))
-        return kLogCannotOpen;
-    m_file = std::fopen(path.c_str(), "rb");
+    // A FIFO or device named like a log must not block or feed the reader.
+    m_file = OpenRegularFileForRead(path, &m_size);
     if (!m_file)
         return kLogCannotOpen;
-    m_size = fs::file_size(path, ec);
-    if (ec)
-        m_size = 0;
     if (std::fread(m_header.data(), 1, m_header.size(), m_file) != m_header.size()) {
         Close();
         return kLogInvalidType;

@@ -28,6 +28,13 @@ LocalTime FileTimeToLocalTime(int64_t fileTime);
 constexpr int64_t kFileTimePerMs = 10000;
 constexpr int64_t kFileTimePerSecond = 10000000;
 constexpr int64_t kFileTimePerDay = 864000000000;
+// 9999-12-31 23:59:59.999: a later (or negative) file time is no time at all,
+// only bytes that are not a log's.
+constexpr int64_t kLatestFileTime = 2650467743999990000;
+inline bool IsSaneFileTime(int64_t t)
+{
+    return t >= 0 && t <= kLatestFileTime;
+}
 
 // A clock that stands still until moved; for tests and tools.
 class CManualClock : public IClock {

@@ -181,7 +181,7 @@ void CSimReceiver::HandleRequest(const std::string& code, const std::string& pay
         WriteRaw(junk, sizeof junk);
     }
     if (!f.rejectCode.empty() && code == f.rejectCode) {
-        WriteFrame("E1" + code + "0" + f.rejectReason);
+        WriteFrame("E1" + code + f.rejectReason);
         return;
     }
     for (std::size_t i = 0; i + 1 < f.busyCodes.size(); i += 2) {
@@ -430,9 +430,10 @@ bool ParseFaults(const std::string& text, SimReceiverConfig& cfg, std::string& e
             cfg.state = value[0];
         else if (key == "busy" && value.size() % 2 == 0 && !value.empty())
             f.busyCodes = value;
-        else if (key == "reject" && value.size() == 4 && value[2] == ':') {
+        else if (key == "reject" && (value.size() == 4 || value.size() == 5) && value[2] == ':') {
+            // The reason as the protocol has it (two characters), or its last one.
             f.rejectCode = value.substr(0, 2);
-            f.rejectReason = value[3];
+            f.rejectReason = value.size() == 5 ? value.substr(3) : "0" + value.substr(3);
         } else if (!item.empty()) {
             error = "unknown fault '" + item + "'";
             return false;

@@ -17,7 +17,7 @@ struct SimFaults {
     bool silent = false;          // never answers
     bool wrongModel = false;      // M0 carries another model code
     std::string rejectCode;       // answer this code with E1 ...
-    char rejectReason = '0';      // ... and this reason character
+    std::string rejectReason = "00"; // ... and this two-character reason
     std::string busyCodes;        // codes answered with E1 reason 5, e.g. "F4F1"
     bool corruptChecksum = false; // every reply's checksum off by one
     bool noise = false;           // noise bytes (zeros included) between frames

@@ -129,7 +129,7 @@ TEST_F(MainView, OneShotAcknowledgementsSwitchTheProgramme)
 {
     sim::SimReceiverConfig refusing = At(2, 2, 1);
     refusing.faults.rejectCode = "S1";
-    refusing.faults.rejectReason = '2';
+    refusing.faults.rejectReason = "02";
     StartReceivers({At(1, 1, 0), refusing});
     Connect(2);
     CReceiverLink* link = View().LinkOf(0);

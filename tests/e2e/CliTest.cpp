@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "../TestUtil.h"
+#include "CliRun.h"
 #include "link/MessageQueue.h"
 #include "link/ReceiverLink.h"
 #include "logs/LogFileDoc.h"
@@ -19,40 +20,10 @@
 namespace zr {
 namespace {
 
-struct CommandResult {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Runs the CLI with the given arguments and environment prefix.
-CommandResult RunCli(const std::string& args, const std::string& env = "")
-{
-    test::CTempDir tmp;
-    const std::string cmd = env + " " ZR_BINARY_DIR "/zrq6930 " + args + " >" + tmp.File("out") + " 2>" + tmp.File("err") + " </dev/null";
-    CommandResult r;
-    const int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(tmp.File("out"));
-    r.err = Slurp(tmp.File("err"));
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0, end;
-    while ((end = text.find('\n', start)) != std::string::npos) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
+using test::CommandResult;
+using test::Lines;
+using test::RunCli;
+using test::Slurp;
 
 TEST(Cli, IdentifyJsonNumbersByBankAndChannelAndRefusesMisbehavingReceivers)
 {

@@ -79,6 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"model_rejected", "reject=M0:0", 1, 0, {"M0"}},
                       FaultCase{"model_rejected_retry_reason", "reject=M0:8", 1, 0, {"M0", "M0", "M0"}},
                       FaultCase{"model_rejected_retry_reason_4", "reject=M0:4", 1, 0, {"M0", "M0", "M0"}},
+                      // The reason's two characters; only the second one counts.
+                      FaultCase{"model_rejected_two_character_retry_reason", "reject=M0:08", 1, 0, {"M0", "M0", "M0"}},
+                      FaultCase{"model_rejected_reason_80", "reject=M0:80", 1, 0, {"M0"}},
                       FaultCase{"status_rejected", "reject=F0:3", 1, 0, {"M0", "F0"}},
                       FaultCase{"fpga_version_rejected", "reject=V2:1", 1, 1, kFull},
                       FaultCase{"dsp_version_rejected", "reject=V1:1", 0, 1, kFull},

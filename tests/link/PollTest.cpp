@@ -65,7 +65,7 @@ TEST_F(Polling, OtherRejectionsAndSilenceFailThePoll)
     StartPolling();
     sim::SimFaults f;
     f.rejectCode = "F0";
-    f.rejectReason = '3';
+    f.rejectReason = "03";
     m_sim->SetFaults(f);
     EXPECT_EQ(Poll().msg, WM_APP_POLL_FAILED);
     EXPECT_EQ(Sent().size(), 1u); // any reason but 8 and 4 ends at once

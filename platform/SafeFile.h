@@ -1,0 +1,63 @@
+#pragma once
+// Files opened as a careful program must: a FIFO or a device named like a log
+// never blocks an open, only regular files are read, and an output appears
+// under its name only when it is whole.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace zr {
+
+struct FileIdentity {
+    uint64_t device = 0, inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Opens a regular file for reading without ever blocking; null (errno set,
+// EINVAL for a file that is not regular) otherwise. `size` gets its size.
+std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size = nullptr, FileIdentity* identity = nullptr);
+
+// Identity of what `path` names after resolving links; false when nothing is there.
+bool IdentityOfPath(const std::string& path, FileIdentity& out);
+// True when something exists at `path` (a dangling link counts).
+bool PathExists(const std::string& path);
+bool IsRegularFileOrAbsent(const std::string& path);
+
+// An advisory lock on a name, across processes and threads: held while the
+// object lives. The lock file sits beside the name and goes with the lock.
+class CNameLock {
+public:
+    CNameLock() = default;
+    ~CNameLock() { Release(); }
+    CNameLock(const CNameLock&) = delete;
+    CNameLock& operator=(const CNameLock&) = delete;
+    // 0 locked, 1 held by someone else, 2 the lock file cannot be made.
+    int Acquire(const std::string& path);
+    void Release();
+
+private:
+    std::string m_lockPath;
+    int m_fd = -1;
+};
+
+// Output written under a temporary name in the target's folder and renamed
+// into place by Commit; destroyed uncommitted, it leaves nothing behind.
+class CAtomicOutput {
+public:
+    CAtomicOutput() = default;
+    ~CAtomicOutput() { Discard(); }
+    CAtomicOutput(const CAtomicOutput&) = delete;
+    CAtomicOutput& operator=(const CAtomicOutput&) = delete;
+    // false (errno set) when the temporary file cannot be created.
+    bool Create(const std::string& finalPath);
+    std::FILE* File() const { return m_file; }
+    // Flushes, syncs and renames; false (and nothing renamed) on any error.
+    bool Commit();
+    void Discard();
+
+private:
+    std::string m_finalPath, m_tempPath;
+    std::FILE* m_file = nullptr;
+};
+
+} // namespace zr
