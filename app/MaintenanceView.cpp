@@ -205,7 +205,9 @@ void CZRQ6930_MaintenanceView::Connect()
 {
     if (m_table->rowCount() > 0)
         m_table->setRowCount(0);
-    if (m_session->OpenAll() == 0) {
+    const int opened = m_session->OpenAll();
+    ReportPortErrors();
+    if (opened == 0) {
         ShowMessage(this, kNoReceiver);
         return;
     }
@@ -215,8 +217,23 @@ void CZRQ6930_MaintenanceView::Connect()
 
 void CZRQ6930_MaintenanceView::OnIdentifyDone(uintptr_t link, intptr_t result)
 {
-    if (m_session->OnIdentifyDone(link, result) && m_nConnectState == kConnecting)
+    if (m_session->OnIdentifyDone(link, result) && m_nConnectState == kConnecting) {
+        ReportPortErrors();
         FinishConnect();
+    }
+}
+
+// The ports that could not be served, and why (permission, busy, too many
+// open files, no thread), in the status bar: the message box only says that
+// no receiver answered.
+void CZRQ6930_MaintenanceView::ReportPortErrors()
+{
+    QStringList errors;
+    for (const SessionReceiver& r : m_session->Receivers())
+        if (!r.stale && !r.error.empty())
+            errors << QString::fromStdString(r.port + ": " + r.error);
+    if (!errors.isEmpty())
+        emit statusMessage(errors.join("; "));
 }
 
 // Numbering once every identification has reported. This runs on the
@@ -434,6 +451,8 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
     KillPacing(recNo);
     m_slots[static_cast<std::size_t>(recNo)].monitored = false;
     SetRowState(link, '1');
+    if (!link->LastError().empty())
+        emit statusMessage(QString::fromStdString(link->PortName() + ": " + link->LastError()));
     const int selected = m_table->SelectedRow();
     if (selected >= 0 && m_table->ReceiverOfRow(selected) == recNo)
         for (QPushButton* b : m_toolButtons)

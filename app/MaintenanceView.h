@@ -89,6 +89,7 @@ private:
     void Disconnect(int reason);
     bool ToolCheck();
     void OnIdentifyDone(uintptr_t link, intptr_t result);
+    void ReportPortErrors();
     void OnPollReply(CReceiverLink* link, int kind);
     void OnPollFailed(CReceiverLink* link);
     void OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged);

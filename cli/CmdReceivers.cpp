@@ -90,11 +90,11 @@ int CmdIdentify(const std::vector<std::string>& args)
     for (auto& r : session.Receivers()) {
         if (r.recNo >= 0)
             continue;
-        const char* why = r.identified ? "not numbered (more than 16 receivers)" : "not identified";
+        const std::string why = !r.error.empty() ? r.error : r.identified ? "not numbered (more than 16 receivers)" : "not identified";
         if (json)
             std::printf("{\"port\": %s, \"error\": %s}\n", JsonString(r.port).c_str(), JsonString(why).c_str());
         else
-            std::printf("    %-20s  %s\n", r.port.c_str(), why);
+            std::printf("    %-20s  %s\n", r.port.c_str(), why.c_str());
     }
     std::fflush(stdout);
     if (count == 0) {
@@ -186,6 +186,8 @@ int CmdMonitor(const std::vector<std::string>& args)
                 StateRecord rec{};
                 r->link->CopyReply(rec.data(), kF0);
                 print(*r, FormatReceiverRow(WithState(rec, '1'), r->recNo));
+                if (!r->link->LastError().empty())
+                    std::fprintf(stderr, "%s: %s\n", r->port.c_str(), r->link->LastError().c_str());
                 monitored.erase(std::find(monitored.begin(), monitored.end(), r));
                 r->link->Close();
             }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "link/AppMessages.h"
 #include "link/Commands.h"
@@ -42,16 +43,36 @@ CReceiverLink::~CReceiverLink()
     m_port.Close();
 }
 
+template <typename F>
+bool CReceiverLink::StartThread(std::thread& thread, F&& body)
+{
+    try {
+        thread = std::thread(std::forward<F>(body));
+        return true;
+    } catch (const std::system_error& e) {
+        m_error = std::string("cannot start a thread: ") + e.code().message();
+        Trace("No.%d %s\n", RecNo.load(), m_error.c_str());
+        return false;
+    }
+}
+
 int CReceiverLink::Open(const std::string& portName, const SerialSettings& settings)
 {
     if (m_open || m_readThread.joinable())
         return 2;
-    if (m_port.Open(portName, settings.baudRate) != 0)
-        return 1;
     m_portName = portName;
+    if (m_port.Open(portName, settings.baudRate) != 0) {
+        m_error = std::string("cannot open: ") + std::strerror(m_port.LastErrno());
+        return 1;
+    }
+    m_error.clear();
     m_open = true;
     m_readStop = 0;
-    m_readThread = std::thread(&CReceiverLink::ReadLoop, this);
+    if (!StartThread(m_readThread, [this] { ReadLoop(); })) {
+        m_open = false;
+        m_port.Close();
+        return 1;
+    }
     return 0;
 }
 
@@ -259,7 +280,8 @@ void CReceiverLink::StartIdentification()
 {
     if (m_identThread.joinable())
         return;
-    m_identThread = std::thread(&CReceiverLink::IdentifyLoop, this);
+    if (!StartThread(m_identThread, [this] { IdentifyLoop(); }))
+        m_owner->Post(WM_APP_IDENTIFY_DONE, reinterpret_cast<uintptr_t>(this), 1);
 }
 
 void CReceiverLink::JoinIdentification()
@@ -317,8 +339,8 @@ void CReceiverLink::StartPolling()
         std::lock_guard lock(m_programMutex);
         m_pollCommand.kind = kF0;
     }
-    if (!m_pollThread.joinable())
-        m_pollThread = std::thread(&CReceiverLink::PollLoop, this);
+    if (!m_pollThread.joinable() && !StartThread(m_pollThread, [this] { PollLoop(); }))
+        m_owner->Post(WM_APP_POLL_FAILED, reinterpret_cast<uintptr_t>(this), kF0);
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()
@@ -384,7 +406,8 @@ void CReceiverLink::StartOneShot(const CommandDesc& d)
     if (m_oneShotThread.joinable())
         m_oneShotThread.join();
     WaitTimeoutMs = kOneShotWaitMs;
-    m_oneShotThread = std::thread(&CReceiverLink::OneShotRun, this, d);
+    if (!StartThread(m_oneShotThread, [this, d] { OneShotRun(d); }))
+        m_owner->Post(WM_APP_ONESHOT_FAILED, reinterpret_cast<uintptr_t>(this), d.kind);
 }
 
 void CReceiverLink::OneShotRun(CommandDesc d)

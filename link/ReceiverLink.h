@@ -41,6 +41,8 @@ public:
     // 0 written, 1 not written.
     int Send(const uint8_t* buffer, int frameLength, int kind);
     const std::string& PortName() const { return m_portName; }
+    // Why the port could not be opened or a thread not started; "" when all is well.
+    const std::string& LastError() const { return m_error; }
     bool IsOpen() const { return m_open.load(); }
 
     // Transactions.
@@ -91,10 +93,15 @@ private:
     CommandDesc ChooseNextCommand();
     void ResetTransactionEvents();
     void RequestStop();
+    // Starts a worker thread; false (and LastError set) when the system has
+    // no thread to give, which fails this link alone.
+    template <typename F>
+    bool StartThread(std::thread& thread, F&& body);
 
     IMessageOwner* m_owner;
     CSerialPort m_port;
     std::string m_portName;
+    std::string m_error; // owner's thread only
     std::atomic<bool> m_open{false};
     std::atomic<int> m_readStop{0};
     std::atomic<int> m_closeFlag{0};

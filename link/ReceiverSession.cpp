@@ -28,6 +28,8 @@ int CReceiverSession::OpenAll()
             r.identifying = true;
             r.link->StartIdentification();
             ++opened;
+        } else {
+            r.error = link->LastError();
         }
         m_receivers.push_back(std::move(r));
     }
@@ -47,8 +49,10 @@ bool CReceiverSession::OnIdentifyDone(uintptr_t link, intptr_t result)
     r->link->JoinIdentification();
     r->identifying = false;
     r->identified = result == 0 && r->link->Identified;
-    if (!r->identified)
+    if (!r->identified) {
+        r->error = r->link->LastError();
         r->link->Close(); // its read thread ends and WM_APP_LINK_CLOSED follows
+    }
     return PendingIdentifications() == 0;
 }
 

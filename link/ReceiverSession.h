@@ -21,6 +21,7 @@ struct SessionReceiver {
     bool identified = false;
     bool stale = false; // left over from an earlier connection, still closing
     int recNo = -1;     // 0..15 when numbered
+    std::string error;  // why the port could not be opened or served
 };
 
 class CReceiverSession {

@@ -24,26 +24,31 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
     std::lock_guard lock(m_mutex);
     if (m_fd >= 0)
         return 1;
+    auto fail = [this](int fd, int error) {
+        if (fd >= 0)
+            ::close(fd);
+        m_lastErrno = error;
+        return 1;
+    };
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return 1;
-    // Exclusive use, as the Windows port is opened without sharing.
-    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
-        ::close(fd);
-        return 1;
-    }
-    if (!isatty(fd)) {
-        ::close(fd);
-        return 1;
-    }
+        return fail(-1, errno);
+    if (!isatty(fd))
+        return fail(fd, ENOTTY);
+    // Exclusive use, as the Windows port is opened without sharing; cleared
+    // again at Close, or the next user of the port is refused with EBUSY.
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return fail(fd, errno);
     ConfigureSerialLine(fd, baud); // result ignored, as SetCommState's is
     int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
-        ::close(fd);
-        return 1;
+        const int e = errno;
+        ::ioctl(fd, TIOCNXCL);
+        return fail(fd, e);
     }
     m_fd = fd;
     m_wakeFd = wake;
+    m_lastErrno = 0;
     return 0;
 }
 
@@ -138,8 +143,10 @@ void CSerialPort::Wake()
 void CSerialPort::Close()
 {
     std::lock_guard lock(m_mutex);
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
+        ::ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);
+    }
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
     m_fd = -1;

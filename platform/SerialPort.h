@@ -16,8 +16,9 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // 0 opened; 1 cannot be opened.
+    // 0 opened; 1 cannot be opened (LastErrno says why).
     int Open(const std::string& path, uint32_t baud);
+    int LastErrno() const { return m_lastErrno; }
     bool IsOpen() const;
 
     enum ReadResult { kReadData, kReadWoken, kReadHangUp };
@@ -39,6 +40,7 @@ private:
     mutable std::mutex m_mutex; // guards m_fd against Close during Write
     int m_fd = -1;
     int m_wakeFd = -1;
+    int m_lastErrno = 0;
 };
 
 // Applies raw 8N1, no flow control, and an arbitrary baud rate (termios2).

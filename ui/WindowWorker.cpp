@@ -1,5 +1,7 @@
 #include "ui/WindowWorker.h"
 
+#include <system_error>
+
 #include "ui/QtMessageOwner.h"
 
 namespace zr {
@@ -10,11 +12,16 @@ bool CWindowWorker::Start(std::function<void()> work)
         return false;
     if (m_thread.joinable())
         m_thread.join(); // the previous one has finished
-    m_thread = std::thread([this, work = std::move(work)] {
-        work();
-        m_running = false;
-        m_owner->Wake();
-    });
+    try {
+        m_thread = std::thread([this, work = std::move(work)] {
+            work();
+            m_running = false;
+            m_owner->Wake();
+        });
+    } catch (const std::system_error&) {
+        m_running = false; // no thread to be had: nothing started
+        return false;
+    }
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "logs/LogFileDoc.h"
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
+#include "sim/Simulator.h"
 
 namespace zr::test {
 namespace {
@@ -182,6 +183,45 @@ TEST(Hardening, TimesNoClockCanGiveReadAsInvalid)
     EXPECT_EQ(IsoTime(-5), "invalid");
     EXPECT_EQ(IsoTime(kLatestFileTime + 1), "invalid");
     EXPECT_EQ(IsoTime(kLatestFileTime), "9999-12-31T23:59:59.999");
+}
+
+// Tests run as root, which an exclusive port does not stop: the second user
+// here is an unprivileged one.
+TEST(Hardening, APortIsLeftUsableByTheNextUserAndRefusalsSayWhy)
+{
+    if (geteuid() != 0 || RunShell("command -v setpriv").exitCode != 0)
+        GTEST_SKIP() << "needs root and setpriv to act as a second, unprivileged user";
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({sim::DefaultConfig(0)}));
+    const std::string port = sims.Receiver(0).PortPath();
+    const std::string ports = "ZRQ6930_PORTS=" + port;
+    const std::string asNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups env " + ports + " " + kCli + " identify";
+    ASSERT_EQ(chmod(port.c_str(), 0666), 0);
+    EXPECT_EQ(RunCli("identify", ports).exitCode, 0); // root opens and closes the port
+    CommandResult r = RunShell(asNobody);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+
+    ASSERT_EQ(chmod(port.c_str(), 0600), 0);
+    r = RunShell(asNobody);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("cannot open: Permission denied"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(port), std::string::npos) << r.out;
+    r = RunCli("identify", "ZRQ6930_PORTS=/dev/zrq6930-none");
+    EXPECT_NE(r.out.find("cannot open: No such file or directory"), std::string::npos) << r.out;
+}
+
+// Too little memory for every receiver's threads: those without one are
+// refused with the reason; nothing aborts.
+TEST(Hardening, NoThreadToBeHadFailsOnlyThatReceiver)
+{
+    std::vector<sim::SimReceiverConfig> cfgs;
+    for (int i = 0; i < 16; ++i)
+        cfgs.push_back(sim::DefaultConfig(i));
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start(cfgs));
+    const CommandResult r = RunShell("ulimit -v 150000; ZRQ6930_PORTS=" + sims.PortList() + " " + kCli + " identify");
+    EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 2) << r.exitCode << r.err;
+    EXPECT_NE(r.out.find("cannot start a thread: Resource temporarily unavailable"), std::string::npos) << r.out;
 }
 
 TEST(Hardening, OptionsThatMakeNoSenseAreRefused)
