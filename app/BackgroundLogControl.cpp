@@ -5,7 +5,6 @@
 #include "app/MaintenanceView.h"
 #include "ui/MessageBox.h"
 #include "link/Commands.h"
-#include "link/ReplyFields.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "platform/LogFolder.h"
 
@@ -25,26 +24,23 @@ void CZRQ6930_MaintenanceView::StartRecording()
     if (m_nConnectState != kConnected)
         return;
     // A running walk test or scan in the tool windows refuses here as well.
-    for (int n = 0; n < kMaxReceivers; ++n) {
-        CReceiverLink* link = LinkOf(n);
-        if (link && ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
-            ShowMessage(this, kBusyMessage);
-            return;
-        }
+    if (m_session->AnyReceiverBusy()) {
+        ShowMessage(this, kBusyMessage);
+        return;
     }
     if (MonitoredCount() == 0 || m_recording)
         return;
-    for (int n = 0; n < kMaxReceivers; ++n) {
-        ReceiverSlot& slot = m_slots[static_cast<std::size_t>(n)];
-        if (!slot.monitored || slot.logDoc)
-            continue;
-        slot.logDoc = std::make_unique<CLogFileDoc>();
-        slot.writeFailureTold = false;
-        const int created = slot.logDoc->CreateLog(kLogNorm, n, 0, m_owner.get(), nullptr);
-        if (created == 1)
+    std::vector<int> monitored;
+    for (int n = 0; n < kMaxReceivers; ++n)
+        if (IsMonitored(n))
+            monitored.push_back(n);
+    std::vector<CBackgroundRecorder::StartIssue> issues;
+    m_recorder.Start(monitored, m_owner.get(), issues);
+    for (const auto& issue : issues) {
+        if (issue.result == 1)
             ShowMessage(this, kFailedSystemFolder);
-        else if (created == 2)
-            emit statusMessage(QString("Cannot create the Background Log file %1").arg(QString::fromStdString(slot.logDoc->CurrentPath())));
+        else
+            emit statusMessage(QString("Cannot create the Background Log file %1").arg(QString::fromStdString(issue.path)));
     }
     m_recording = true;
     m_loggingLabel->show();
@@ -63,8 +59,7 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
         b->setEnabled(true);
     if (reason == 0)
         ShowMessage(this, "Background Log recording was stopped.");
-    for (auto& slot : m_slots)
-        slot.logDoc.reset();
+    m_recorder.Stop();
     if (reason == 1)
         return;
     SetPollProgrammeOfAll(kProgrammeStopped);

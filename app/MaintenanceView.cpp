@@ -167,11 +167,6 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     }
 }
 
-const CLogFileDoc* CZRQ6930_MaintenanceView::LogDocOf(int recNo) const
-{
-    return recNo >= 0 && recNo < kMaxReceivers ? m_slots[static_cast<std::size_t>(recNo)].logDoc.get() : nullptr;
-}
-
 int CZRQ6930_MaintenanceView::MonitoredCount() const
 {
     int n = 0;
@@ -407,13 +402,9 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
         UpdateRowFromF0(link);
         break;
     case kF4:
-        if (m_recording && slot.monitored && slot.logDoc) {
-            if (slot.logDoc->AppendRecord(DecodeF4(reply.data())) != 0 && !slot.writeFailureTold) {
-                // Recording goes on; the user hears of it once per recording.
-                slot.writeFailureTold = true;
-                emit statusMessage(QString("Cannot write the Background Log of receiver %1: %2").arg(recNo + 1).arg(QString::fromStdString(slot.logDoc->CurrentPath())));
-            }
-        }
+        // Recording goes on when a record is lost; the user hears of it once.
+        if (m_recording && slot.monitored && m_recorder.Append(recNo, reply.data()) == CBackgroundRecorder::kFailedFirst)
+            emit statusMessage(QString("Cannot write the Background Log of receiver %1: %2").arg(recNo + 1).arg(QString::fromStdString(m_recorder.Doc(recNo)->CurrentPath())));
         m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
         break;
     default:

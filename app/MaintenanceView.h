@@ -15,7 +15,7 @@
 #include "link/PollPacer.h"
 #include "link/PollProgramme.h"
 #include "link/ReceiverSession.h"
-#include "logs/LogFileDoc.h"
+#include "logs/BackgroundRecorder.h"
 #include "ui/QtMessageOwner.h"
 
 namespace zr {
@@ -32,8 +32,6 @@ struct ReceiverSlot {
     bool monitored = false;
     int timerId = 0; // Qt timer id of the 10 ms pacing tick, 0 when none
     int32_t lastMode = kModeUnavailable;
-    std::unique_ptr<CLogFileDoc> logDoc;
-    bool writeFailureTold = false;
 };
 
 class CZRQ6930_MaintenanceView : public QWidget {
@@ -68,7 +66,7 @@ public:
     std::size_t LinkCount() const { return m_session->LinkCount(); }
     CReceiverLink* LinkOf(int recNo) const { return m_session->LinkOf(recNo); }
     bool IsMonitored(int recNo) const { return recNo >= 0 && recNo < kMaxReceivers && m_slots[static_cast<std::size_t>(recNo)].monitored; }
-    const CLogFileDoc* LogDocOf(int recNo) const;
+    const CLogFileDoc* LogDocOf(int recNo) const { return m_recorder.Doc(recNo); }
     int64_t PollPeriod() const { return m_pacer.Period(); }
     bool ResumeNoted() const { return m_resumed; }
     int32_t ReceiverModeOf(int recNo) const;
@@ -123,6 +121,7 @@ private:
     std::unique_ptr<CQtMessageOwner> m_owner;
     std::unique_ptr<CReceiverSession> m_session;
     CToolHost m_tools;
+    CBackgroundRecorder m_recorder;
     std::unique_ptr<CSleepInhibitor> m_sleepInhibitor;
 
     CListCtrlMain* m_table;

@@ -15,6 +15,7 @@ int CmdList(const std::vector<std::string>& args);
 int CmdIdentify(const std::vector<std::string>& args);
 int CmdMonitor(const std::vector<std::string>& args);
 int CmdLog(const std::vector<std::string>& args);
+int CmdRecord(const std::vector<std::string>& args);
 
 // Set by SIGINT / SIGTERM.
 bool StopRequested();

@@ -11,6 +11,7 @@
 #include "link/Commands.h"
 #include "link/PollPacer.h"
 #include "link/PollProgramme.h"
+#include "cli/PollLoop.h"
 #include "link/ReceiverSession.h"
 #include "link/ReplyFields.h"
 #include "link/UsbSerialFtdi.h"
@@ -24,17 +25,6 @@ constexpr char kNoReceiver[] = "No receiver connected.";
 bool HasFlag(const std::vector<std::string>& args, const char* flag)
 {
     return std::find(args.begin(), args.end(), flag) != args.end();
-}
-
-// Receivers in number order, then the ones left without a number.
-std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session)
-{
-    std::vector<SessionReceiver*> out;
-    for (auto& r : session.Receivers())
-        if (r.recNo >= 0)
-            out.push_back(&r);
-    std::sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->recNo < b->recNo; });
-    return out;
 }
 
 } // namespace
@@ -112,9 +102,7 @@ int CmdMonitor(const std::vector<std::string>& args)
         if (args[i] == "--json") {
             json = true;
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-            char* end = nullptr;
-            seconds = std::strtod(args[++i].c_str(), &end);
-            if (args[i].empty() || *end != 0 || !std::isfinite(seconds) || seconds < 0) {
+            if (!ParseAmount(args[++i], HUGE_VAL, seconds)) {
                 std::fprintf(stderr, "zrq6930 monitor: --seconds takes a number\n");
                 return kExitUsage;
             }
@@ -131,13 +119,8 @@ int CmdMonitor(const std::vector<std::string>& args)
         std::fprintf(stderr, "%s\n", kNoReceiver);
         return kExitUsage;
     }
-    CPollPacer pacer;
     std::vector<SessionReceiver*> monitored = InNumberOrder(session);
     std::vector<RowTexts> shown(kMaxReceivers);
-    for (SessionReceiver* r : monitored) {
-        pacer.Restart(r->recNo, kProgrammeIdle.periodMs);
-        r->link->StartPolling();
-    }
     if (!json) {
         std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", "No.", "Bank", "Channel", "Freq.[MHz]", "Encryption", "Code", "FBS", "EQ", "Status");
         std::fflush(stdout);
@@ -155,51 +138,30 @@ int CmdMonitor(const std::vector<std::string>& args)
         }
         std::fflush(stdout);
     };
-    const auto start = std::chrono::steady_clock::now();
-    auto nextTick = start;
-    // A closed or full output ends the monitor; main reports it.
-    while (!StopRequested() && !monitored.empty() && !std::ferror(stdout)) {
-        if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
-            break;
-        nextTick += std::chrono::milliseconds(kPacingTickMs);
-        const int64_t now = PacingNow();
-        for (SessionReceiver* r : monitored)
-            if (pacer.Tick(r->recNo, now))
-                r->link->TriggerPoll();
-        while (auto m = queue.TryTake()) {
-            if (m->msg == WM_APP_LINK_CLOSED) {
-                session.OnLinkClosed(m->wParam);
-                continue;
-            }
-            SessionReceiver* r = session.Find(m->wParam);
-            if (!r || std::find(monitored.begin(), monitored.end(), r) == monitored.end())
-                continue;
-            if (m->msg == WM_APP_POLL_REPLY && m->lParam == kF0) {
-                StateRecord rec{};
-                r->link->CopyReply(rec.data(), kF0);
-                RowTexts t = FormatReceiverRow(rec, r->recNo);
-                if (t != shown[static_cast<std::size_t>(r->recNo)]) {
-                    shown[static_cast<std::size_t>(r->recNo)] = t;
-                    print(*r, t);
-                }
-            } else if (m->msg == WM_APP_POLL_FAILED) {
-                StateRecord rec{};
-                r->link->CopyReply(rec.data(), kF0);
-                print(*r, FormatReceiverRow(WithState(rec, '1'), r->recNo));
-                if (!r->link->LastError().empty())
-                    std::fprintf(stderr, "%s: %s\n", r->port.c_str(), r->link->LastError().c_str());
-                monitored.erase(std::find(monitored.begin(), monitored.end(), r));
-                r->link->Close();
-            }
+    PollLoopHandlers handlers;
+    handlers.reply = [&](SessionReceiver& r, int kind) {
+        if (kind != kF0)
+            return;
+        StateRecord rec{};
+        r.link->CopyReply(rec.data(), kF0);
+        RowTexts t = FormatReceiverRow(rec, r.recNo);
+        if (t != shown[static_cast<std::size_t>(r.recNo)]) {
+            shown[static_cast<std::size_t>(r.recNo)] = t;
+            print(r, t);
         }
-        std::this_thread::sleep_until(nextTick);
-        if (std::chrono::steady_clock::now() - nextTick > std::chrono::milliseconds(100))
-            nextTick = std::chrono::steady_clock::now(); // a stall is not made up
-    }
+    };
+    handlers.lost = [&](SessionReceiver& r) {
+        StateRecord rec{};
+        r.link->CopyReply(rec.data(), kF0);
+        print(r, FormatReceiverRow(WithState(rec, '1'), r.recNo));
+        if (!r.link->LastError().empty())
+            std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.link->LastError().c_str());
+    };
+    const LoopEnd end = RunPollLoop(session, queue, monitored, kProgrammeIdle, seconds, handlers);
     session.CloseAll();
-    if (std::ferror(stdout))
-        return kExitFailure;
-    if (monitored.empty() && !StopRequested()) {
+    if (end == LoopEnd::OutputFailed)
+        return kExitFailure; // main tells why
+    if (end == LoopEnd::AllLost) {
         std::fprintf(stderr, "All receivers lost.\n");
         return kExitFailure;
     }

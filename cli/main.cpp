@@ -16,6 +16,8 @@ void Usage(std::FILE* to)
                  "  list                                 adapters found (port, manufacturer, description)\n"
                  "  identify [--json]                    identify and number every receiver\n"
                  "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
+                 "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
+                 "                                       until Ctrl+C, SIGTERM, H hours or the 8-hour limit\n"
                  "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
                  "                                       Background Log to tab-separated text (CR LF)\n"
                  "  log info FILE                        kind, receiver, times, records, parts\n"
@@ -49,6 +51,8 @@ int Dispatch(std::vector<std::string> args)
         return zr::cli::CmdIdentify(args);
     if (cmd == "monitor")
         return zr::cli::CmdMonitor(args);
+    if (cmd == "record")
+        return zr::cli::CmdRecord(args);
     if (cmd == "log")
         return zr::cli::CmdLog(args);
     std::fprintf(stderr, "zrq6930: unknown command '%s'\n", cmd.c_str());

@@ -4,7 +4,9 @@
 #include <chrono>
 
 #include "link/AppMessages.h"
+#include "link/Commands.h"
 #include "link/PollPacer.h"
+#include "link/ReplyFields.h"
 #include "link/UsbSerialFtdi.h"
 
 namespace zr {
@@ -141,6 +143,14 @@ CReceiverLink* CReceiverSession::LinkOf(int recNo) const
         if (r.link && !r.stale && r.link->RecNo == recNo)
             return r.link.get();
     return nullptr;
+}
+
+bool CReceiverSession::AnyReceiverBusy() const
+{
+    for (int n = 0; n < kMaxReceivers; ++n)
+        if (const CReceiverLink* link = LinkOf(n); link && ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State)) != kModeIdle)
+            return true;
+    return false;
 }
 
 std::size_t CReceiverSession::LinkCount() const

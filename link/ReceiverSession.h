@@ -56,6 +56,8 @@ public:
     SessionReceiver* Find(uintptr_t link);
     CReceiverLink* FindLink(uintptr_t link);
     CReceiverLink* LinkOf(int recNo) const;
+    // A numbered receiver reports a scan or a walk test (or is unavailable).
+    bool AnyReceiverBusy() const;
     std::size_t LinkCount() const;
     std::vector<SessionReceiver>& Receivers() { return m_receivers; }
     const std::vector<SessionReceiver>& Receivers() const { return m_receivers; }

@@ -1,0 +1,117 @@
+// record: the Background Log without a window, for a PC left in a rack.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommon.h"
+#include "cli/PollLoop.h"
+#include "link/AppMessages.h"
+#include "logs/BackgroundRecorder.h"
+#include "platform/LogFolder.h"
+
+namespace zr::cli {
+
+namespace {
+
+constexpr char kNoReceiver[] = "No receiver connected.";
+constexpr char kBusyMessage[] = "This function is not available during scanning or walk testing.";
+constexpr char kStoppedMessage[] = "Background Log recording was stopped.";
+constexpr char kTimeLimitMessage[] = "Time Limit Exceeded. Background Log was stopped. (8 hours)";
+constexpr double kMaxHours = 8;
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: zrq6930 record [--rx N]... [--hours H]\n"
+                         "  --rx N     record receiver number N (1 to 16); every receiver when not given\n"
+                         "  --hours H  stop after H hours (at most 8, the Background Log's limit)\n");
+    return kExitUsage;
+}
+
+} // namespace
+
+int CmdRecord(const std::vector<std::string>& args)
+{
+    std::vector<int> wanted; // receiver numbers 0..15
+    double hours = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        double v = 0;
+        if (args[i] == "--rx" && i + 1 < args.size()) {
+            if (!ParseAmount(args[++i], kMaxReceivers, v) || v < 1 || v != static_cast<int>(v)) {
+                std::fprintf(stderr, "zrq6930 record: --rx takes a receiver number from 1 to 16\n");
+                return kExitUsage;
+            }
+            wanted.push_back(static_cast<int>(v) - 1);
+        } else if (args[i] == "--hours" && i + 1 < args.size()) {
+            if (!ParseAmount(args[++i], kMaxHours, hours)) {
+                std::fprintf(stderr, "zrq6930 record: --hours takes a number from 0 to 8\n");
+                return kExitUsage;
+            }
+        } else {
+            return Usage();
+        }
+    }
+    InstallStopHandlers();
+    CMessageQueue queue;
+    CReceiverSession session(&queue);
+    session.OpenAll();
+    if (session.IdentifyAll(queue) == 0) {
+        std::fprintf(stderr, "%s\n", kNoReceiver);
+        return kExitUsage;
+    }
+    std::vector<SessionReceiver*> recorded;
+    for (SessionReceiver* r : InNumberOrder(session))
+        if (wanted.empty() || std::find(wanted.begin(), wanted.end(), r->recNo) != wanted.end())
+            recorded.push_back(r);
+    for (int n : wanted) {
+        if (!session.LinkOf(n)) {
+            std::fprintf(stderr, "zrq6930 record: no receiver number %d\n", n + 1);
+            return kExitUsage;
+        }
+    }
+    if (session.AnyReceiverBusy()) {
+        std::fprintf(stderr, "%s\n", kBusyMessage);
+        return kExitFailure;
+    }
+
+    CBackgroundRecorder recorder;
+    std::vector<int> recNos;
+    for (SessionReceiver* r : recorded)
+        recNos.push_back(r->recNo);
+    std::vector<CBackgroundRecorder::StartIssue> issues;
+    recorder.Start(recNos, &queue, issues);
+    for (const auto& issue : issues) {
+        if (issue.result == 1) {
+            std::fprintf(stderr, "%s\n", kFailedSystemFolder);
+            return kExitFailure;
+        }
+        std::fprintf(stderr, "Cannot create the Background Log file %s\n", issue.path.c_str());
+    }
+    for (SessionReceiver* r : recorded)
+        std::printf("Receiver %d: %s\n", r->recNo + 1, recorder.Doc(r->recNo)->CurrentPath().c_str());
+    std::fflush(stdout);
+
+    bool timeLimit = false;
+    PollLoopHandlers handlers;
+    handlers.reply = [&](SessionReceiver& r, int kind) {
+        if (kind == kF4 && recorder.Append(r.recNo, r.link->Reply(kF4).data()) == CBackgroundRecorder::kFailedFirst)
+            std::fprintf(stderr, "Cannot write the Background Log of receiver %d: %s\n", r.recNo + 1, recorder.Doc(r.recNo)->CurrentPath().c_str());
+    };
+    handlers.lost = [&](SessionReceiver& r) {
+        std::fprintf(stderr, "Receiver %d (%s): Comm Error%s%s\n", r.recNo + 1, r.port.c_str(), r.link->LastError().empty() ? "" : ": ",
+                     r.link->LastError().c_str());
+    };
+    handlers.other = [&](const AppMessage& m) {
+        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
+        return !timeLimit;
+    };
+    const LoopEnd end = RunPollLoop(session, queue, recorded, kProgrammeBackgroundLog, hours < 0 ? -1 : hours * 3600, handlers);
+    recorder.Stop();
+    session.CloseAll();
+    std::fprintf(stderr, "%s\n", timeLimit ? kTimeLimitMessage : end == LoopEnd::AllLost ? "All receivers lost. Background Log was stopped." : kStoppedMessage);
+    if (end == LoopEnd::OutputFailed)
+        return kExitFailure;
+    return end == LoopEnd::AllLost ? kExitFailure : kExitOk;
+}
+
+} // namespace zr::cli

@@ -1,0 +1,38 @@
+#pragma once
+// The command line's stand-in for the window's timers and message loop: paces
+// the served receivers' polls and hands their messages to the command.
+#include <functional>
+#include <vector>
+
+#include "link/MessageQueue.h"
+#include "link/PollPacer.h"
+#include "link/PollProgramme.h"
+#include "link/ReceiverSession.h"
+
+namespace zr::cli {
+
+// The identified and numbered receivers in number order.
+std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session);
+
+// Parses a number of `what` (seconds, hours) from 0 to `max`; false on
+// anything else (not a number, negative, infinite, NaN).
+bool ParseAmount(const std::string& text, double max, double& out);
+
+struct PollLoopHandlers {
+    // An answered poll of a served receiver.
+    std::function<void(SessionReceiver&, int kind)> reply;
+    // A served receiver stopped answering; it is dropped and closed after this.
+    std::function<void(SessionReceiver&)> lost;
+    // Any other message (the log writer's time limit); false ends the loop.
+    std::function<bool(const AppMessage&)> other;
+};
+
+enum class LoopEnd { Stopped, TimeUp, AllLost, ByHandler, OutputFailed };
+
+// Starts polling every receiver of `served` with `programme` and runs until
+// Ctrl+C or SIGTERM, `seconds` (negative: no limit), no receiver left, a
+// handler's end, or a failed standard output.
+LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector<SessionReceiver*>& served, const PollProgramme& programme,
+                    double seconds, const PollLoopHandlers& handlers);
+
+} // namespace zr::cli
