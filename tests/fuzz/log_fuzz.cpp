@@ -1,0 +1,53 @@
+// libFuzzer target: any bytes as a log file, through every reader of logs:
+// the header check and record reader of each kind, log info and CSV export
+// (every part of a spectrum log), and the conversion to text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "logs/LogConvert.h"
+#include "logs/LogExport.h"
+#include "logs/LogReader.h"
+
+namespace {
+
+std::string Folder()
+{
+    static const std::string folder = [] {
+        const auto dir = std::filesystem::temp_directory_path() / ("zrq6930-log-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        return dir.string();
+    }();
+    return folder;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // Named as a spectrum log's first part, so the part lookup runs too.
+    const std::string path = Folder() + "/1_20240517-120000_001.slg";
+    const std::string output = Folder() + "/out.log";
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    for (int kind : {-1, int{zr::kLogNorm}, int{zr::kLogWalk}, int{zr::kLogSpec}}) {
+        zr::CLogReader reader;
+        if (reader.Open(path, kind) == zr::kLogOpened)
+            for (zr::LogRecord r; reader.Next(r);)
+                (void)zr::IsoTime(r.time);
+    }
+    zr::LogSummary summary;
+    if (zr::SummarizeLog(path, summary) == zr::kLogOpened)
+        (void)zr::FormatLogSummary(summary);
+    static std::FILE* sink = std::fopen("/dev/null", "w");
+    (void)zr::ExportLogCsv(path, sink);
+    zr::ConvertHooks overwrite;
+    overwrite.confirmOverwrite = [] { return true; };
+    (void)zr::ConvertLogToText(path, output, overwrite);
+    return 0;
+}
