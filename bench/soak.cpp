@@ -1,38 +1,25 @@
-// Soak run: sixteen simulated receivers with injected faults (noise, split
-// frames, corrupt checksums now and then, busy replies, a cable pulled) under
-// the main window, Background Log recording, for N seconds. Prints what it
-// saw and the memory use at the start and the end.
+// Soak of the window: 17 simulated receivers with injected faults (noise,
+// split frames, about 1 % corrupt checksums, busy replies, a cable pulled half
+// way, one that never answers) under the main window, Background Log
+// recording, for N seconds. Prints per receiver the records written against
+// the F4 polls answered and the poll period at the simulator, the memory at
+// the start and the end, and the threads left once the window is gone.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "GuiHarness.h"
+#include "SoakReport.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
 #include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
-namespace {
-
-long RssKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
-}
-
 using zr::bench::Pump;
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -45,14 +32,7 @@ int main(int argc, char** argv)
         ++messages;
         return zr::MsgAnswer::Yes;
     });
-    std::vector<zr::sim::SimReceiverConfig> cfgs;
-    for (int i = 0; i < 16; ++i)
-        cfgs.push_back(zr::sim::DefaultConfig(i));
-    cfgs[1].faults.noise = true;
-    cfgs[2].faults.splitBytes = 1;
-    cfgs[3].faults.splitBytes = 5;
-    cfgs[4].faults.busyCodes = "F4";
-    cfgs[5].faults.noise = true, cfgs[5].faults.splitBytes = 2;
+    const auto cfgs = zr::bench::SoakReceivers(seconds);
     zr::sim::CSimulator sim;
     if (!sim.Start(cfgs))
         return 1;
@@ -62,42 +42,29 @@ int main(int argc, char** argv)
     if (!zr::bench::ConnectWindow(view))
         return 1;
     view.StartRecording();
-    const long rss0 = RssKb();
-    std::mt19937 rng(7);
-    const auto start = std::chrono::steady_clock::now();
-    bool pulled = false;
-    int corruptBursts = 0;
-    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(seconds)) {
-        // Now and then a burst of corrupt checksums on receiver 7.
-        zr::sim::SimFaults f;
-        f.corruptChecksum = rng() % 10 == 0;
-        corruptBursts += f.corruptChecksum;
-        sim.Receiver(6).SetFaults(f);
-        if (!pulled && std::chrono::steady_clock::now() - start > std::chrono::seconds(seconds / 2)) {
-            sim.Receiver(9).HangUp(); // a cable pulled half way
-            pulled = true;
-        }
-        Pump(std::chrono::milliseconds(500));
-    }
-    int monitored = 0, commErrors = 0;
-    std::string lost;
+    // Which log each simulated receiver's replies go to (links go when lost).
+    std::vector<std::string> logs(sim.Size());
     for (int n = 0; n < 16; ++n) {
-        monitored += view.IsMonitored(n);
-        if (view.Table()->CellText(n, 8) == "Comm Error  ") {
-            ++commErrors;
-            lost += ' ';
-            lost += std::to_string(n + 1);
-        }
+        const zr::CLogFileDoc* doc = view.LogDocOf(n);
+        const zr::CReceiverLink* link = view.LinkOf(n);
+        for (std::size_t i = 0; doc && link && i < sim.Size(); ++i)
+            if (sim.Receiver(i).PortPath() == link->PortName())
+                logs[i] = doc->CurrentPath();
     }
-    std::printf("rows in Comm Error (receiver numbers):%s; the 7th port had bursts of corrupt replies, the 10th was unplugged\n", lost.c_str());
-    std::size_t f4 = 0;
-    for (std::size_t i = 0; i < 16; ++i)
-        f4 += static_cast<std::size_t>(sim.Receiver(i).RequestCount("F4"));
-    std::printf("soak %d s: %zu F4 polls, %d corrupt bursts, monitored %d of 16, rows in Comm Error %d, messages %d\n", seconds, f4, corruptBursts,
-                monitored, commErrors, messages);
-    std::printf("RSS %ld kB after connect, %ld kB at the end\n", rss0, RssKb());
+    const long rss0 = zr::bench::ProcStatus("self", "VmRSS");
+    const long threads0 = zr::bench::ProcStatus("self", "Threads");
+    Pump(std::chrono::seconds(seconds));
+    const long rss1 = zr::bench::ProcStatus("self", "VmRSS");
+    int monitored = 0;
+    for (int n = 0; n < 16; ++n)
+        monitored += view.IsMonitored(n);
     view.StopBackgroundLog(2);
+    std::printf("window soak %d s: monitored %d of 16 at the end, messages %d; sim 10 unplugged half way, sim 17 never answers\n", seconds, monitored,
+                messages);
+    zr::bench::PrintReceiverTable(sim, logs);
     frame.reset();
+    std::printf("RSS %ld kB after connect, %ld kB at the end; threads %ld while recording, %ld once the window is gone (the simulator's included)\n", rss0, rss1, threads0,
+                zr::bench::ProcStatus("self", "Threads"));
     sim.Stop();
     return 0;
 }

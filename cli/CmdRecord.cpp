@@ -88,7 +88,7 @@ int CmdRecord(const std::vector<std::string>& args)
         std::fprintf(stderr, "Cannot create the Background Log file %s\n", issue.path.c_str());
     }
     for (SessionReceiver* r : recorded)
-        std::printf("Receiver %d: %s\n", r->recNo + 1, recorder.Doc(r->recNo)->CurrentPath().c_str());
+        std::printf("Receiver %d (%s): %s\n", r->recNo + 1, r->port.c_str(), recorder.Doc(r->recNo)->CurrentPath().c_str());
     std::fflush(stdout);
 
     bool timeLimit = false;

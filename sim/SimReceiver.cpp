@@ -328,7 +328,8 @@ void CSimReceiver::WriteFrame(const std::string& body)
     int split;
     {
         std::lock_guard lock(m_faultMutex);
-        corrupt = m_faults.corruptChecksum;
+        corrupt = m_faults.corruptChecksum ||
+                  (m_faults.corruptPercent > 0 && std::uniform_int_distribution<int>(0, 99)(m_rng) < m_faults.corruptPercent);
         split = m_faults.splitBytes;
     }
     std::vector<uint8_t> frame;
@@ -416,8 +417,10 @@ bool ParseFaults(const std::string& text, SimReceiverConfig& cfg, std::string& e
             f.silent = true;
         else if (key == "wrong-model")
             f.wrongModel = true;
-        else if (key == "corrupt")
+        else if (key == "corrupt" && value.empty())
             f.corruptChecksum = true;
+        else if (key == "corrupt" && !value.empty())
+            f.corruptPercent = std::atoi(value.c_str());
         else if (key == "noise")
             f.noise = true;
         else if (key == "split" && !value.empty())

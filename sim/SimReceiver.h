@@ -20,6 +20,7 @@ struct SimFaults {
     std::string rejectReason = "00"; // ... and this two-character reason
     std::string busyCodes;        // codes answered with E1 reason 5, e.g. "F4F1"
     bool corruptChecksum = false; // every reply's checksum off by one
+    int corruptPercent = 0;       // or this share of the replies
     bool noise = false;           // noise bytes (zeros included) between frames
     int splitBytes = 0;           // write replies in pieces of this many bytes
     int hangUpAfterRequests = -1; // hang up on receiving request N (1-based), unanswered

@@ -24,7 +24,7 @@ void Usage()
                  "usage: zrq6930-sim [--count N] [--fault I:LIST]...\n"
                  "  I is the receiver index (1-based); LIST is comma-separated:\n"
                  "  silent, wrong-model, corrupt, noise, split=N, hangup=N (on request N),\n"
-                 "  delay=MS, state=C, busy=F4F1, reject=CODE:REASON\n");
+                 "  corrupt=PERCENT, delay=MS, state=C, busy=F4F1, reject=CODE:REASON\n");
 }
 
 } // namespace

@@ -137,7 +137,8 @@ TEST(Record, StopsCleanlyOnSignalsAndTellsOfALostLogAndReceiverOnce)
     CRecorderProcess recorder(sims.PortList(), logs.Path(), {"--rx", "1", "--rx", "2"});
     ASSERT_TRUE(WaitUntil([&] { return LogOf(logs.Path(), 1).records >= 3 && LogOf(logs.Path(), 2).records >= 3; })) << recorder.Err();
     EXPECT_TRUE(LogOf(logs.Path(), 3).path.empty()); // not asked for
-    EXPECT_NE(recorder.Out().find("Receiver 1: " + LogOf(logs.Path(), 1).path + "\n"), std::string::npos) << recorder.Out();
+    EXPECT_NE(recorder.Out().find("Receiver 1 (" + sims.Receiver(0).PortPath() + "): " + LogOf(logs.Path(), 1).path + "\n"), std::string::npos)
+        << recorder.Out();
 
     fs::remove(LogOf(logs.Path(), 1).path); // deleted while recording
     const int kept = LogOf(logs.Path(), 2).records;
