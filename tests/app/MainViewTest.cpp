@@ -65,6 +65,7 @@ TEST_F(MainView, NoReceiverConnected)
     CEnvGuard none("ZRQ6930_PORTS", "/dev/zrq6930-none");
     View().ConnectButton()->click();
     EXPECT_EQ(m_messages, QStringList{"No receiver connected."});
+    EXPECT_EQ(m_frame->StatusText(), "/dev/zrq6930-none: cannot open: No such file or directory"); // and why
 }
 
 TEST_F(MainView, UnpluggingOneThenTheLastReceiver)
