@@ -1,12 +1,11 @@
 #pragma once
 // The receiver table: one row per receiver in number order.
-#include <QTableWidget>
-
 #include "link/ReceiverRow.h"
+#include "ui/ReportList.h"
 
 namespace zr {
 
-class CListCtrlMain : public QTableWidget {
+class CListCtrlMain : public CReportList {
     Q_OBJECT
 public:
     explicit CListCtrlMain(QWidget* parent = nullptr);
@@ -16,14 +15,6 @@ public:
     void UpdateRow(const StateRecord& record, int row, bool update);
     // The receiver number shown in a row's "No." column, minus 1; -1 when none.
     int ReceiverOfRow(int row) const;
-    int SelectedRow() const;
-    QString CellText(int row, int column) const;
-    // Cells written since creation; an unchanged cell is never written.
-    int CellWrites() const { return m_cellWrites; }
-
-private:
-    void WriteCell(int row, int column, const QString& text);
-    int m_cellWrites = 0;
 };
 
 } // namespace zr

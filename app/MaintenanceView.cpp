@@ -9,6 +9,7 @@
 
 #include "ui/MessageBox.h"
 #include "app/SleepInhibitor.h"
+#include "info/FbsDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "link/AppMessages.h"
@@ -76,8 +77,10 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_convertDlg = new CLogConvertDlg(m_owner.get(), this);
     m_fwVerDlg = new CFwVerDlg(detailMode, this);
     m_idDlg = new CIdDlg(m_owner.get(), this);
+    m_fbsDlg = new CFbsDlg(m_owner.get(), this);
     // The live Walk Test, Spectrum Scan and Channel Scan register here as
-    // guarded tools, in that order, and FBS Detail as a guarded information window.
+    // guarded tools, in that order, before the information windows.
+    m_tools.Register(m_fbsDlg, CToolHost::Role::Information, true);
     m_tools.Register(m_idDlg, CToolHost::Role::Information, true);
     m_tools.Register(m_fwVerDlg, CToolHost::Role::Information, false);
     m_convertDlg->SetProgressSink([dlg = m_loadingDlg](uint64_t blocks) { dlg->ReportBlocks(blocks); });
@@ -153,6 +156,9 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
         return OnShowFwVersion();
     case WM_APP_SHOW_ID_VIEW:
         return OnShowIdView();
+    case WM_APP_FBS_CLOSED:
+        OnFbsClosed(static_cast<int>(wParam));
+        return 0;
     case WM_APP_ID_VIEW_CLOSED:
         OnIdViewClosed();
         return 0;
@@ -391,8 +397,16 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
     if (recNo < 0 || recNo >= kMaxReceivers)
         return;
     ReceiverSlot& slot = m_slots[static_cast<std::size_t>(recNo)];
-    const ReplySlot reply = link->Reply(kind);
-    const int32_t mode = ReceiverModeFromState(ReplyChar(link->Reply(kF0).data(), F0Field::State));
+    ReceiverReply copy;
+    copy.recNo = recNo;
+    copy.kind = kind;
+    copy.reply = link->Reply(kind);
+    copy.state = link->Reply(kF0);
+    if (kind == kF5)
+        for (int n = 1; n <= kFbsFilterCount; ++n)
+            copy.filters[static_cast<std::size_t>(n - 1)] = link->FbsRecord(n);
+    const ReplySlot& reply = copy.reply;
+    const int32_t mode = ReceiverModeFromState(ReplyChar(copy.state.data(), F0Field::State));
     if (mode != slot.lastMode) {
         slot.lastMode = mode;
         m_tools.ForwardMode(recNo, mode);
@@ -410,7 +424,7 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
     default:
         break;
     }
-    m_tools.ForwardReply(recNo, kind, reply);
+    m_tools.ForwardReply(copy);
 }
 
 void CZRQ6930_MaintenanceView::OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged)
@@ -479,7 +493,11 @@ void CZRQ6930_MaintenanceView::OnToolButton(int button)
     const int recNo = row >= 0 ? m_table->ReceiverOfRow(row) : -1;
     if (!IsMonitored(recNo))
         return;
-    // The Walk Test, Channel Scan, Spectrum Scan and FBS Detail windows open here.
+    if (button == kIdFbsButton) {
+        OpenFbsDetail(recNo);
+        return;
+    }
+    // The Walk Test, Channel Scan and Spectrum Scan windows open here.
     emit statusMessage(QString("%1 is not available in this version.").arg(ToolButton(button)->text()));
 }
 
@@ -528,6 +546,24 @@ intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
     m_idDlg->show();
     m_idDlg->raise();
     return 1;
+}
+
+void CZRQ6930_MaintenanceView::OpenFbsDetail(int recNo)
+{
+    m_fbsDlg->Prepare(recNo);
+    if (CReceiverLink* link = LinkOf(recNo)) {
+        // The stored filters read as never shown, so each row fills in anew.
+        link->ClearFbsReplyByte22();
+        SetPollProgramme(link, kProgrammeFbs);
+    }
+    m_fbsDlg->show();
+    m_fbsDlg->raise();
+}
+
+void CZRQ6930_MaintenanceView::OnFbsClosed(int recNo)
+{
+    if (CReceiverLink* link = LinkOf(recNo); link && IsMonitored(recNo))
+        SetPollProgramme(link, kProgrammeIdle);
 }
 
 void CZRQ6930_MaintenanceView::OnIdViewClosed()

@@ -24,6 +24,7 @@ class CLoadingFileDlg;
 class CLogConvertDlg;
 class CFwVerDlg;
 class CIdDlg;
+class CFbsDlg;
 class CSleepInhibitor;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
@@ -95,6 +96,8 @@ private:
     intptr_t OnShowFwVersion();
     intptr_t OnShowIdView();
     void OnIdViewClosed();
+    void OpenFbsDetail(int recNo);
+    void OnFbsClosed(int recNo);
     void OnSelectionChanged();
     void UpdateToolButtons();
 
@@ -133,6 +136,7 @@ private:
     CLogConvertDlg* m_convertDlg;
     CFwVerDlg* m_fwVerDlg;
     CIdDlg* m_idDlg;
+    CFbsDlg* m_fbsDlg;
 };
 
 } // namespace zr

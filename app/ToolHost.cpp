@@ -17,11 +17,11 @@ bool CToolHost::AnyGuardedVisible() const
     return false;
 }
 
-void CToolHost::ForwardReply(int recNo, int kind, const ReplySlot& reply) const
+void CToolHost::ForwardReply(const ReceiverReply& reply) const
 {
     for (const Entry& e : m_windows)
-        if (e.window->Serves(recNo))
-            e.window->OnPollReply(recNo, kind, reply);
+        if (e.window->Serves(reply.recNo))
+            e.window->OnPollReply(reply);
 }
 
 void CToolHost::ForwardMode(int recNo, int32_t mode) const

@@ -11,6 +11,7 @@
 namespace zr {
 
 class CToolWindow;
+struct ReceiverReply;
 
 class CToolHost {
 public:
@@ -23,7 +24,7 @@ public:
     void Register(CToolWindow* window, Role role, bool guarded);
 
     bool AnyGuardedVisible() const;
-    void ForwardReply(int recNo, int kind, const ReplySlot& reply) const;
+    void ForwardReply(const ReceiverReply& reply) const;
     void ForwardMode(int recNo, int32_t mode) const;
     void ForwardOneShot(int recNo, int kind, bool acknowledged) const;
     void ReceiverLost(int recNo) const;

@@ -1,10 +1,9 @@
 #pragma once
 // "FW Version": the CPU, DSP and FPGA versions read at identification.
-#include <QTableWidget>
 #include <array>
 #include <vector>
 
-#include "link/Frame.h"
+#include "info/InfoLists.h"
 #include "ui/ToolWindow.h"
 
 namespace zr {
@@ -21,11 +20,11 @@ public:
     CFwVerDlg(bool detailMode, QWidget* parent);
     // One row per link (linkCount), filled at each row's RecNo.
     void Fill(std::size_t linkCount, const std::vector<FwVersionRow>& rows);
-    QTableWidget* List() const { return m_list; }
+    CListCtrlFwVer* List() const { return m_list; }
 
 private:
     bool m_detailMode;
-    QTableWidget* m_list;
+    CListCtrlFwVer* m_list;
 };
 
 } // namespace zr

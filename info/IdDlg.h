@@ -1,8 +1,8 @@
 #pragma once
 // "ID View": each receiver's ID, polled while the window is open.
-#include <QTableWidget>
 #include <cstdint>
 
+#include "info/InfoLists.h"
 #include "link/Owner.h"
 #include "ui/ToolWindow.h"
 
@@ -13,10 +13,10 @@ class CIdDlg : public CToolWindow {
 public:
     CIdDlg(IMessageOwner* owner, QWidget* parent);
     // From an F6 reply (10 characters), into row recNo.
-    void SetId(const uint8_t* reply, int recNo);
-    QTableWidget* List() const { return m_list; }
+    void SetId(const uint8_t* reply, int recNo) { m_list->SetId(reply, recNo); }
+    CListCtrlId* List() const { return m_list; }
 
-    void OnPollReply(int recNo, int kind, const ReplySlot& reply) override;
+    void OnPollReply(const ReceiverReply& reply) override;
     void OnReceiverLost(int recNo) override;
 
 protected:
@@ -24,7 +24,7 @@ protected:
 
 private:
     IMessageOwner* m_owner;
-    QTableWidget* m_list;
+    CListCtrlId* m_list;
 };
 
 } // namespace zr

@@ -163,6 +163,43 @@ std::string IdCellText(const uint8_t* reply)
     return std::string(text, 4) + " - " + std::string(text + 4);
 }
 
+FbsCells FbsCellTexts(const uint8_t* reply)
+{
+    const int32_t onOff = ReadReplyField(reply, F5Field::OnOff);
+    float hz = 0.0f;
+    int32_t gain = 1;
+    if (onOff == 1) {
+        const auto bits = static_cast<uint32_t>(ReadReplyField(reply, F5Field::FrequencyBits));
+        std::memcpy(&hz, &bits, sizeof hz);
+        gain = ReadReplyField(reply, F5Field::Gain);
+        (void)ReadReplyField(reply, F5Field::Second); // read, never shown
+    }
+    FbsCells cells;
+    char text[32];
+    if (hz >= 20.0f && hz <= 20000.0f) {
+        std::snprintf(text, sizeof text, "%.03f", static_cast<double>(hz / 1000.0f));
+        cells.frequency = text;
+    } else {
+        cells.frequency = " - ";
+    }
+    cells.gain = gain >= -150 && gain <= 0 ? std::to_string(gain / 10) : " - ";
+    cells.onOff = onOff == 1 ? "On" : onOff == 0 ? "Off" : " - ";
+    return cells;
+}
+
+int NextChangedFbsFilter(FbsRecords stored, int32_t fbsSetting, FbsRecords& shown)
+{
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        if (fbsSetting == 0)
+            stored[i][kFbsOnOffByte] = 0; // the receiver's FBS is off: so is every filter
+        if (stored[i] != shown[i]) {
+            shown[i] = stored[i];
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 std::string BandCodeFromModel(const uint8_t* reply)
 {
     // Read as a C string: a zero byte ends the text.

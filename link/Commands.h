@@ -41,6 +41,20 @@ CommandDesc MakeF5(int filter);
 std::string VersionCellText(const uint8_t* reply, bool detail);
 // ID cell of an F6 reply: "1234 - ABCD" or " - ".
 std::string IdCellText(const uint8_t* reply);
+// The FBS Detail cells of one filter's F5 reply: frequency in kHz, gain in dB,
+// on/off. A filter that is off shows " - ", " - ", "Off".
+struct FbsCells {
+    std::string frequency, gain, onOff;
+};
+FbsCells FbsCellTexts(const uint8_t* f5Reply);
+// The filter row to show next: the seven stored filter replies (their on/off
+// character cleared when the receiver's FBS setting is 0) against the ones
+// last shown. At the first that differs, the cache takes it and its index is
+// returned; -1 when nothing changed. One row per poll at most.
+int NextChangedFbsFilter(FbsRecords stored, int32_t fbsSetting, FbsRecords& shown);
+// The on/off character of a stored F5 reply.
+constexpr std::size_t kFbsOnOffByte = 22;
+
 // Band code of an M0 reply: its 16 payload characters trimmed of the model
 // code's characters from both ends, then of blanks.
 std::string BandCodeFromModel(const uint8_t* reply);

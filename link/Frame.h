@@ -68,4 +68,8 @@ private:
 constexpr std::size_t kSlotSize = 50;
 using ReplySlot = std::array<uint8_t, kSlotSize>;
 
+// The receiver's feedback suppressor has seven filters, F5 '1' to '7'.
+constexpr int kFbsFilterCount = 7;
+using FbsRecords = std::array<ReplySlot, kFbsFilterCount>;
+
 } // namespace zr

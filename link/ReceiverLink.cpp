@@ -508,7 +508,7 @@ void CReceiverLink::ClearFbsReplyByte22()
 {
     std::lock_guard lock(m_storeMutex);
     for (auto& rec : m_fbs)
-        rec[22] = 0;
+        rec[kFbsOnOffByte] = 0;
 }
 
 void CReceiverLink::SetStoredState(char state)

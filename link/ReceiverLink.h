@@ -25,7 +25,6 @@ constexpr int kPollWaitMs = 30;
 constexpr int kOneShotWaitMs = 100;
 constexpr int kIdentifyWaitMs = 100;
 constexpr int kWriteTimeoutMs = 420; // 10 ms per byte + 100 ms for 32 bytes
-constexpr int kFbsFilterCount = 7;
 
 class CReceiverLink {
 public:

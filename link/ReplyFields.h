@@ -75,7 +75,7 @@ namespace F5Field {
 inline constexpr ReplyField FrequencyBits{0, 8, 16, 0};
 inline constexpr ReplyField Gain{8, 4, 10, 0};
 inline constexpr ReplyField Second{12, 8, 16, 0};
-inline constexpr ReplyField OnOff{20, 1, 10, 0};
+inline constexpr ReplyField OnOff{20, 1, 10, -1};
 } // namespace F5Field
 
 namespace F6Field {

@@ -12,7 +12,7 @@ CToolWindow::CToolWindow(QWidget* parent, const char* objectName, const QString&
     setModal(false);
 }
 
-void CToolWindow::OnPollReply(int, int, const ReplySlot&) {}
+void CToolWindow::OnPollReply(const ReceiverReply&) {}
 void CToolWindow::OnReceiverMode(int, int32_t) {}
 void CToolWindow::OnOneShot(int, int, bool) {}
 void CToolWindow::OnReceiverLost(int) {}

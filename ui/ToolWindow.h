@@ -11,6 +11,15 @@
 
 namespace zr {
 
+// A copy of what one answered poll left in the link's reply store.
+struct ReceiverReply {
+    int recNo = -1;
+    int kind = kUnknownKind;
+    ReplySlot reply{}; // the stored reply of that kind
+    ReplySlot state{}; // the stored F0 reply: state character and settings
+    FbsRecords filters{}; // F5 only: the seven stored filter replies
+};
+
 class CToolWindow : public QDialog {
     Q_OBJECT
 public:
@@ -28,7 +37,7 @@ public:
     bool Serves(int recNo) const { return m_receiver == kAllReceivers || (m_receiver >= 0 && m_receiver == recNo); }
 
     // From the tool host, on the user-interface thread.
-    virtual void OnPollReply(int recNo, int kind, const ReplySlot& reply);
+    virtual void OnPollReply(const ReceiverReply& reply);
     virtual void OnReceiverMode(int recNo, int32_t mode);
     virtual void OnOneShot(int recNo, int kind, bool acknowledged);
     virtual void OnReceiverLost(int recNo);

@@ -1,0 +1,47 @@
+#include "info/FbsDlg.h"
+
+#include <QVBoxLayout>
+
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "link/ReplyFields.h"
+
+namespace zr {
+
+CFbsDlg::CFbsDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "fbsDlg", "FBS Detail", DialogKeys::Ignored), m_owner(owner)
+{
+    m_baseCaption = windowTitle();
+    m_list = new CListCtrlFbsParam(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    resize(420, 260);
+}
+
+void CFbsDlg::Prepare(int recNo)
+{
+    SetReceiver(recNo);
+    setWindowTitle(m_baseCaption + " > " + "RECEIVER" + " " + QString::number(recNo + 1));
+    m_list->ResetRows();
+    m_shown = {};
+}
+
+void CFbsDlg::OnPollReply(const ReceiverReply& r)
+{
+    if (r.kind != kF5 || !isVisible())
+        return;
+    const int row = NextChangedFbsFilter(r.filters, ReadReplyField(r.state.data(), F0Field::Fbs), m_shown);
+    if (row >= 0)
+        m_list->UpdateRow(m_shown[static_cast<std::size_t>(row)].data(), row);
+}
+
+void CFbsDlg::OnReceiverLost(int)
+{
+    hide();
+}
+
+void CFbsDlg::WindowGone()
+{
+    m_owner->Post(WM_APP_FBS_CLOSED, static_cast<uintptr_t>(Receiver()), 0);
+}
+
+} // namespace zr
