@@ -35,8 +35,14 @@ constexpr int kFilterGain[7] = {-30, -60, 0, -120, -15, -90, -45};
 
 } // namespace
 
-CSimReceiver::CSimReceiver(SimReceiverConfig config) : m_cfg(std::move(config)), m_faults(m_cfg.faults), m_rng(m_cfg.seed)
+CSimReceiver::CSimReceiver(SimReceiverConfig config) : m_cfg(std::move(config)), m_faults(m_cfg.faults), m_rng(m_cfg.seed), m_id(m_cfg.id)
 {
+    for (std::size_t n = 0; n < 7; ++n) {
+        m_filterHz[n] = kFilterHz[n];
+        m_filterGain[n] = kFilterGain[n];
+        m_filterOn[n] = n % 2 == 0; // filters 1, 3, 5, 7 on
+    }
+    m_nextChange = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_cfg.changeEveryMs);
     m_stateChar = m_cfg.state;
 }
 
@@ -293,19 +299,22 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
         const int n = payload.empty() ? 0 : payload[0] - '0';
         if (n < 1 || n > 7)
             return "E1F502";
+        ChangeNowAndThen();
+        const auto i = static_cast<std::size_t>(n - 1);
         uint32_t bits;
-        std::memcpy(&bits, &kFilterHz[n - 1], 4);
+        std::memcpy(&bits, &m_filterHz[i], 4);
         std::string p;
         PutReplyField(p, F5Field::FrequencyBits, bits);
-        PutReplyField(p, F5Field::Gain, kFilterGain[n - 1]);
+        PutReplyField(p, F5Field::Gain, m_filterGain[i]);
         PutReplyField(p, F5Field::Second, 0x3F000000u);
-        PutReplyField(p, F5Field::OnOff, n % 2);
+        PutReplyField(p, F5Field::OnOff, m_filterOn[i] ? 1 : 0);
         p.resize(static_cast<std::size_t>(ReplyLength(kF5) - 2), '0');
         return code + p;
     }
     if (code == "F6") {
+        ChangeNowAndThen();
         std::string p;
-        PutReplyField(p, F6Field::Id, m_cfg.id);
+        PutReplyField(p, F6Field::Id, m_id);
         return code + p;
     }
     if (code == "V0" || code == "V1" || code == "V2") {
@@ -320,6 +329,21 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
     // Codes the tool never sends: a well-formed reply of the right length.
     const int kind = ClassifyCode(static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1]));
     return code + std::string(static_cast<std::size_t>(ReplyLength(kind) - 2), '0');
+}
+
+void CSimReceiver::ChangeNowAndThen()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (m_cfg.changeEveryMs <= 0 || now < m_nextChange)
+        return;
+    m_nextChange = now + std::chrono::milliseconds(m_cfg.changeEveryMs);
+    const auto i = static_cast<std::size_t>(std::uniform_int_distribution<int>(0, 6)(m_rng));
+    if (m_rng() % 2)
+        m_filterOn[i] = !m_filterOn[i];
+    else
+        m_filterHz[i] = std::clamp(m_filterHz[i] * (m_rng() % 2 ? 1.06f : 0.94f), 20.0f, 20000.0f);
+    if (++m_changes % 3 == 0)
+        m_id += 0x11;
 }
 
 void CSimReceiver::WriteFrame(const std::string& body)

@@ -1,6 +1,7 @@
 #pragma once
 // A simulated receiver on a pseudo-terminal: answers the protocol from the
 // receiver's side, with reception values that move, and optional misbehaviour.
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -38,6 +39,9 @@ struct SimReceiverConfig {
     int versions[3][4] = {{1, 2, 3, 45}, {2, 0, 1, 7}, {3, 1, 0, 120}};
     uint32_t id = 0x1234ABCD;
     uint32_t seed = 1;
+    // Now and then an FBS filter is switched or moved and, every third time,
+    // the ID changes, so the information windows show life; 0: never.
+    int changeEveryMs = 4000;
     SimFaults faults;
 };
 
@@ -89,6 +93,14 @@ private:
     // Scans started by the PC.
     int m_scanBank = 0, m_scanChannel = 0;
     int m_spStart = 0, m_spStop = 0, m_spStep = 25, m_spFreq = 0;
+    // FBS filters and ID as they stand (answering thread only).
+    void ChangeNowAndThen();
+    std::array<float, 7> m_filterHz{};
+    std::array<int, 7> m_filterGain{};
+    std::array<bool, 7> m_filterOn{};
+    uint32_t m_id = 0;
+    int m_changes = 0;
+    std::chrono::steady_clock::time_point m_nextChange;
 
     mutable std::mutex m_statsMutex;
     std::map<std::string, int> m_counts;

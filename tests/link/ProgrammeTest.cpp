@@ -75,5 +75,61 @@ TEST(PollProgrammes, EachSwitchSetsCommandAndRingTogether)
     }
 }
 
+// One F5 reply: frequency bits, gain, second field, on/off, unused.
+ReplySlot F5(const char* freqBits, const char* gain, char onOff)
+{
+    ReplySlot r{};
+    const std::string text = std::string("F5") + freqBits + gain + "3F000000" + onOff + "0";
+    std::memcpy(r.data(), text.data(), text.size());
+    return r;
+}
+
+TEST(FbsFilters, CellsFollowTheDisplayRules)
+{
+    struct Case {
+        const char *freq, *gain;
+        char onOff;
+        const char *kHz, *dB, *state;
+    };
+    const Case cases[] = {
+        {"449C4000", "-120", '1', "1.250", "-12", "On"},  // 1250.0 Hz
+        {"419F3333", "-005", '1', " - ", "0", "On"},      // 19.9 Hz; -0.5 dB truncates to 0
+        {"469C4100", "-150", '1', " - ", "-15", "On"},    // 20000.5 Hz
+        {"41A00000", "-151", '1', "0.020", " - ", "On"},  // 20.0 Hz
+        {"469C4000", "0001", '1', "20.000", " - ", "On"}, // 20000.0 Hz; gain above 0
+        {"449C4000", "-120", '0', " - ", " - ", "Off"},   // off: nothing else counts
+        {"449C4000", "-120", 'x', " - ", " - ", " - "},
+        {"FFFFFFFF", "abcd", '1', " - ", "0", "On"},      // unreadable fields
+    };
+    for (const auto& c : cases) {
+        const FbsCells cells = FbsCellTexts(F5(c.freq, c.gain, c.onOff).data());
+        EXPECT_EQ(cells.frequency, c.kHz) << c.freq;
+        EXPECT_EQ(cells.gain, c.dB) << c.gain;
+        EXPECT_EQ(cells.onOff, c.state) << c.onOff;
+    }
+}
+
+TEST(FbsFilters, OneChangedFilterPerPollAndFbsOffTurnsEveryFilterOff)
+{
+    FbsRecords stored{}, shown{};
+    for (auto& r : stored)
+        r = F5("449C4000", "-120", '1');
+    for (int i = 0; i < kFbsFilterCount; ++i)
+        EXPECT_EQ(NextChangedFbsFilter(stored, 1, shown), i); // every row fills in, one per poll
+    EXPECT_EQ(NextChangedFbsFilter(stored, 1, shown), -1);  // a repeat changes nothing
+    stored[4] = F5("44FA0000", "-030", '1');
+    stored[1] = F5("44FA0000", "-030", '0');
+    EXPECT_EQ(NextChangedFbsFilter(stored, 1, shown), 1); // filter 2 on this poll ...
+    EXPECT_EQ(NextChangedFbsFilter(stored, 1, shown), 4); // ... filter 5 on the next
+    EXPECT_EQ(NextChangedFbsFilter(stored, 1, shown), -1);
+    // The receiver's FBS switched off: every filter shows off, one per poll.
+    int changed = 0;
+    while (NextChangedFbsFilter(stored, 0, shown) >= 0)
+        ++changed;
+    EXPECT_EQ(changed, kFbsFilterCount); // filter 2's "off" character is cleared too
+    for (const auto& r : shown)
+        EXPECT_EQ(FbsCellTexts(r.data()).onOff, " - "); // on/off character cleared
+}
+
 } // namespace
 } // namespace zr
