@@ -16,6 +16,8 @@ int CmdIdentify(const std::vector<std::string>& args);
 int CmdMonitor(const std::vector<std::string>& args);
 int CmdLog(const std::vector<std::string>& args);
 int CmdRecord(const std::vector<std::string>& args);
+int CmdFbs(const std::vector<std::string>& args);
+int CmdId(const std::vector<std::string>& args);
 
 // Set by SIGINT / SIGTERM.
 bool StopRequested();

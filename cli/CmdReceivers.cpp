@@ -141,7 +141,7 @@ int CmdMonitor(const std::vector<std::string>& args)
     PollLoopHandlers handlers;
     handlers.reply = [&](SessionReceiver& r, int kind) {
         if (kind != kF0)
-            return;
+            return true;
         StateRecord rec{};
         r.link->CopyReply(rec.data(), kF0);
         RowTexts t = FormatReceiverRow(rec, r.recNo);
@@ -149,6 +149,7 @@ int CmdMonitor(const std::vector<std::string>& args)
             shown[static_cast<std::size_t>(r.recNo)] = t;
             print(r, t);
         }
+        return true;
     };
     handlers.lost = [&](SessionReceiver& r) {
         StateRecord rec{};

@@ -35,13 +35,9 @@ int CmdRecord(const std::vector<std::string>& args)
     std::vector<int> wanted; // receiver numbers 0..15
     double hours = -1;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        double v = 0;
         if (args[i] == "--rx" && i + 1 < args.size()) {
-            if (!ParseAmount(args[++i], kMaxReceivers, v) || v < 1 || v != static_cast<int>(v)) {
-                std::fprintf(stderr, "zrq6930 record: --rx takes a receiver number from 1 to 16\n");
+            if (!ParseReceiverOption("record", args[++i], wanted))
                 return kExitUsage;
-            }
-            wanted.push_back(static_cast<int>(v) - 1);
         } else if (args[i] == "--hours" && i + 1 < args.size()) {
             if (!ParseAmount(args[++i], kMaxHours, hours)) {
                 std::fprintf(stderr, "zrq6930 record: --hours takes a number from 0 to 8\n");
@@ -60,15 +56,8 @@ int CmdRecord(const std::vector<std::string>& args)
         return kExitUsage;
     }
     std::vector<SessionReceiver*> recorded;
-    for (SessionReceiver* r : InNumberOrder(session))
-        if (wanted.empty() || std::find(wanted.begin(), wanted.end(), r->recNo) != wanted.end())
-            recorded.push_back(r);
-    for (int n : wanted) {
-        if (!session.LinkOf(n)) {
-            std::fprintf(stderr, "zrq6930 record: no receiver number %d\n", n + 1);
-            return kExitUsage;
-        }
-    }
+    if (!SelectReceivers("record", session, wanted, recorded))
+        return kExitUsage;
     if (session.AnyReceiverBusy()) {
         std::fprintf(stderr, "%s\n", kBusyMessage);
         return kExitFailure;
@@ -96,6 +85,7 @@ int CmdRecord(const std::vector<std::string>& args)
     handlers.reply = [&](SessionReceiver& r, int kind) {
         if (kind == kF4 && recorder.Append(r.recNo, r.link->Reply(kF4).data()) == CBackgroundRecorder::kFailedFirst)
             std::fprintf(stderr, "Cannot write the Background Log of receiver %d: %s\n", r.recNo + 1, recorder.Doc(r.recNo)->CurrentPath().c_str());
+        return true;
     };
     handlers.lost = [&](SessionReceiver& r) {
         std::fprintf(stderr, "Receiver %d (%s): Comm Error%s%s\n", r.recNo + 1, r.port.c_str(), r.link->LastError().empty() ? "" : ": ",

@@ -32,6 +32,31 @@ bool ParseAmount(const std::string& text, double max, double& out)
     return true;
 }
 
+bool ParseReceiverOption(const char* command, const std::string& text, std::vector<int>& recNos)
+{
+    double v = 0;
+    if (!ParseAmount(text, kMaxReceivers, v) || v < 1 || v != static_cast<int>(v)) {
+        std::fprintf(stderr, "zrq6930 %s: --rx takes a receiver number from 1 to 16\n", command);
+        return false;
+    }
+    recNos.push_back(static_cast<int>(v) - 1);
+    return true;
+}
+
+bool SelectReceivers(const char* command, CReceiverSession& session, const std::vector<int>& wanted, std::vector<SessionReceiver*>& out)
+{
+    for (int n : wanted) {
+        if (!session.LinkOf(n)) {
+            std::fprintf(stderr, "zrq6930 %s: no receiver number %d\n", command, n + 1);
+            return false;
+        }
+    }
+    for (SessionReceiver* r : InNumberOrder(session))
+        if (wanted.empty() || std::find(wanted.begin(), wanted.end(), r->recNo) != wanted.end())
+            out.push_back(r);
+    return true;
+}
+
 LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector<SessionReceiver*>& served, const PollProgramme& programme,
                     double seconds, const PollLoopHandlers& handlers)
 {
@@ -72,8 +97,8 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
             if (!r || it == served.end())
                 continue;
             if (m->msg == WM_APP_POLL_REPLY) {
-                if (handlers.reply)
-                    handlers.reply(*r, static_cast<int>(m->lParam));
+                if (handlers.reply && !handlers.reply(*r, static_cast<int>(m->lParam)))
+                    return LoopEnd::ByHandler;
             } else {
                 if (handlers.lost)
                     handlers.lost(*r);

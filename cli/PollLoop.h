@@ -18,9 +18,16 @@ std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session);
 // anything else (not a number, negative, infinite, NaN).
 bool ParseAmount(const std::string& text, double max, double& out);
 
+// "--rx N": a receiver number 1 to 16 as a RecNo; false (with the command's
+// message) for anything else.
+bool ParseReceiverOption(const char* command, const std::string& text, std::vector<int>& recNos);
+// The receivers asked for (all numbered ones when none were), in number
+// order; false (with the command's message) when one of them is not there.
+bool SelectReceivers(const char* command, CReceiverSession& session, const std::vector<int>& wanted, std::vector<SessionReceiver*>& out);
+
 struct PollLoopHandlers {
-    // An answered poll of a served receiver.
-    std::function<void(SessionReceiver&, int kind)> reply;
+    // An answered poll of a served receiver; false ends the loop.
+    std::function<bool(SessionReceiver&, int kind)> reply;
     // A served receiver stopped answering; it is dropped and closed after this.
     std::function<void(SessionReceiver&)> lost;
     // Any other message (the log writer's time limit); false ends the loop.

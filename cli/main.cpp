@@ -16,6 +16,8 @@ void Usage(std::FILE* to)
                  "  list                                 adapters found (port, manufacturer, description)\n"
                  "  identify [--json]                    identify and number every receiver\n"
                  "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
+                 "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"
+                 "  id [--json]                          every receiver's ID\n"
                  "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
                  "                                       until Ctrl+C, SIGTERM, H hours or the 8-hour limit\n"
                  "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
@@ -51,6 +53,10 @@ int Dispatch(std::vector<std::string> args)
         return zr::cli::CmdIdentify(args);
     if (cmd == "monitor")
         return zr::cli::CmdMonitor(args);
+    if (cmd == "fbs")
+        return zr::cli::CmdFbs(args);
+    if (cmd == "id")
+        return zr::cli::CmdId(args);
     if (cmd == "record")
         return zr::cli::CmdRecord(args);
     if (cmd == "log")

@@ -113,6 +113,37 @@ TEST(Cli, MonitorEndsCleanlyOnCtrlC)
     EXPECT_EQ(link.Open(sim.PortPaths()[0], SerialSettings{}), 0);
 }
 
+// fbs and id read what FBS Detail and ID View show, once, with their rules.
+TEST(Cli, FbsAndIdReadOnceWithTheWindowsRules)
+{
+    std::vector<sim::SimReceiverConfig> cfgs{sim::DefaultConfig(0), sim::DefaultConfig(1)};
+    cfgs[1].fbs = 0; // the receiver's FBS is off: every filter reads as off
+    cfgs[0].id = 0x0000BEEF;
+    cfgs[1].id = 0x9ABCDEF0; // out of the signed range: no ID
+    for (auto& c : cfgs)
+        c.changeEveryMs = 0;
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start(cfgs));
+    const std::string env = "ZRQ6930_PORTS=" + sims.PortList();
+    CommandResult r = RunCli("fbs --rx 1 --json", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"filter\": 4, \"freq_khz\": \" - \", \"gain_db\": \" - \", \"on_off\": \"Off\"}"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"filter\": 1, \"freq_khz\": \"0.125\", \"gain_db\": \"-3\", \"on_off\": \"On\"}"), std::string::npos) << r.out;
+    r = RunCli("fbs --rx 2", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 9u) << r.out;
+    EXPECT_EQ(lines[0], "Receiver 2 (" + sims.Receiver(1).PortPath() + "), FBS Off");
+    EXPECT_EQ(lines[2], "1            -           -         - ");
+    r = RunCli("id", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 11), "0000 - BEEF");
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 3), " - ");
+    EXPECT_EQ(RunCli("fbs --rx 3", env).err, "zrq6930 fbs: no receiver number 3\n");
+}
+
 TEST(Cli, LogConvertInfoAndExport)
 {
     test::CTempDir dir;
