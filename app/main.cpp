@@ -15,7 +15,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZR-Q6930 Maintenance Software");
-    QApplication::setApplicationDisplayName("ZR-Q6930 Maintenance Software");
 
     QStringList args = QApplication::arguments();
     QString error;

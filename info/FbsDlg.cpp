@@ -14,7 +14,8 @@ CFbsDlg::CFbsDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "f
     m_list = new CListCtrlFbsParam(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
-    resize(420, 260);
+    m_list->setMinimumHeight(m_list->HeightForRows(kFbsFilterCount));
+    resize(420, 0);
 }
 
 void CFbsDlg::Prepare(int recNo)

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "link/AppMessages.h"
+#include "link/PollPacer.h"
 
 namespace zr {
 
@@ -12,7 +13,8 @@ CIdDlg::CIdDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "idD
     m_list = new CListCtrlId(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
-    resize(300, 460);
+    m_list->setMinimumHeight(m_list->HeightForRows(kMaxReceivers));
+    resize(280, 0);
 }
 
 void CIdDlg::OnPollReply(const ReceiverReply& r)

@@ -11,7 +11,17 @@ CReportList::CReportList(QWidget* parent, const char* objectName) : QTableWidget
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->setVisible(false);
+    // Compact rows sized to the font, as a report-style list has them.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // The last column fills what is left of the list's width.
+    horizontalHeader()->setStretchLastSection(true);
     setAlternatingRowColors(false);
+}
+
+int CReportList::HeightForRows(int rows) const
+{
+    return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() + 2 * frameWidth();
 }
 
 void CReportList::SetColumns(const QStringList& headers)

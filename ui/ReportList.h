@@ -20,6 +20,8 @@ public:
     // Appends rows whose first column reads 1, 2, ... and the others `fill`.
     void AppendNumberedRows(int count, const QString& fill = QString());
     int SelectedRow() const;
+    // The height that shows a header and `rows` rows without scrolling.
+    int HeightForRows(int rows) const;
     // Cells written since creation.
     int CellWrites() const { return m_cellWrites; }
 
