@@ -84,6 +84,14 @@ TEST_F(Information, FwVersionAndIdViewFromTheAboutBox)
     auto* fw = m_frame->findChild<CFwVerDlg*>();
     ASSERT_TRUE(fw);
     EXPECT_EQ(fw->List()->item(1, 1)->text(), "v1.2.3");
+    EXPECT_EQ(fw->List()->rowCount(), 2);
+    // Enter and Escape close it as a plain dialog; it opens again on request.
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        QTest::keyClick(fw->List(), key);
+        EXPECT_FALSE(fw->isVisible());
+        EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_FW_VERSION), 1);
+        EXPECT_TRUE(fw->isVisible());
+    }
     EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 1);
     EXPECT_EQ(View().PollPeriod(), 1000000);
     ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(1).RequestCount("F6") > 0; }));
