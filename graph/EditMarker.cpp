@@ -1,0 +1,142 @@
+#include "graph/EditMarker.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <cstdio>
+
+#include "graph/WalkGraphModel.h"
+
+namespace zr {
+
+int MarkerKeyOf(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyEnter;
+    case Qt::Key_PageUp: return kKeyPageUp;
+    case Qt::Key_PageDown: return kKeyPageDown;
+    case Qt::Key_End: return kKeyEnd;
+    case Qt::Key_Home: return kKeyHome;
+    case Qt::Key_Left: return kKeyLeft;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Right: return kKeyRight;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Delete: return kKeyDelete;
+    default: return 0;
+    }
+}
+
+CEditMarker::CEditMarker(QWidget* parent) : QLineEdit(parent)
+{
+    setReadOnly(true);
+    setAlignment(Qt::AlignCenter);
+}
+
+void CEditMarker::ProcessKey(int key)
+{
+    const int old = ParseValue(text().left(32));
+    int value = old;
+    bool unhandled = false;
+    ApplyKey(key, value, unhandled);
+    if (unhandled)
+        return;
+    int v = value > maximum ? maximum : value < minimum ? minimum : value;
+    if (step != 0 && v % step != 0)
+        v = (v / step) * step;
+    setText(FormatValue(v));
+    const int code = key == kKeyEnter || v != old ? kMarkerChanged : v == minimum ? kStayedAtMinimum : v == maximum ? kStayedAtMaximum : kMarkerChanged;
+    emit edited(code);
+}
+
+void CEditMarker::keyPressEvent(QKeyEvent* e)
+{
+    // Never the edit's own handling: keys without a rule do nothing.
+    e->accept();
+    ProcessKey(MarkerKeyOf(e->key()));
+}
+
+void CEditMarker::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::RightButton) {
+        e->accept(); // no context menu
+        return;
+    }
+    QLineEdit::mousePressEvent(e);
+}
+
+int CEditChMarker::ParseValue(const QString& text) const
+{
+    unsigned v = 0;
+    return std::sscanf(text.toLatin1().constData(), "%x", &v) == 1 ? static_cast<int>(v) : 0;
+}
+
+QString CEditChMarker::FormatValue(int value) const
+{
+    static const char* const digits[16] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"};
+    return value >= 0 && value < 16 ? digits[value] : QString();
+}
+
+void CEditChMarker::ApplyKey(int key, int& value, bool& unhandled) const
+{
+    if (key == kKeyLeft)
+        --value;
+    else if (key == kKeyRight)
+        ++value;
+    else
+        unhandled = true;
+}
+
+int CEditSpMarker::ParseValue(const QString& text) const
+{
+    int mhz = 0, khz = 0;
+    return std::sscanf(text.toLatin1().constData(), "%d.%d", &mhz, &khz) == 2 ? mhz * 1000 + khz : 0;
+}
+
+QString CEditSpMarker::FormatValue(int value) const
+{
+    return value < 1 ? QString("000.000") : QString::asprintf("%03d.%03d", value / 1000, value % 1000);
+}
+
+void CEditSpMarker::ApplyKey(int key, int& value, bool& unhandled) const
+{
+    switch (key) {
+    case kKeyEnter: break;
+    case kKeyPageUp: value += 500; break;
+    case kKeyPageDown: value -= 500; break;
+    case kKeyEnd: value = minimum; break; // End to the minimum, Home to the maximum
+    case kKeyHome: value = maximum; break;
+    case kKeyLeft: value -= step; break;
+    case kKeyRight: value += step; break;
+    default: unhandled = true; break;
+    }
+}
+
+int CEditWalkMarker::ParseValue(const QString& text) const
+{
+    return static_cast<int>(WalkTimeToIndex(text.toStdString(), msPerPoint));
+}
+
+QString CEditWalkMarker::FormatValue(int value) const
+{
+    return QString::fromStdString(WalkTimeText(value, msPerPoint));
+}
+
+void CEditWalkMarker::ApplyKey(int key, int& value, bool& unhandled) const
+{
+    if (key == kKeyEnter)
+        return;
+    if (key == kKeyLeft)
+        --value;
+    else if (key == kKeyRight)
+        ++value;
+    else
+        unhandled = true;
+}
+
+void CMarkerButton::keyPressEvent(QKeyEvent* e)
+{
+    emit keyPressed(MarkerKeyOf(e->key()));
+    QPushButton::keyPressEvent(e);
+}
+
+} // namespace zr

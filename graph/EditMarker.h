@@ -1,0 +1,95 @@
+#pragma once
+// The marker's read-only edit box: moved by keys (and by key codes the dialog
+// sends it), never by typing. After each handled key it clamps and aligns its
+// value, rewrites its text and tells the dialog; other keys do nothing at all.
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace zr {
+
+// Key codes as the receivers' tool windows know them.
+enum MarkerKey : int {
+    kKeyEnter = 13,
+    kKeyPageUp = 33,
+    kKeyPageDown = 34,
+    kKeyEnd = 35,
+    kKeyHome = 36,
+    kKeyLeft = 37,
+    kKeyUp = 38,
+    kKeyRight = 39,
+    kKeyDown = 40,
+    kKeyDelete = 46,
+};
+// The code of a Qt key, 0 for keys without one.
+int MarkerKeyOf(int qtKey);
+
+// What a marker edit reports: the value stayed at the minimum (0) or the
+// maximum (1), or it changed or Enter was pressed (2).
+enum MarkerEditCode { kStayedAtMinimum = 0, kStayedAtMaximum = 1, kMarkerChanged = 2 };
+
+class CEditMarker : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CEditMarker(QWidget* parent = nullptr);
+    int minimum = 0, maximum = 1, step = 1;
+
+    virtual int ParseValue(const QString& text) const = 0;
+    virtual QString FormatValue(int value) const = 0;
+    virtual void ApplyKey(int key, int& value, bool& unhandled) const = 0;
+
+    // The key algorithm, for a key press or a key code sent by the dialog.
+    void ProcessKey(int key);
+
+signals:
+    void edited(int code);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+};
+
+// Channel Scan: a channel digit "0".."F".
+class CEditChMarker : public CEditMarker {
+    Q_OBJECT
+public:
+    using CEditMarker::CEditMarker;
+    int ParseValue(const QString& text) const override;
+    QString FormatValue(int value) const override;
+    void ApplyKey(int key, int& value, bool& unhandled) const override;
+};
+
+// Spectrum Scan: a frequency "MMM.kkk" in MHz, the value in kHz.
+class CEditSpMarker : public CEditMarker {
+    Q_OBJECT
+public:
+    using CEditMarker::CEditMarker;
+    int ParseValue(const QString& text) const override;
+    QString FormatValue(int value) const override;
+    void ApplyKey(int key, int& value, bool& unhandled) const override;
+};
+
+// Walk Test: a time "HHH:MM:SS.mmm", the value a point index.
+class CEditWalkMarker : public CEditMarker {
+    Q_OBJECT
+public:
+    using CEditMarker::CEditMarker;
+    int msPerPoint = 100;
+    int ParseValue(const QString& text) const override;
+    QString FormatValue(int value) const override;
+    void ApplyKey(int key, int& value, bool& unhandled) const override;
+};
+
+// The "<" and ">" buttons: their key presses go to the dialog first.
+class CMarkerButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+signals:
+    void keyPressed(int key);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+} // namespace zr

@@ -1,0 +1,96 @@
+#include "graph/WalkGraphModel.h"
+
+#include <cstdio>
+
+namespace zr {
+
+std::string WalkTimeText(int64_t index, int msPerPoint)
+{
+    const int64_t t = index * (msPerPoint > 0 ? msPerPoint : 100);
+    char text[48];
+    std::snprintf(text, sizeof text, "%03lld:%02d:%02d.%03d", static_cast<long long>(t / 3600000), static_cast<int>(t / 60000 % 60),
+                  static_cast<int>(t / 1000 % 60), static_cast<int>(t % 1000));
+    return text;
+}
+
+int64_t WalkTimeToIndex(const std::string& text, int msPerPoint)
+{
+    long long h = 0, m = 0, s = 0, ms = 0;
+    std::sscanf(text.c_str(), "%lld:%lld:%lld.%lld", &h, &m, &s, &ms);
+    const long long total = ((h * 60 + m) * 60 + s) * 1000 + ms;
+    if (total < 0)
+        return 0;
+    return total / (msPerPoint > 0 ? msPerPoint : 100);
+}
+
+CWalkGraphModel::CWalkGraphModel()
+{
+    SetupWalkTest();
+}
+
+void CWalkGraphModel::SetupWalkTest()
+{
+    traceCount = 4;
+    twoPane = true;
+    minSpan = 40;
+    maxSpan = 6000;
+    style = {kStylePolyline, kStylePolyline, kStyleSteps, kStyleSteps};
+    pane = {0, 0, 1, 1};
+    visible = {1, 1, 0, 0};
+    InitSettings();
+}
+
+void CWalkGraphModel::SetupTimeDomain()
+{
+    traceCount = 1;
+    twoPane = false;
+    minSpan = 40;
+    maxSpan = 6000;
+    initialLast = 40;
+    initialPointBase = 80;
+}
+
+void CWalkGraphModel::InitSettings()
+{
+    initialLast = 600;
+    initialPointBase = 1200;
+}
+
+void CWalkGraphModel::ResetData()
+{
+    for (auto& t : traces)
+        t.clear();
+    first = 0;
+    last = initialLast;
+    pointCount = initialPointBase + 1;
+}
+
+CWalkGraphModel::AddResult CWalkGraphModel::AddSample(const std::array<int, 4>& values, bool live, bool replace)
+{
+    AddResult r;
+    const int stored = TraceSize(0);
+    if (live && stored >= kWalkGraphMaxSamples) {
+        r.full = true;
+    } else if (replace) {
+        for (int t = 0; t < traceCount; ++t) {
+            auto& trace = traces[static_cast<std::size_t>(t)];
+            if (!trace.empty())
+                trace.pop_back();
+            trace.push_back(static_cast<uint16_t>(values[static_cast<std::size_t>(t)]));
+        }
+    } else {
+        if (stored > pointCount) {
+            ++pointCount;
+            r.grew = true;
+        }
+        for (int t = 0; t < traceCount; ++t)
+            traces[static_cast<std::size_t>(t)].push_back(static_cast<uint16_t>(values[static_cast<std::size_t>(t)]));
+    }
+    if (live) {
+        const int k = TraceSize(0) - 1 - (r.grew ? 1 : 0);
+        r.follow = k == last + 1;
+    }
+    return r;
+}
+
+} // namespace zr
