@@ -185,6 +185,47 @@ void CStaticRfGraph::BuildLayer()
     }
 }
 
+namespace {
+
+// Builds a trace's polyline one point at a time. Points that fall into the
+// same pixel column are reduced to where the line enters, its lowest and
+// highest pixel and where it leaves: the same pixels are covered, and an
+// hour of samples costs no more than the plot has columns.
+class CColumnPolyline {
+public:
+    explicit CColumnPolyline(QPolygon& out) : m_out(out) { m_out.clear(); }
+    ~CColumnPolyline() { Flush(); }
+    void Add(int x, int y)
+    {
+        if (m_open && x == m_x) {
+            m_min = std::min(m_min, y);
+            m_max = std::max(m_max, y);
+            m_last = y;
+            return;
+        }
+        Flush();
+        m_open = true;
+        m_x = x;
+        m_first = m_min = m_max = m_last = y;
+    }
+
+private:
+    void Flush()
+    {
+        if (!m_open)
+            return;
+        for (int y : {m_first, m_min, m_max, m_last})
+            if (m_out.isEmpty() || m_out.back() != QPoint(m_x, y))
+                m_out << QPoint(m_x, y);
+        m_open = false;
+    }
+    QPolygon& m_out;
+    bool m_open = false;
+    int m_x = 0, m_first = 0, m_min = 0, m_max = 0, m_last = 0;
+};
+
+} // namespace
+
 void CStaticRfGraph::DrawTraces(QPainter& p)
 {
     const CRfGraphModel& m = Model();
@@ -198,24 +239,45 @@ void CStaticRfGraph::DrawTraces(QPainter& p)
         const int top = m.PaneRect(m.pane[ti]).top;
         const int from = std::max(m.first, 0);
         const int to = std::min(m.last, m.TraceSize(t) - 1);
-        line.clear();
-        for (int i = from; i <= to; ++i) {
-            const int x = m.IndexToX(i);
-            const int y = top + m.LevelToY(m.ValueAt(t, i), m.pane[ti]);
-            if (style == kStyleBars) {
-                p.drawLine(x, m.Plot().bottom, x, y);
-            } else if (style == kStyleSteps && i != from) {
-                const int yPrevious = top + m.LevelToY(m.ValueAt(t, i - 1), m.pane[ti]);
-                line << QPoint(x, yPrevious) << QPoint(x, y) << QPoint(x, y - 1) << QPoint(x, y);
-            } else {
-                line << QPoint(x, y);
+        {
+            CColumnPolyline column(line);
+            for (int i = from; i <= to; ++i) {
+                const int x = m.IndexToX(i);
+                const int y = top + m.LevelToY(m.ValueAt(t, i), m.pane[ti]);
+                if (style == kStyleBars) {
+                    p.drawLine(x, m.Plot().bottom, x, y);
+                } else if (style == kStyleSteps && i != from) {
+                    column.Add(x, top + m.LevelToY(m.ValueAt(t, i - 1), m.pane[ti]));
+                    column.Add(x, y);
+                    column.Add(x, y - 1);
+                    column.Add(x, y);
+                } else {
+                    column.Add(x, y);
+                }
             }
         }
         if (line.size() > 1)
-            p.drawPolyline(line);
+            DrawPolyline(p, line);
         else if (line.size() == 1)
             p.drawPoint(line.front());
     }
+}
+
+void CStaticRfGraph::DrawPolyline(QPainter& p, const QPolygon& line)
+{
+    const QPen pen = p.pen();
+    if (pen.width() != 2) {
+        p.drawPolyline(line);
+        return;
+    }
+    // A 2-pixel line as two 1-pixel ones a pixel apart: the same pixels on the
+    // level and error steps, at a fraction of what stroking a wide pen costs.
+    p.setPen(QPen(pen.color(), 1));
+    p.drawPolyline(line);
+    p.translate(1, 1);
+    p.drawPolyline(line);
+    p.translate(-1, -1);
+    p.setPen(pen);
 }
 
 void CStaticRfGraph::DrawScanLine(QPainter& p)

@@ -11,6 +11,7 @@
 #include "graph/RfGraphModel.h"
 
 class QPainter;
+class QPolygon;
 
 namespace zr {
 
@@ -66,6 +67,7 @@ protected:
 private:
     void BuildLayer();
     void DrawTraces(QPainter& p);
+    static void DrawPolyline(QPainter& p, const QPolygon& line);
 
     std::unique_ptr<CRfGraphModel> m_ownModel;
     CRfGraphModel* m_model;
