@@ -15,7 +15,6 @@ namespace zr::cli {
 
 namespace {
 
-constexpr char kNoReceiver[] = "No receiver connected.";
 constexpr double kReadSeconds = 10; // a receiver answers a whole ring within a second or two
 
 struct Options {
@@ -46,9 +45,7 @@ std::vector<SessionReceiver*> ReadAll(const char* command, CReceiverSession& ses
                                       const std::function<bool(const CReceiverLink&)>& complete, int& exitCode)
 {
     exitCode = kExitOk;
-    session.OpenAll();
-    if (session.IdentifyAll(queue) == 0) {
-        std::fprintf(stderr, "%s\n", kNoReceiver);
+    if (!OpenAndIdentify(session, queue)) {
         exitCode = kExitUsage;
         return {};
     }

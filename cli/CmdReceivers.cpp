@@ -114,11 +114,8 @@ int CmdMonitor(const std::vector<std::string>& args)
     InstallStopHandlers();
     CMessageQueue queue;
     CReceiverSession session(&queue);
-    session.OpenAll();
-    if (session.IdentifyAll(queue) == 0) {
-        std::fprintf(stderr, "%s\n", kNoReceiver);
+    if (!OpenAndIdentify(session, queue))
         return kExitUsage;
-    }
     std::vector<SessionReceiver*> monitored = InNumberOrder(session);
     std::vector<RowTexts> shown(kMaxReceivers);
     if (!json) {

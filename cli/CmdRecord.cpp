@@ -14,7 +14,6 @@ namespace zr::cli {
 
 namespace {
 
-constexpr char kNoReceiver[] = "No receiver connected.";
 constexpr char kBusyMessage[] = "This function is not available during scanning or walk testing.";
 constexpr char kStoppedMessage[] = "Background Log recording was stopped.";
 constexpr char kTimeLimitMessage[] = "Time Limit Exceeded. Background Log was stopped. (8 hours)";
@@ -50,11 +49,8 @@ int CmdRecord(const std::vector<std::string>& args)
     InstallStopHandlers();
     CMessageQueue queue;
     CReceiverSession session(&queue);
-    session.OpenAll();
-    if (session.IdentifyAll(queue) == 0) {
-        std::fprintf(stderr, "%s\n", kNoReceiver);
+    if (!OpenAndIdentify(session, queue))
         return kExitUsage;
-    }
     std::vector<SessionReceiver*> recorded;
     if (!SelectReceivers("record", session, wanted, recorded))
         return kExitUsage;

@@ -12,6 +12,15 @@
 
 namespace zr::cli {
 
+bool OpenAndIdentify(CReceiverSession& session, CMessageQueue& queue)
+{
+    session.OpenAll();
+    if (session.IdentifyAll(queue) > 0)
+        return true;
+    std::fprintf(stderr, "No receiver connected.\n");
+    return false;
+}
+
 std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session)
 {
     std::vector<SessionReceiver*> out;

@@ -11,6 +11,9 @@
 
 namespace zr::cli {
 
+// Opens every adapter and identifies the receivers; false (after "No receiver
+// connected.") when none answered.
+bool OpenAndIdentify(CReceiverSession& session, CMessageQueue& queue);
 // The identified and numbered receivers in number order.
 std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session);
 

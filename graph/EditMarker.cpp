@@ -76,7 +76,10 @@ QString CEditChMarker::FormatValue(int value) const
     return value >= 0 && value < 16 ? digits[value] : QString();
 }
 
-void CEditChMarker::ApplyKey(int key, int& value, bool& unhandled) const
+namespace {
+
+// Left and Right move one point; every other key is not the box's.
+void StepByArrow(int key, int& value, bool& unhandled)
 {
     if (key == kKeyLeft)
         --value;
@@ -84,6 +87,13 @@ void CEditChMarker::ApplyKey(int key, int& value, bool& unhandled) const
         ++value;
     else
         unhandled = true;
+}
+
+} // namespace
+
+void CEditChMarker::ApplyKey(int key, int& value, bool& unhandled) const
+{
+    StepByArrow(key, value, unhandled);
 }
 
 int CEditSpMarker::ParseValue(const QString& text) const
@@ -123,14 +133,8 @@ QString CEditWalkMarker::FormatValue(int value) const
 
 void CEditWalkMarker::ApplyKey(int key, int& value, bool& unhandled) const
 {
-    if (key == kKeyEnter)
-        return;
-    if (key == kKeyLeft)
-        --value;
-    else if (key == kKeyRight)
-        ++value;
-    else
-        unhandled = true;
+    if (key != kKeyEnter) // Enter leaves the time as it is
+        StepByArrow(key, value, unhandled);
 }
 
 void CMarkerButton::keyPressEvent(QKeyEvent* e)
