@@ -10,6 +10,7 @@
 #include "ui/MessageBox.h"
 #include "app/SleepInhibitor.h"
 #include "info/FbsDlg.h"
+#include "scan/ChScanDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "link/AppMessages.h"
@@ -78,8 +79,10 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_fwVerDlg = new CFwVerDlg(detailMode, this);
     m_idDlg = new CIdDlg(m_owner.get(), this);
     m_fbsDlg = new CFbsDlg(m_owner.get(), this);
-    // The live Walk Test, Spectrum Scan and Channel Scan register here as
-    // guarded tools, in that order, before the information windows.
+    m_chScanDlg = new CChScanDlg(m_owner.get(), this);
+    // The live Walk Test and Spectrum Scan join here, before Channel Scan:
+    // the tools close in that order, then the information windows.
+    m_tools.Register(m_chScanDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_fbsDlg, CToolHost::Role::Information, true);
     m_tools.Register(m_idDlg, CToolHost::Role::Information, true);
     m_tools.Register(m_fwVerDlg, CToolHost::Role::Information, false);
@@ -156,6 +159,19 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
         return OnShowFwVersion();
     case WM_APP_SHOW_ID_VIEW:
         return OnShowIdView();
+    case WM_APP_CHSCAN_START:
+        StartOneShot(static_cast<int>(wParam), MakeC1(static_cast<uint16_t>(lParam)), false);
+        return 0;
+    case WM_APP_CHSCAN_STOP:
+        StartOneShot(static_cast<int>(wParam), MakeCommand(kC0), true);
+        return 0;
+    case WM_APP_SPSCAN_START:
+        if (const auto* range = reinterpret_cast<const int32_t*>(lParam))
+            StartOneShot(static_cast<int>(wParam), MakeS1(range[0], range[1], range[2]), false);
+        return 0;
+    case WM_APP_SPSCAN_STOP:
+        StartOneShot(static_cast<int>(wParam), MakeCommand(kS0), true);
+        return 0;
     case WM_APP_FBS_CLOSED:
         OnFbsClosed(static_cast<int>(wParam));
         return 0;
@@ -427,6 +443,15 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
     m_tools.ForwardReply(copy);
 }
 
+void CZRQ6930_MaintenanceView::StartOneShot(int recNo, const CommandDesc& command, bool onlyWhenMonitored)
+{
+    CReceiverLink* link = LinkOf(recNo);
+    if (!link || (onlyWhenMonitored && !IsMonitored(recNo)))
+        return;
+    KillPacing(recNo); // no poll while the command runs; its result restarts the pacing
+    link->StartOneShot(command);
+}
+
 void CZRQ6930_MaintenanceView::OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged)
 {
     const int recNo = link->RecNo;
@@ -497,7 +522,16 @@ void CZRQ6930_MaintenanceView::OnToolButton(int button)
         OpenFbsDetail(recNo);
         return;
     }
-    // The Walk Test, Channel Scan and Spectrum Scan windows open here.
+    if (button == kIdChScanButton) {
+        m_chScanDlg->SetReceiver(recNo);
+        m_chScanDlg->OnScanState(ReceiverModeOf(recNo));
+        m_chScanDlg->FillBanks();
+        m_chScanDlg->InitGraph();
+        m_chScanDlg->show();
+        m_chScanDlg->raise();
+        return;
+    }
+    // The Walk Test and Spectrum Scan windows open here.
     emit statusMessage(QString("%1 is not available in this version.").arg(ToolButton(button)->text()));
 }
 

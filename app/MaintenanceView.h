@@ -25,6 +25,7 @@ class CLogConvertDlg;
 class CFwVerDlg;
 class CIdDlg;
 class CFbsDlg;
+class CChScanDlg;
 class CSleepInhibitor;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
@@ -92,6 +93,8 @@ private:
     void OnPollReply(CReceiverLink* link, int kind);
     void OnPollFailed(CReceiverLink* link);
     void OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged);
+    // A scan start or stop: pacing stopped, the command sent by the one-shot thread.
+    void StartOneShot(int recNo, const CommandDesc& command, bool onlyWhenMonitored);
     intptr_t OnQueryQuit();
     intptr_t OnShowFwVersion();
     intptr_t OnShowIdView();
@@ -137,6 +140,7 @@ private:
     CFwVerDlg* m_fwVerDlg;
     CIdDlg* m_idDlg;
     CFbsDlg* m_fbsDlg;
+    CChScanDlg* m_chScanDlg;
 };
 
 } // namespace zr

@@ -1,0 +1,94 @@
+#include <QTest>
+
+#include "../app/GuiFixture.h"
+#include "link/AppMessages.h"
+#include "scan/ChScanDlg.h"
+
+namespace zr::test {
+namespace {
+
+class ChannelScan : public GuiFixture {
+protected:
+    CChScanDlg* Dialog() { return m_frame->findChild<CChScanDlg*>(); }
+    void Open(int row)
+    {
+        View().Table()->selectRow(row);
+        View().ToolButton(kIdChScanButton)->click();
+        ASSERT_TRUE(Dialog()->isVisible());
+    }
+};
+
+TEST_F(ChannelScan, ScansTheChosenBankIntoBarsAndStopsOnRequest)
+{
+    sim::SimReceiverConfig rx = sim::DefaultConfig(0); // its own channel 1 reads high
+    StartReceivers({rx, sim::DefaultConfig(1)});
+    Connect(2);
+    Open(0);
+    EXPECT_EQ(Dialog()->windowTitle(), "Channel Scan > RECEIVER 1");
+    EXPECT_EQ(Dialog()->Graph()->BankIndex(), -1); // the title reads "Bank: --- / Peak Hold:  - "
+    EXPECT_EQ(Dialog()->Graph()->Model().peakHoldTitle, 2);
+    EXPECT_EQ(Dialog()->Marker()->text(), "0");
+    EXPECT_TRUE(Dialog()->StartButton()->isEnabled());
+    EXPECT_FALSE(Dialog()->StopButton()->isEnabled());
+
+    Dialog()->Banks()->setCurrentIndex(4); // "A"
+    Dialog()->StartButton()->click();
+    EXPECT_EQ(Dialog()->BankCode(), 10);
+    ASSERT_TRUE(PumpUntil([&] { return Dialog()->Confirmation() == 2 && Dialog()->StopButton()->isEnabled(); }));
+    EXPECT_EQ(m_sim.Receiver(0).RequestLog().back().substr(0, 3), "F3"); // polled at 100 ms
+    EXPECT_EQ(Cell(0, 8), "Ch scan (PC)");
+    EXPECT_EQ(View().PollPeriod(), 1000000);
+    ASSERT_TRUE(PumpUntil([&] { return Dialog()->Graph()->Model().ValueAt(0, 1) > 50; }));
+    EXPECT_LT(Dialog()->Graph()->Model().ValueAt(0, 2), 30);
+    EXPECT_EQ(Dialog()->Graph()->BankIndex(), 4);
+
+    // Enter, Escape and the close button keep a running scan's window open.
+    QTest::keyClick(Dialog(), Qt::Key_Escape);
+    QTest::keyClick(Dialog(), Qt::Key_Return);
+    Dialog()->close();
+    EXPECT_TRUE(Dialog()->isVisible());
+    EXPECT_EQ(m_messages, QStringList{"Channel Scan is running."});
+    // The other tools and ID View wait while it is open.
+    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
+
+    Dialog()->StopButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return Dialog()->StartButton()->isEnabled(); }));
+    EXPECT_EQ(m_sim.Receiver(0).RequestCount("C0"), 1);
+    EXPECT_EQ(View().PollPeriod(), 5000000);
+    Dialog()->close();
+    EXPECT_FALSE(Dialog()->isVisible());
+}
+
+TEST_F(ChannelScan, AStartTheReceiverNeverConfirmsTimesOut)
+{
+    sim::SimReceiverConfig refusing = sim::DefaultConfig(0);
+    refusing.faults.rejectCode = "C1";
+    refusing.faults.rejectReason = "02";
+    StartReceivers({refusing});
+    Connect(1);
+    Open(0);
+    Dialog()->StartButton()->click();
+    EXPECT_FALSE(Dialog()->StartButton()->isEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return !m_messages.isEmpty(); }));
+    EXPECT_EQ(m_messages, QStringList{"Cannot start scanning."});
+    EXPECT_FALSE(Dialog()->Running());
+    EXPECT_TRUE(Dialog()->StartButton()->isEnabled());
+    EXPECT_FALSE(Dialog()->StopButton()->isEnabled());
+}
+
+TEST_F(ChannelScan, ALostReceiverStopsTheScanAndTheWindowGoes)
+{
+    StartReceivers({sim::DefaultConfig(0), sim::DefaultConfig(1)});
+    Connect(2);
+    Open(0);
+    Dialog()->StartButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return Dialog()->Confirmation() == 2; }));
+    m_sim.Receiver(0).HangUp();
+    ASSERT_TRUE(PumpUntil([&] { return !Dialog()->isVisible(); }));
+    EXPECT_EQ(m_messages, QStringList{"Channel Scan was stopped due to the connection error."});
+    EXPECT_FALSE(Dialog()->Running());
+    EXPECT_EQ(View().ConnectState(), kConnected); // the other receiver goes on
+}
+
+} // namespace
+} // namespace zr::test
