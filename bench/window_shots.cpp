@@ -11,6 +11,7 @@
 #include "info/FbsDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
+#include "scan/ChScanDlg.h"
 #include "link/AppMessages.h"
 #include "sim/Simulator.h"
 
@@ -46,5 +47,15 @@ int main(int argc, char** argv)
     shoot(frame.findChild<zr::CIdDlg*>(), "id.png");
     frame.findChild<zr::CIdDlg*>()->close();
     zr::bench::Pump(std::chrono::milliseconds(200));
+
+    auto* scan = frame.findChild<zr::CChScanDlg*>();
+    frame.View()->Table()->selectRow(0);
+    frame.View()->ToolButton(zr::kIdChScanButton)->click();
+    scan->Banks()->setCurrentIndex(0);
+    scan->StartButton()->click();
+    zr::bench::Pump(std::chrono::milliseconds(2500));
+    shoot(scan, "chscan.png");
+    scan->StopButton()->click();
+    zr::bench::Pump(std::chrono::milliseconds(300));
     return 0;
 }

@@ -18,6 +18,7 @@ int CmdLog(const std::vector<std::string>& args);
 int CmdRecord(const std::vector<std::string>& args);
 int CmdFbs(const std::vector<std::string>& args);
 int CmdId(const std::vector<std::string>& args);
+int CmdScan(const std::vector<std::string>& args);
 
 // Set by SIGINT / SIGTERM.
 bool StopRequested();

@@ -66,6 +66,25 @@ bool SelectReceivers(const char* command, CReceiverSession& session, const std::
     return true;
 }
 
+bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command)
+{
+    const auto link = reinterpret_cast<uintptr_t>(r.link.get());
+    r.link->StartOneShot(command);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto m = queue.Take(std::chrono::milliseconds(100));
+        if (!m)
+            continue;
+        if (m->msg == WM_APP_LINK_CLOSED)
+            session.OnLinkClosed(m->wParam);
+        else if ((m->msg == WM_APP_ONESHOT_DONE || m->msg == WM_APP_ONESHOT_FAILED) && m->wParam == link) {
+            r.link->WaitTimeoutMs = kPollWaitMs;
+            return m->msg == WM_APP_ONESHOT_DONE;
+        }
+    }
+    return false;
+}
+
 LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector<SessionReceiver*>& served, const PollProgramme& programme,
                     double seconds, const PollLoopHandlers& handlers)
 {

@@ -28,6 +28,10 @@ bool ParseReceiverOption(const char* command, const std::string& text, std::vect
 // order; false (with the command's message) when one of them is not there.
 bool SelectReceivers(const char* command, CReceiverSession& session, const std::vector<int>& wanted, std::vector<SessionReceiver*>& out);
 
+// Sends one scan start or stop to a receiver and waits for its answer (at
+// most a few seconds); true when the receiver acknowledged it.
+bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command);
+
 struct PollLoopHandlers {
     // An answered poll of a served receiver; false ends the loop.
     std::function<bool(SessionReceiver&, int kind)> reply;

@@ -16,6 +16,8 @@ void Usage(std::FILE* to)
                  "  list                                 adapters found (port, manufacturer, description)\n"
                  "  identify [--json]                    identify and number every receiver\n"
                  "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
+                 "  scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
+                 "                                       Channel Scan: the level of each channel of a bank\n"
                  "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"
                  "  id [--json]                          every receiver's ID\n"
                  "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
@@ -53,6 +55,8 @@ int Dispatch(std::vector<std::string> args)
         return zr::cli::CmdIdentify(args);
     if (cmd == "monitor")
         return zr::cli::CmdMonitor(args);
+    if (cmd == "scan")
+        return zr::cli::CmdScan(args);
     if (cmd == "fbs")
         return zr::cli::CmdFbs(args);
     if (cmd == "id")

@@ -144,6 +144,27 @@ TEST(Cli, FbsAndIdReadOnceWithTheWindowsRules)
     EXPECT_EQ(RunCli("fbs --rx 3", env).err, "zrq6930 fbs: no receiver number 3\n");
 }
 
+TEST(Cli, ScanChannelStartsScansAndStopsTheReceiversOwnSweep)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({sim::DefaultConfig(0)})); // its own channel (1) reads high
+    const std::string env = "ZRQ6930_PORTS=" + sims.PortList();
+    CommandResult r = RunCli("scan channel --bank a --seconds 2 --json", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"bank\": \"A\""), std::string::npos) << r.out;
+    const std::string channel1 = "{\"channel\": \"1\", \"level_dbuv\": ";
+    const auto high = r.out.find(channel1);
+    ASSERT_NE(high, std::string::npos) << r.out;
+    EXPECT_GE(std::atoi(r.out.c_str() + high + channel1.size()), 50) << r.out;
+    EXPECT_EQ(sims.Receiver(0).RequestCount("C1"), 1);
+    EXPECT_EQ(sims.Receiver(0).RequestCount("C0"), 1);
+    EXPECT_GE(sims.Receiver(0).RequestCount("F3"), 10);
+    for (const char* bad : {"--bank G", "--rx 0", "--seconds -1", "spectrum"}) {
+        r = RunCli(std::string("scan ") + (std::string(bad) == "spectrum" ? "" : "channel ") + bad, env);
+        EXPECT_EQ(r.exitCode, 2) << bad;
+    }
+}
+
 TEST(Cli, LogConvertInfoAndExport)
 {
     test::CTempDir dir;
