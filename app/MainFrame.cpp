@@ -41,6 +41,7 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     connect(Action(kCmdStopRecording), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::StopRecording);
     connect(Action(kCmdConvertToText), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowLogConvert);
     connect(Action(kCmdOpenLogFolder), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::OpenLogFolder);
+    connect(Action(kCmdViewSpectrumLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowSpectrumLogViewer);
     // The log viewers come with the Walk Test and Spectrum Scan windows.
 
     m_caps = new QLabel("CAP", this);
@@ -76,8 +77,9 @@ void CMainFrame::UpdateMenuState()
     Action(kCmdStopRecording)->setEnabled(recording);
     Action(kCmdConvertToText)->setEnabled(!recording);
     Action(kCmdOpenLogFolder)->setEnabled(true);
-    // Enabled with their viewer windows; until then only while not recording.
-    for (int id : {kCmdViewBackgroundLog, kCmdViewWalkLog, kCmdViewSpectrumLog})
+    Action(kCmdViewSpectrumLog)->setEnabled(!recording);
+    // Enabled with the Walk Test window's viewers.
+    for (int id : {kCmdViewBackgroundLog, kCmdViewWalkLog})
         Action(id)->setEnabled(false);
 }
 

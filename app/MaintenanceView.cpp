@@ -11,6 +11,7 @@
 #include "app/SleepInhibitor.h"
 #include "info/FbsDlg.h"
 #include "scan/ChScanDlg.h"
+#include "scan/SpScanDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "link/AppMessages.h"
@@ -80,8 +81,12 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_idDlg = new CIdDlg(m_owner.get(), this);
     m_fbsDlg = new CFbsDlg(m_owner.get(), this);
     m_chScanDlg = new CChScanDlg(m_owner.get(), this);
-    // The live Walk Test and Spectrum Scan join here, before Channel Scan:
-    // the tools close in that order, then the information windows.
+    m_spScanDlg = new CSpScanDlg(m_owner.get(), this);
+    m_spLogViewer = new CSpScanDlg(m_owner.get(), this);
+    m_spLogViewer->SetViewerMode();
+    // The live Walk Test joins here, first: the tools close in that order,
+    // then the information windows. The log viewer serves no receiver.
+    m_tools.Register(m_spScanDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_chScanDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_fbsDlg, CToolHost::Role::Information, true);
     m_tools.Register(m_idDlg, CToolHost::Role::Information, true);
@@ -177,6 +182,20 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
         return 0;
     case WM_APP_ID_VIEW_CLOSED:
         OnIdViewClosed();
+        return 0;
+    case WM_APP_SPLOG_LOADING: {
+        const CSpScanDlg* dlg = lParam == 1 ? m_spLogViewer : m_spScanDlg;
+        if (wParam == 1)
+            m_loadingDlg->StartLoading(dlg->LoadingPath(), true); // a spectrum log always shows its progress
+        else
+            m_loadingDlg->EndLoading();
+        return 0;
+    }
+    case WM_APP_LOAD_PROGRESS_STEP:
+        m_loadingDlg->ReportBlocks(wParam); // the blocks read so far
+        return 0;
+    case WM_APP_SPSCAN_CHANGE_VIEW:
+        emit statusMessage("The time-domain view of a spectrum log comes with the Walk Test window.");
         return 0;
     case WM_APP_CONVERT_RUNNING:
         if (wParam == 1)
@@ -531,7 +550,16 @@ void CZRQ6930_MaintenanceView::OnToolButton(int button)
         m_chScanDlg->raise();
         return;
     }
-    // The Walk Test and Spectrum Scan windows open here.
+    if (button == kIdSpScanButton) {
+        const int32_t mode = ReceiverModeOf(recNo);
+        m_spScanDlg->SetReceiver(recNo);
+        m_spScanDlg->OnScanState(mode == kModeChannelScanRx ? kModeUnavailable : mode, false);
+        const auto [lowest, highest] = BandLimits(BandCodeFromModel(LinkOf(recNo)->Reply(kM0).data()));
+        m_spScanDlg->SetLimits(lowest, highest);
+        m_spScanDlg->ShowFresh();
+        return;
+    }
+    // The Walk Test window opens here.
     emit statusMessage(QString("%1 is not available in this version.").arg(ToolButton(button)->text()));
 }
 
@@ -580,6 +608,13 @@ intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
     m_idDlg->show();
     m_idDlg->raise();
     return 1;
+}
+
+void CZRQ6930_MaintenanceView::ShowSpectrumLogViewer()
+{
+    if (m_spLogViewer->isVisible())
+        return;
+    m_spLogViewer->ShowFresh();
 }
 
 void CZRQ6930_MaintenanceView::OpenFbsDetail(int recNo)

@@ -26,6 +26,7 @@ class CFwVerDlg;
 class CIdDlg;
 class CFbsDlg;
 class CChScanDlg;
+class CSpScanDlg;
 class CSleepInhibitor;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
@@ -53,6 +54,7 @@ public:
     void StopBackgroundLog(int reason);
     void OpenLogFolder();
     void ShowLogConvert();
+    void ShowSpectrumLogViewer();
 
     // Menu enable rules.
     bool CanStartRecording() const;
@@ -141,6 +143,8 @@ private:
     CIdDlg* m_idDlg;
     CFbsDlg* m_fbsDlg;
     CChScanDlg* m_chScanDlg;
+    CSpScanDlg* m_spScanDlg;
+    CSpScanDlg* m_spLogViewer;
 };
 
 } // namespace zr

@@ -1,0 +1,700 @@
+#include "scan/SpScanDlg.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "link/ReplyFields.h"
+#include "logs/LogReader.h"
+#include "platform/LogFolder.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
+
+namespace zr {
+
+namespace {
+
+constexpr int kStartTicks = 10;
+constexpr int kTickMs = 100;
+constexpr int kStepKhz[2] = {25, 125};
+constexpr char kStoppedOnError[] = "Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder.";
+
+int StepOfIndex(int index)
+{
+    return index == 1 ? 125 : 25;
+}
+
+} // namespace
+
+QString FrequencyText(int khz)
+{
+    return khz <= 0 ? QString("000.000") : QString::asprintf("%03d.%03d", khz / 1000, khz % 1000);
+}
+
+int ParseFrequency(const QString& text)
+{
+    int mhz = 0, khz = 0;
+    return std::sscanf(text.toLatin1().constData(), "%d.%d", &mhz, &khz) == 2 ? mhz * 1000 + khz : 0;
+}
+
+QString RangeErrors(int start, int stop, int step, int lowest, int highest)
+{
+    QString lines;
+    const QString lowText = QString::asprintf("%03.03f", lowest / 1000.0), highText = QString::asprintf("%03.03f", highest / 1000.0);
+    if (start < lowest || stop < lowest)
+        lines += "The value must be " + lowText + "MHz and over.\n";
+    if (start > highest || stop > highest)
+        lines += "The value must be " + highText + "MHz and under.\n";
+    if (start >= stop)
+        lines += "Stop Frequency must be more than Start Frequency.\n";
+    if (step != 0 && start % step != 0)
+        lines += "The value must be a multiple of Step Frequency.\n";
+    if (step != 0 && stop % step != 0)
+        lines += "The value must be a multiple of Step Frequency.\n";
+    return lines.isEmpty() ? QString() : "Frequency setting error:\n" + lines;
+}
+
+CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
+    : CToolWindow(parent, "spScanDlg", "Spectrum Scan", DialogKeys::Ignored), m_owner(owner),
+      m_logOwner(std::make_unique<CQtMessageOwner>([this](uint32_t msg, uintptr_t, intptr_t) {
+          if (msg == WM_APP_LOG_TIME_LIMIT)
+              OnTimeLimit();
+          return intptr_t{0};
+      })),
+      m_loader(m_logOwner.get())
+{
+    m_baseCaption = windowTitle();
+
+    m_graph = new CStaticSpScanGraph(this);
+    m_graph->setMinimumSize(860, 324); // 430 x 162 dialog units
+    m_scroll = new QScrollBar(Qt::Horizontal, this);
+    m_zoomOut = new QPushButton("-", this);
+    m_zoomIn = new QPushButton("+", this);
+    m_left = new CMarkerButton("<", this);
+    m_marker = new CEditSpMarker(this);
+    m_right = new CMarkerButton(">", this);
+    m_levelCaption = new QLabel("RF level [dBuV]", this);
+    m_level = new QLabel(this);
+    m_level->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_level->setAlignment(Qt::AlignCenter);
+    m_setting = new QGroupBox("Setting", this);
+    m_steps = new QComboBox(m_setting);
+    m_startEdit = new CEditSpMarker(m_setting);
+    m_stopEdit = new CEditSpMarker(m_setting);
+    auto arrow = [this](Qt::ArrowType type) {
+        auto* b = new QToolButton(m_setting);
+        b->setArrowType(type);
+        return b;
+    };
+    m_startUp = arrow(Qt::UpArrow), m_startDown = arrow(Qt::DownArrow);
+    m_stopUp = arrow(Qt::UpArrow), m_stopDown = arrow(Qt::DownArrow);
+    m_peakHold = new QCheckBox("Peak Hold", this);
+    m_startButton = new QPushButton("Start Scan", this);
+    m_stopButton = new QPushButton("Stop Scan", this);
+    m_save = new QPushButton("Save log", this);
+    m_open = new QPushButton("Open log", this);
+    m_changeView = new QPushButton("Change View", this);
+    for (QPushButton* b : {m_zoomOut, m_zoomIn, static_cast<QPushButton*>(m_left), static_cast<QPushButton*>(m_right), m_startButton, m_stopButton, m_save, m_open,
+                           m_changeView})
+        b->setAutoDefault(false); // Enter presses nothing
+    m_marker->setFixedWidth(80);
+
+    auto* settingLayout = new QGridLayout(m_setting);
+    settingLayout->addWidget(new QLabel("Step Frequency", m_setting), 0, 0);
+    settingLayout->addWidget(m_steps, 0, 1, 1, 3);
+    settingLayout->addWidget(new QLabel("Start Frequency", m_setting), 1, 0);
+    settingLayout->addWidget(m_startEdit, 1, 1);
+    settingLayout->addWidget(m_startUp, 1, 2);
+    settingLayout->addWidget(m_startDown, 1, 3);
+    settingLayout->addWidget(new QLabel("Stop Frequency", m_setting), 2, 0);
+    settingLayout->addWidget(m_stopEdit, 2, 1);
+    settingLayout->addWidget(m_stopUp, 2, 2);
+    settingLayout->addWidget(m_stopDown, 2, 3);
+    auto* marker = new QGroupBox("Marker", this);
+    auto* markerLayout = new QGridLayout(marker);
+    markerLayout->addWidget(new QLabel("Frequency [MHz]", marker), 0, 0, 1, 3);
+    markerLayout->addWidget(m_left, 1, 0);
+    markerLayout->addWidget(m_marker, 1, 1);
+    markerLayout->addWidget(m_right, 1, 2);
+    markerLayout->addWidget(m_levelCaption, 2, 0, 1, 3);
+    markerLayout->addWidget(m_level, 3, 0, 1, 3);
+    auto* zoom = new QHBoxLayout;
+    zoom->addWidget(m_scroll, 1);
+    zoom->addWidget(m_zoomOut);
+    zoom->addWidget(m_zoomIn);
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_graph, 1);
+    left->addLayout(zoom);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(m_startButton, 0, 0);
+    buttons->addWidget(m_stopButton, 0, 1);
+    buttons->addWidget(m_save, 1, 0);
+    buttons->addWidget(m_open, 1, 1);
+    buttons->addWidget(m_changeView, 2, 0, 1, 2);
+    auto* side = new QVBoxLayout;
+    side->addWidget(marker);
+    side->addWidget(m_setting);
+    side->addWidget(m_peakHold);
+    side->addLayout(buttons);
+    side->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(side);
+
+    connect(m_startButton, &QPushButton::clicked, this, &CSpScanDlg::StartScan);
+    connect(m_stopButton, &QPushButton::clicked, this, &CSpScanDlg::Stop);
+    connect(m_save, &QPushButton::clicked, this, &CSpScanDlg::SaveLog);
+    connect(m_open, &QPushButton::clicked, this, &CSpScanDlg::OpenLog);
+    connect(m_changeView, &QPushButton::clicked, this, &CSpScanDlg::ChangeView);
+    connect(m_zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(0); });
+    connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
+    connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
+    connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
+    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_left, key); });
+    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_right, key); });
+    connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
+    connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
+    connect(m_scroll, &QScrollBar::actionTriggered, this, &CSpScanDlg::OnScroll);
+    connect(m_steps, qOverload<int>(&QComboBox::activated), this, &CSpScanDlg::OnStepChanged);
+    // The up-down controls: one step up or down, as the arrow keys of the edit.
+    connect(m_startUp, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyRight); });
+    connect(m_startDown, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyLeft); });
+    connect(m_stopUp, &QToolButton::clicked, this, [this] { m_stopEdit->ProcessKey(kKeyRight); });
+    connect(m_stopDown, &QToolButton::clicked, this, [this] { m_stopEdit->ProcessKey(kKeyLeft); });
+
+    InitSettingsPanel();
+    ResetView();
+    SetLook(true);
+}
+
+CSpScanDlg::~CSpScanDlg()
+{
+    m_loader.Join();
+}
+
+QString CSpScanDlg::CaptionBase() const
+{
+    return m_baseCaption;
+}
+
+void CSpScanDlg::SetViewerMode()
+{
+    m_viewer = true;
+    for (QWidget* w : {static_cast<QWidget*>(m_startButton), static_cast<QWidget*>(m_stopButton), static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_setting),
+                       static_cast<QWidget*>(m_peakHold)})
+        w->hide();
+    m_changeView->show();
+    setObjectName("spLogViewer");
+    m_baseCaption = "Spectrum Scan Log";
+    setWindowTitle(m_baseCaption);
+}
+
+void CSpScanDlg::SetReceiver(int recNo)
+{
+    CToolWindow::SetReceiver(recNo);
+    setWindowTitle(m_viewer ? m_baseCaption : m_baseCaption + " > " + "RECEIVER" + " " + QString::number(recNo + 1));
+}
+
+void CSpScanDlg::SetLimits(int lowestKhz, int highestKhz)
+{
+    m_lowest = lowestKhz;
+    m_highest = highestKhz;
+}
+
+void CSpScanDlg::ShowFresh()
+{
+    InitSettingsPanel();
+    ResetView();
+    CloseLogWriter();
+    m_logState = kLogStateNone;
+    m_logPath.clear();
+    SetReceiver(Receiver());
+    show();
+    raise();
+}
+
+void CSpScanDlg::InitSettingsPanel()
+{
+    m_startEdit->setText(FrequencyText(m_lowest));
+    m_stopEdit->setText(FrequencyText(m_highest));
+    m_steps->clear();
+    m_steps->addItems({"25kHz", "125kHz"});
+    m_steps->setCurrentIndex(0);
+    m_panelStep = 25;
+    for (CEditSpMarker* e : {m_startEdit, m_stopEdit}) {
+        e->minimum = m_lowest;
+        e->maximum = m_highest;
+        e->step = 25;
+    }
+    m_start = m_lowest, m_stop = m_highest, m_step = 25, m_peak = 2;
+    m_peakHold->setChecked(false);
+}
+
+void CSpScanDlg::ApplySettings()
+{
+    m_graph->SetRange(m_start, m_stop, m_step);
+    if (m_step > 0) {
+        m_graph->Model().pointCount = (m_stop - m_start) / m_step + 1;
+        m_graph->Model().ZeroData();
+        m_graph->RequestRepaint();
+    }
+    m_graph->Model().peakHoldTitle = m_peak;
+    m_graph->Model().storeMode = m_peak;
+    m_scroll->setEnabled(true);
+    const int n = m_step > 0 ? (m_stop - m_start) / m_step : 0;
+    m_scroll->setRange(0, std::max(0, n - 1));
+    m_scroll->setPageStep(std::max(1, n));
+    m_marker->minimum = m_start;
+    m_marker->maximum = m_stop;
+    m_marker->step = m_step > 0 ? m_step : 1;
+}
+
+void CSpScanDlg::ResetView()
+{
+    ApplySettings();
+    m_graph->InitSettings();
+    CRfGraphModel& m = m_graph->Model();
+    m.style[0] = kStylePolyline;
+    m.visible = {1, 0, 0, 0};
+    m.minSpan = 1;
+    m.maxSpan = 1440;
+    m.traceCount = 1;
+    m_scroll->setEnabled(false);
+    m.markerX = m.IndexToX(0);
+    m_graph->RequestRepaint();
+    m_graph->NotifyMarker(0);
+    m_levelCaption->setText("RF Level [dBuV]");
+}
+
+void CSpScanDlg::SetLook(bool idle)
+{
+    for (QWidget* w : {static_cast<QWidget*>(m_startButton), static_cast<QWidget*>(m_peakHold), static_cast<QWidget*>(m_steps),
+                       static_cast<QWidget*>(m_startUp), static_cast<QWidget*>(m_startDown), static_cast<QWidget*>(m_stopUp),
+                       static_cast<QWidget*>(m_stopDown), static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_open),
+                       static_cast<QWidget*>(m_changeView), static_cast<QWidget*>(m_startEdit), static_cast<QWidget*>(m_stopEdit)})
+        w->setEnabled(idle);
+    m_stopButton->setEnabled(!idle);
+}
+
+void CSpScanDlg::DisableAll()
+{
+    SetLook(false);
+    m_stopButton->setEnabled(false);
+}
+
+bool CSpScanDlg::ValidateRange(int step)
+{
+    const QString errors = RangeErrors(ParseFrequency(m_startEdit->text()), ParseFrequency(m_stopEdit->text()), step, m_lowest, m_highest);
+    if (errors.isEmpty())
+        return true;
+    ShowMessage(this, errors);
+    return false;
+}
+
+void CSpScanDlg::OnStepChanged(int index)
+{
+    const int step = StepOfIndex(index);
+    if (!ValidateRange(step)) {
+        m_steps->setCurrentIndex(m_panelStep == 125 ? 1 : 0);
+        return;
+    }
+    m_panelStep = step;
+    m_startEdit->step = m_stopEdit->step = step;
+}
+
+bool CSpScanDlg::AskKeepLog()
+{
+    if (m_logState != kLogStateUndecided)
+        return true;
+    const MsgAnswer a = ShowMessage(this, "Do you save the log data?", MsgButtons::YesNoCancel);
+    if (a == MsgAnswer::Cancel)
+        return false;
+    if (a == MsgAnswer::Yes) {
+        m_logState = kLogStateKept;
+        ShowMessage(this, "The log data was saved.");
+    } else {
+        CloseLogWriter();
+        std::string error;
+        if (DeleteLogSet(m_logPath.toStdString(), error) != 0)
+            ShowMessage(this, QString::fromStdString(error));
+        m_logState = kLogStateNone;
+    }
+    return true;
+}
+
+void CSpScanDlg::CloseLogWriter()
+{
+    m_log.reset(); // the file stays; every record is already on disk
+}
+
+void CSpScanDlg::StartScan()
+{
+    if (!AskKeepLog())
+        return;
+    SetReceiver(Receiver());
+    const int start = ParseFrequency(m_startEdit->text()), stop = ParseFrequency(m_stopEdit->text());
+    const int step = StepOfIndex(m_steps->currentIndex());
+    if (!ValidateRange(step))
+        return;
+    m_start = start, m_stop = stop, m_step = step, m_peak = m_peakHold->isChecked() ? 1 : 0;
+    m_range[0] = start, m_range[1] = stop, m_range[2] = step;
+    if (m_owner)
+        m_owner->Send(WM_APP_SPSCAN_START, static_cast<uintptr_t>(Receiver()), reinterpret_cast<intptr_t>(m_range));
+    m_countdown = kStartTicks;
+    m_startTimer.start(kTickMs, this);
+    m_running = true;
+    m_confirmation = 1;
+    DisableAll();
+}
+
+void CSpScanDlg::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() != m_startTimer.timerId()) {
+        CToolWindow::timerEvent(e);
+        return;
+    }
+    if (m_countdown > 0) {
+        --m_countdown;
+        if (m_confirmation == 2)
+            m_startTimer.stop();
+        return;
+    }
+    m_startTimer.stop();
+    if (m_owner)
+        m_owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(Receiver()), 0);
+    ShowMessage(this, "Cannot start scanning.");
+    SetLook(true);
+    m_confirmation = 0;
+    m_running = false;
+}
+
+void CSpScanDlg::BeginLog()
+{
+    // The start's acknowledgement begins the log, and the poll that then sees
+    // the receiver scanning asks again: the log already open goes on (closing
+    // it there would leave a log of a header and no point).
+    if (m_log)
+        return;
+    SpectrumLogSettings settings;
+    settings.start25 = static_cast<uint32_t>(m_start / 25);
+    settings.stop25 = static_cast<uint32_t>(m_stop / 25);
+    settings.stepSelector = static_cast<uint16_t>(m_step == 125 ? 1 : 0);
+    m_log = std::make_unique<CLogFileDoc>();
+    if (m_log->CreateLog(kLogSpec, Receiver(), 0, m_logOwner.get(), &settings) == 1)
+        ShowMessage(this, kFailedSystemFolder);
+    m_logPath = QString::fromStdString(m_log->CurrentPath());
+    m_logState = kLogStateUndecided;
+    ApplySettings();
+}
+
+void CSpScanDlg::Stop()
+{
+    if (m_owner)
+        m_owner->Post(WM_APP_SPSCAN_STOP, static_cast<uintptr_t>(Receiver()), 0);
+    m_running = false;
+    m_confirmation = 0;
+    CloseLogWriter();
+    DisableAll(); // back with the stop's acknowledgement or an idle state
+}
+
+void CSpScanDlg::AddPoint(int levelA, int levelB, int khz)
+{
+    if (!m_running || m_step <= 0 || khz < m_start || khz > m_stop)
+        return;
+    const int i = khz / m_step - m_start / m_step;
+    m_graph->StoreValue(i, std::max(levelA, levelB));
+    m_graph->SetScanPosition(i);
+}
+
+void CSpScanDlg::OnPollReply(const ReceiverReply& r)
+{
+    if (r.kind != kF2)
+        return;
+    const DataRow row = DecodeF2(r.reply.data());
+    if (m_log)
+        m_log->AppendRecord(row); // running or not, while the writer is open
+    AddPoint(row[7], row[6], ReadReplyField(r.reply.data(), F2Field::Frequency));
+}
+
+void CSpScanDlg::OnScanState(int32_t mode, bool fromPoll)
+{
+    switch (mode) {
+    case kModeIdle:
+        SetLook(true);
+        m_confirmation = 0;
+        break;
+    case kModeSpectrumScan:
+        if (fromPoll)
+            BeginLog();
+        SetLook(false);
+        m_confirmation = 2;
+        break;
+    case kModeUnavailable:
+        if (m_running) {
+            Stop();
+            m_logState = kLogStateKept;
+            ShowMessage(this, kStoppedOnError);
+        }
+        DisableAll();
+        break;
+    default:
+        DisableAll();
+        break;
+    }
+}
+
+void CSpScanDlg::OnReceiverMode(int, int32_t mode)
+{
+    OnScanState(mode, true);
+}
+
+void CSpScanDlg::OnOneShot(int, int kind, bool acknowledged)
+{
+    if (!acknowledged)
+        return; // the start time-out tells the user
+    if (kind == kS1) {
+        BeginLog();
+        SetLook(false);
+        m_confirmation = 2;
+    } else if (kind == kS0) {
+        SetLook(true);
+        m_confirmation = 0;
+    }
+}
+
+void CSpScanDlg::OnReceiverLost(int)
+{
+    if (m_running) {
+        Stop();
+        m_logState = kLogStateKept;
+        ShowMessage(this, kStoppedOnError);
+    }
+    DisableAll();
+    CloseLogWriter();
+    m_logPath.clear();
+    hide();
+}
+
+void CSpScanDlg::OnTimeLimit()
+{
+    Stop();
+    ShowMessage(this, "Time Limit Exceeded. Spectrum Scan was stopped. (7 days)");
+}
+
+void CSpScanDlg::SaveLog()
+{
+    if (m_logState == kLogStateUndecided) {
+        m_logState = kLogStateKept;
+        ShowMessage(this, "The log data was saved.");
+    } else {
+        ShowMessage(this, "No data to save.");
+    }
+}
+
+void CSpScanDlg::closeEvent(QCloseEvent* e)
+{
+    if (m_running) {
+        ShowMessage(this, "Spectrum Scan is running.");
+        e->ignore();
+        return;
+    }
+    if (!AskKeepLog()) {
+        e->ignore();
+        return;
+    }
+    CloseLogWriter();
+    m_logState = kLogStateNone;
+    m_logPath.clear();
+    CToolWindow::closeEvent(e);
+}
+
+void CSpScanDlg::SetMarkerRangeToWindow()
+{
+    const CRfGraphModel& m = m_graph->Model();
+    m_marker->minimum = m_step * m.first + m_start;
+    m_marker->maximum = m_step * m.last + m_start;
+}
+
+void CSpScanDlg::ScrollView(int delta)
+{
+    m_scroll->setValue(m_scroll->value() + delta);
+    if (!m_graph->ScrollBy(delta).changed)
+        return;
+    SetMarkerRangeToWindow();
+    m_marker->ProcessKey(delta < 1 ? kKeyLeft : kKeyRight); // one more step into the shifted window
+}
+
+void CSpScanDlg::ZoomBy(int mode)
+{
+    const auto w = m_graph->Zoom(mode);
+    if (!w.changed)
+        return;
+    m_scroll->setPageStep(w.last - w.first);
+    m_scroll->setValue(w.first);
+    SetMarkerRangeToWindow();
+    m_marker->ProcessKey(kKeyEnter); // the marker clamped into the new window, and reported
+}
+
+void CSpScanDlg::OnScroll(int action)
+{
+    const int page = m_scroll->pageStep();
+    int delta = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: delta = -1; break;
+    case QAbstractSlider::SliderSingleStepAdd: delta = 1; break;
+    case QAbstractSlider::SliderPageStepSub: delta = -page; break;
+    case QAbstractSlider::SliderPageStepAdd: delta = page; break;
+    case QAbstractSlider::SliderMove: delta = m_scroll->sliderPosition() - m_graph->Model().first; break;
+    default: break;
+    }
+    m_graph->ScrollBy(delta);
+    m_scroll->setValue(m_graph->Model().first);
+    SetMarkerRangeToWindow();
+    m_marker->ProcessKey(kKeyEnter);
+}
+
+void CSpScanDlg::OnMarkerMoved(const MarkerList& values)
+{
+    m_marker->setText(FrequencyText(m_step * values.points[0].index + m_start));
+    m_level->setText(QString::number(values.points[0].value));
+}
+
+void CSpScanDlg::OnMarkerEdited(int code)
+{
+    if (code == kStayedAtMinimum) {
+        ScrollView(-1);
+        return;
+    }
+    if (code == kStayedAtMaximum) {
+        ScrollView(+1);
+        return;
+    }
+    if (m_step <= 0)
+        return;
+    const int i = ParseFrequency(m_marker->text()) / m_step - m_start / m_step;
+    m_graph->Model().markerX = m_graph->Model().IndexToX(i);
+    m_graph->RequestRepaint();
+    m_graph->NotifyMarker(i);
+}
+
+void CSpScanDlg::OnMarkerButtonKey(CMarkerButton* button, int key)
+{
+    if (key == kKeyEnter)
+        button->click();
+    else if (key == kKeyRight)
+        button == m_left ? m_right->setFocus() : m_right->click();
+    else if (key == kKeyLeft)
+        button == m_right ? m_left->setFocus() : m_left->click();
+}
+
+void CSpScanDlg::ChangeView()
+{
+    if (m_logState != kLogStateUndecided && m_logState != kLogStateKept && m_logState != kLogStateOpened) {
+        ShowMessage(this, "No data to show.");
+        return;
+    }
+    // The time-domain view of the marker frequency opens from the main view.
+    if (m_owner)
+        m_owner->Post(WM_APP_SPSCAN_CHANGE_VIEW, static_cast<uintptr_t>(ParseFrequency(m_marker->text())), m_logState);
+}
+
+void CSpScanDlg::OpenLog()
+{
+    if (!AskKeepLog())
+        return;
+    std::string folder;
+    GetLogFolder(folder);
+    const QString path = GetOpenFileName(this, QString::fromStdString(folder), "LogFile(*.slg)");
+    if (!path.isEmpty())
+        LoadLog(path);
+}
+
+bool CSpScanDlg::LoadLog(const QString& path)
+{
+    // Decoded on the worker; the window's controls and graph change on the
+    // user-interface thread once the whole file is read.
+    struct Loaded {
+        int result = kLogOpened;
+        int start = 0, stop = 0, step = 0;
+        std::vector<std::pair<int, int>> points; // frequency kHz, level
+    };
+    m_loadingPath = path;
+    if (m_owner)
+        m_owner->Send(WM_APP_SPLOG_LOADING, 1, m_viewer ? 1 : 0);
+    m_graph->hide();
+    std::vector<QWidget*> disabled;
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isEnabled()) {
+            w->setEnabled(false);
+            disabled.push_back(w);
+        }
+    const std::string file = path.toStdString();
+    const bool started = m_loader.StartLoad([this, file, path, disabled]() -> std::function<void()> {
+        auto loaded = std::make_shared<Loaded>();
+        CLogReader reader;
+        loaded->result = reader.Open(file, kLogSpec);
+        if (loaded->result == kLogOpened) {
+            const auto& h = reader.Header();
+            loaded->start = (h[18] | (h[19] << 8)) * 25;
+            loaded->stop = (h[20] | (h[21] << 8)) * 25;
+            loaded->step = h[17] < 2 ? kStepKhz[h[17]] : 0;
+            // Progress is posted (blocks read so far): the loader never waits on the window.
+            uint64_t blocks = 1;
+            std::vector<LogRecord> batch(128);
+            std::size_t got;
+            while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
+                for (std::size_t i = 0; i < got; ++i) {
+                    const DataRow& row = batch[i].row;
+                    loaded->points.emplace_back((row[0] | (row[1] << 8)) * 25, std::max(row[6], row[7]));
+                }
+                blocks += got;
+                if (m_owner)
+                    m_owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+            }
+        }
+        return [this, loaded, path, disabled] {
+            if (loaded->result != kLogOpened) {
+                ShowMessage(this, loaded->result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+            } else if (loaded->step <= 0 || loaded->stop < loaded->start) {
+                ShowMessage(this, kMsgInvalidType); // no step this program could have written
+            } else {
+                m_start = loaded->start, m_stop = loaded->stop, m_step = loaded->step, m_peak = 1;
+                m_startEdit->setText(FrequencyText(m_start));
+                m_stopEdit->setText(FrequencyText(m_stop));
+                m_steps->setCurrentIndex(m_step == 125 ? 1 : 0);
+                m_peakHold->setChecked(true);
+                ApplySettings();
+                for (const auto& [khz, level] : loaded->points)
+                    if (khz >= m_start && khz <= m_stop)
+                        m_graph->Model().StoreValue(khz / m_step - m_start / m_step, level);
+                m_graph->MoveMarker(m_graph->Model().markerX);
+                QString caption = m_baseCaption + " (log)";
+                if (!m_viewer)
+                    caption += " > RECEIVER" + QString::number(Receiver() + 1);
+                setWindowTitle(caption + " > " + QFileInfo(path).fileName());
+                m_logPath = path;
+                m_logState = kLogStateOpened;
+            }
+            for (QWidget* w : disabled)
+                w->setEnabled(true);
+            m_graph->show();
+            m_graph->RequestRepaint();
+            if (m_owner)
+                m_owner->Send(WM_APP_SPLOG_LOADING, 0, m_viewer ? 1 : 0);
+        };
+    });
+    if (!started) {
+        for (QWidget* w : disabled)
+            w->setEnabled(true);
+        m_graph->show();
+    }
+    return started;
+}
+
+} // namespace zr

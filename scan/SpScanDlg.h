@@ -1,0 +1,150 @@
+#pragma once
+// "Spectrum Scan": one receiver sweeps a frequency range in 25 or 125 kHz
+// steps; the levels show as a curve and go into a spectrum log (.slg) that
+// the user keeps or discards. A second instance is the "Spectrum Scan Log"
+// viewer, which opens a saved log and shows each frequency's highest level.
+#include <QBasicTimer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <memory>
+
+#include "graph/EditMarker.h"
+#include "graph/StaticRfGraph.h"
+#include "link/Owner.h"
+#include "logs/LogFileDoc.h"
+#include "ui/QtMessageOwner.h"
+#include "ui/ToolWindow.h"
+#include "ui/WindowWorker.h"
+
+namespace zr {
+
+// Keep-or-delete of a freshly recorded tool log.
+enum LogState { kLogStateNone = 0, kLogStateUndecided = 1, kLogStateKept = 2, kLogStateOpened = 3 };
+
+// "%03d.%03d" MHz of kHz ("000.000" at or below 0), and back (0 unless two numbers).
+QString FrequencyText(int khz);
+int ParseFrequency(const QString& text);
+// The "Frequency setting error:" message for a range, or "" when it is valid.
+QString RangeErrors(int start, int stop, int step, int lowest, int highest);
+
+class CSpScanDlg : public CToolWindow {
+    Q_OBJECT
+public:
+    CSpScanDlg(IMessageOwner* owner, QWidget* parent);
+    ~CSpScanDlg() override;
+
+    void SetViewerMode();
+    bool IsViewer() const { return m_viewer; }
+    void SetReceiver(int recNo);
+    void SetLimits(int lowestKhz, int highestKhz);
+    // Shown fresh: the settings panel, an empty view, no log.
+    void ShowFresh();
+    void OnScanState(int32_t mode, bool fromPoll);
+    void Stop();
+    // One spectrum point of a running scan.
+    void AddPoint(int levelA, int levelB, int khz);
+    void BeginLog();
+
+    void OnPollReply(const ReceiverReply& reply) override;
+    void OnReceiverMode(int recNo, int32_t mode) override;
+    void OnOneShot(int recNo, int kind, bool acknowledged) override;
+    void OnReceiverLost(int recNo) override;
+
+    // Buttons, for the window and for tests.
+    void StartScan();
+    void SaveLog();
+    void OpenLog();
+    void ChangeView();
+    void ZoomBy(int mode);
+    void ScrollView(int delta);
+    // Loads a spectrum log (the worker decodes, the window applies); false
+    // when one is loading already.
+    bool LoadLog(const QString& path);
+    bool Loading() const { return m_loader.Running(); }
+    QString LoadingPath() const { return m_loadingPath; }
+
+    bool Running() const { return m_running; }
+    int Confirmation() const { return m_confirmation; }
+    int State() const { return m_logState; }
+    QString LogPath() const { return m_logPath; }
+    CStaticSpScanGraph* Graph() const { return m_graph; }
+    CEditSpMarker* Marker() const { return m_marker; }
+    CEditSpMarker* StartEdit() const { return m_startEdit; }
+    CEditSpMarker* StopEdit() const { return m_stopEdit; }
+    QComboBox* Steps() const { return m_steps; }
+    QCheckBox* PeakHold() const { return m_peakHold; }
+    QPushButton* StartButton() const { return m_startButton; }
+    QPushButton* StopButton() const { return m_stopButton; }
+    QLabel* Level() const { return m_level; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+
+private:
+    void InitSettingsPanel();
+    void ApplySettings();
+    void ResetView();
+    bool ValidateRange(int step);
+    void OnStepChanged(int index);
+    bool AskKeepLog(); // false: the user cancelled
+    void CloseLogWriter();
+    void SetLook(bool idle);
+    void DisableAll();
+    void SetMarkerRangeToWindow();
+    void OnMarkerMoved(const MarkerList& values);
+    void OnMarkerEdited(int code);
+    void OnMarkerButtonKey(CMarkerButton* button, int key);
+    void OnScroll(int action);
+    void OnTimeLimit();
+    QString CaptionBase() const;
+
+    IMessageOwner* m_owner;
+    std::unique_ptr<CQtMessageOwner> m_logOwner; // receives the writer's time limit
+    QString m_baseCaption;
+    bool m_viewer = false;
+    int m_lowest = 0, m_highest = 0;
+    int m_panelStep = 25;
+    int m_start = 0, m_stop = 0, m_step = 25, m_peak = 2; // what the graph shows
+    bool m_running = false;
+    int m_confirmation = 0;
+    int m_countdown = 0;
+    QBasicTimer m_startTimer;
+    std::unique_ptr<CLogFileDoc> m_log;
+    int m_logState = kLogStateNone;
+    QString m_logPath;
+    QString m_loadingPath;
+    int32_t m_range[3] = {0, 0, 0};
+    CWindowWorker m_loader;
+
+    CStaticSpScanGraph* m_graph;
+    QScrollBar* m_scroll;
+    QPushButton* m_zoomOut;
+    QPushButton* m_zoomIn;
+    CMarkerButton* m_left;
+    CEditSpMarker* m_marker;
+    CMarkerButton* m_right;
+    QLabel* m_levelCaption;
+    QLabel* m_level;
+    QGroupBox* m_setting;
+    QComboBox* m_steps;
+    CEditSpMarker* m_startEdit;
+    CEditSpMarker* m_stopEdit;
+    QToolButton* m_startUp;
+    QToolButton* m_startDown;
+    QToolButton* m_stopUp;
+    QToolButton* m_stopDown;
+    QCheckBox* m_peakHold;
+    QPushButton* m_startButton;
+    QPushButton* m_stopButton;
+    QPushButton* m_save;
+    QPushButton* m_open;
+    QPushButton* m_changeView;
+};
+
+} // namespace zr

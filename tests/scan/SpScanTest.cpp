@@ -1,0 +1,117 @@
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "../app/GuiFixture.h"
+#include "scan/SpScanDlg.h"
+
+namespace zr::test {
+namespace {
+
+TEST(SpectrumSettings, RangeErrorsComposeOneMessage)
+{
+    struct Case {
+        int start, stop, step;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {606000, 636000, 25, ""},
+        {606000, 606000, 25, "Stop Frequency must be more than Start Frequency.\n"},
+        {605000, 637000, 25, "The value must be 606.000MHz and over.\nThe value must be 636.000MHz and under.\n"},
+        {606100, 636000, 125, "The value must be a multiple of Step Frequency.\n"},
+        {606100, 635900, 125, "The value must be a multiple of Step Frequency.\nThe value must be a multiple of Step Frequency.\n"},
+    };
+    for (const auto& c : cases) {
+        const QString expected = *c.lines ? QString("Frequency setting error:\n") + c.lines : QString();
+        EXPECT_EQ(RangeErrors(c.start, c.stop, c.step, 606000, 636000), expected) << c.start << " " << c.stop << " " << c.step;
+    }
+    EXPECT_EQ(ParseFrequency("606.125"), 606125);
+    EXPECT_EQ(ParseFrequency("606"), 0);
+    EXPECT_EQ(FrequencyText(0), "000.000");
+}
+
+class SpectrumScan : public GuiFixture {
+protected:
+    CSpScanDlg* Live() { return m_frame->findChild<CSpScanDlg*>("spScanDlg"); }
+    CSpScanDlg* Viewer() { return m_frame->findChild<CSpScanDlg*>("spLogViewer"); }
+};
+
+TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
+{
+    StartReceivers({sim::DefaultConfig(0)}); // band G1
+    Connect(1);
+    View().ToolButton(kIdSpScanButton)->click();
+    CSpScanDlg* dlg = Live();
+    ASSERT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->windowTitle(), "Spectrum Scan > RECEIVER 1");
+    EXPECT_EQ(dlg->StartEdit()->text(), "606.000");
+    EXPECT_EQ(dlg->StopEdit()->text(), "636.000");
+    EXPECT_EQ(dlg->Graph()->Model().pointCount, 1201);
+
+    dlg->StopEdit()->setText("606.500"); // 21 points: the simulator sweeps them quickly
+    dlg->StartButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return dlg->Confirmation() == 2 && dlg->State() == kLogStateUndecided; }));
+    EXPECT_EQ(Cell(0, 8), "Sp scan     ");
+    EXPECT_EQ(dlg->Graph()->Model().pointCount, 21);
+    EXPECT_TRUE(std::filesystem::exists(dlg->LogPath().toStdString()));
+    ASSERT_TRUE(PumpUntil([&] { return dlg->Graph()->Model().ValueAt(0, 20) > 0 && dlg->Graph()->Model().ValueAt(0, 0) > 0; }));
+    dlg->close();
+    EXPECT_TRUE(dlg->isVisible()); // running
+    EXPECT_EQ(m_messages.takeLast(), "Spectrum Scan is running.");
+    dlg->StopButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return dlg->StartButton()->isEnabled(); }));
+    EXPECT_EQ(View().PollPeriod(), 5000000);
+
+    // Kept, then read back by the viewer: each frequency's highest level.
+    const std::string log = dlg->LogPath().toStdString();
+    m_answers = {MsgAnswer::Yes};
+    dlg->close();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(m_messages.mid(m_messages.size() - 2), (QStringList{"Do you save the log data?", "The log data was saved."}));
+    ASSERT_TRUE(std::filesystem::exists(log));
+    View().ShowSpectrumLogViewer();
+    ASSERT_TRUE(Viewer()->isVisible());
+    EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log");
+    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(log)));
+    ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading() && Viewer()->State() == kLogStateOpened; }));
+    EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log (log) > " + QString::fromStdString(std::filesystem::path(log).filename().string()));
+    EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21);
+    EXPECT_EQ(Viewer()->StopEdit()->text(), "606.500");
+    EXPECT_GT(Viewer()->Graph()->Model().ValueAt(0, 0), 0);
+    EXPECT_GT(std::filesystem::file_size(log), 32u + 20 * 32u); // every point of the sweep was logged
+    EXPECT_TRUE(Viewer()->PeakHold()->isChecked());
+
+    std::ofstream(m_logDir.File("bad.slg")) << std::string(64, 'x');
+    m_messages.clear();
+    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(m_logDir.File("bad.slg"))));
+    ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading(); }));
+    EXPECT_EQ(m_messages, QStringList{"Invalid file type."});
+    EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21); // the previous data stay
+}
+
+TEST_F(SpectrumScan, PointsOutsideTheRangeAreIgnoredAndADiscardedLogIsDeleted)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    CSpScanDlg dlg(nullptr, nullptr); // no owner: nothing is sent, the dialog's own rules only
+    dlg.SetLimits(606000, 636000);
+    dlg.ShowFresh();
+    dlg.StopEdit()->setText("606.500");
+    dlg.StartButton()->click();
+    dlg.AddPoint(40, 30, 606500); // exactly the stop: the last point
+    dlg.AddPoint(50, 50, 606525); // above it: ignored
+    dlg.AddPoint(20, 35, 606000);
+    EXPECT_EQ(dlg.Graph()->Model().ValueAt(0, 20), 40);
+    EXPECT_EQ(dlg.Graph()->Model().ValueAt(0, 0), 35);
+    dlg.BeginLog();
+    const std::string log = dlg.LogPath().toStdString();
+    ASSERT_TRUE(std::filesystem::exists(log));
+    dlg.Stop();
+    m_answers = {MsgAnswer::No};
+    dlg.close();
+    EXPECT_FALSE(std::filesystem::exists(log));
+    EXPECT_EQ(dlg.State(), kLogStateNone);
+}
+
+} // namespace
+} // namespace zr::test
