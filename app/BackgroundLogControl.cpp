@@ -23,8 +23,8 @@ void CZRQ6930_MaintenanceView::StartRecording()
 {
     if (m_nConnectState != kConnected)
         return;
-    // A running walk test or scan in the tool windows refuses here as well.
-    if (m_session->AnyReceiverBusy()) {
+    // A walk test or scan running in a tool window, or reported by a receiver, refuses.
+    if (m_tools.AnyToolRunning() || m_session->AnyReceiverBusy()) {
         ShowMessage(this, kBusyMessage);
         return;
     }

@@ -107,7 +107,9 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
     // A running conversion still talks to this view: let it finish first.
     delete m_convertDlg;
     m_convertDlg = nullptr;
-    // The windows post to the message owner as they go: before it goes.
+    // The windows post to the message owner as they go: before it goes. The
+    // log viewer first: a load it runs ends talking to this view.
+    delete m_spLogViewer;
     m_tools.DeleteAll();
     m_session->DestroyAll();
 }

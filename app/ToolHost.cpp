@@ -17,6 +17,14 @@ bool CToolHost::AnyGuardedVisible() const
     return false;
 }
 
+bool CToolHost::AnyToolRunning() const
+{
+    for (const Entry& e : m_windows)
+        if (e.role == Role::Tool && e.window->IsRunning())
+            return true;
+    return false;
+}
+
 void CToolHost::ForwardReply(const ReceiverReply& reply) const
 {
     for (const Entry& e : m_windows)

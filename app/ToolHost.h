@@ -24,6 +24,7 @@ public:
     void Register(CToolWindow* window, Role role, bool guarded);
 
     bool AnyGuardedVisible() const;
+    bool AnyToolRunning() const;
     void ForwardReply(const ReceiverReply& reply) const;
     void ForwardMode(int recNo, int32_t mode) const;
     void ForwardOneShot(int recNo, int kind, bool acknowledged) const;

@@ -12,6 +12,7 @@
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "scan/ChScanDlg.h"
+#include "scan/SpScanDlg.h"
 #include "link/AppMessages.h"
 #include "sim/Simulator.h"
 
@@ -56,6 +57,16 @@ int main(int argc, char** argv)
     zr::bench::Pump(std::chrono::milliseconds(2500));
     shoot(scan, "chscan.png");
     scan->StopButton()->click();
+    zr::bench::Pump(std::chrono::milliseconds(300));
+    scan->close();
+
+    auto* spectrum = frame.findChild<zr::CSpScanDlg*>("spScanDlg");
+    frame.View()->ToolButton(zr::kIdSpScanButton)->click();
+    spectrum->StopEdit()->setText("616.000");
+    spectrum->StartButton()->click();
+    zr::bench::Pump(std::chrono::milliseconds(4000));
+    shoot(spectrum, "spscan.png");
+    spectrum->StopButton()->click();
     zr::bench::Pump(std::chrono::milliseconds(300));
     return 0;
 }

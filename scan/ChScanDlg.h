@@ -38,6 +38,7 @@ public:
     void OnReceiverLost(int recNo) override;
 
     bool Running() const { return m_running; }
+    bool IsRunning() const override { return m_running; }
     int Confirmation() const { return m_confirmation; }
     int BankCode() const { return m_bankCode; }
     CStaticChScanGraph* Graph() const { return m_graph; }

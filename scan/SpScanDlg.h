@@ -69,6 +69,7 @@ public:
     QString LoadingPath() const { return m_loadingPath; }
 
     bool Running() const { return m_running; }
+    bool IsRunning() const override { return m_running; }
     int Confirmation() const { return m_confirmation; }
     int State() const { return m_logState; }
     QString LogPath() const { return m_logPath; }

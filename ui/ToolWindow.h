@@ -41,6 +41,8 @@ public:
     virtual void OnReceiverMode(int recNo, int32_t mode);
     virtual void OnOneShot(int recNo, int kind, bool acknowledged);
     virtual void OnReceiverLost(int recNo);
+    // A test or scan is under way.
+    virtual bool IsRunning() const { return false; }
 
 protected:
     // The window went away; it may be shown again later.

@@ -48,6 +48,10 @@ TEST_F(ChannelScan, ScansTheChosenBankIntoBarsAndStopsOnRequest)
     Dialog()->close();
     EXPECT_TRUE(Dialog()->isVisible());
     EXPECT_EQ(m_messages, QStringList{"Channel Scan is running."});
+    m_messages.clear();
+    View().StartRecording(); // the menu item is disabled; the command refuses too
+    EXPECT_FALSE(View().IsRecording());
+    EXPECT_EQ(m_messages, QStringList{"This function is not available during scanning or walk testing."});
     // The other tools and ID View wait while it is open.
     EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
 

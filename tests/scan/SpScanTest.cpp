@@ -87,6 +87,10 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading(); }));
     EXPECT_EQ(m_messages, QStringList{"Invalid file type."});
     EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21); // the previous data stay
+
+    // Quitting while a load runs leaves no thread behind and nothing crashes.
+    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(log)));
+    m_frame.reset();
 }
 
 TEST_F(SpectrumScan, PointsOutsideTheRangeAreIgnoredAndADiscardedLogIsDeleted)
