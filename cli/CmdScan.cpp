@@ -8,7 +8,10 @@
 #include "cli/PollLoop.h"
 #include "graph/RfGraphModel.h"
 #include "link/Commands.h"
+#include "link/AppMessages.h"
 #include "link/ReplyFields.h"
+#include "logs/LogFileDoc.h"
+#include "platform/LogFolder.h"
 
 namespace zr::cli {
 
@@ -72,11 +75,11 @@ int ScanChannel(const std::vector<std::string>& args)
     SessionReceiver& r = *served.front();
     if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
         std::fprintf(stderr, "Receiver %d is busy (%s).\n", r.recNo + 1, ReplyFieldText(r.link->Reply(kF0).data(), F0Field::State).c_str());
-        return kExitFailure;
+        return kExitUsage;
     }
     if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(kBankValues[bank])))) {
         std::fprintf(stderr, "Cannot start scanning.\n");
-        return kExitFailure;
+        return kExitUsage;
     }
     // The levels are kept as the Channel Scan window's graph keeps them.
     CRfGraphModel levels;
@@ -113,13 +116,144 @@ int ScanChannel(const std::vector<std::string>& args)
     return end == LoopEnd::OutputFailed ? kExitFailure : kExitOk;
 }
 
+int SpectrumUsage()
+{
+    std::fprintf(stderr, "usage: zrq6930 scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
+                         "  the receiver's band unless --start/--stop are given; one sweep when neither --sweeps nor --seconds is;\n"
+                         "  the .slg goes into the log folder; --csv prints frequency_mhz,level_dbuv (highest per frequency)\n");
+    return kExitUsage;
+}
+
+int ScanSpectrum(const std::vector<std::string>& args)
+{
+    std::vector<int> wanted;
+    std::string startText, stopText;
+    int step = 25;
+    double sweeps = 1, seconds = -1;
+    bool csv = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool value = i + 1 < args.size();
+        if (args[i] == "--rx" && value) {
+            if (!ParseReceiverOption("scan spectrum", args[++i], wanted) || wanted.size() > 1)
+                return SpectrumUsage();
+        } else if (args[i] == "--start" && value) {
+            startText = args[++i];
+        } else if (args[i] == "--stop" && value) {
+            stopText = args[++i];
+        } else if (args[i] == "--step" && value) {
+            const std::string s = args[++i];
+            if (s != "25" && s != "125")
+                return SpectrumUsage();
+            step = std::stoi(s);
+        } else if (args[i] == "--sweeps" && value) {
+            if (!ParseAmount(args[++i], 1e6, sweeps) || sweeps < 1)
+                return SpectrumUsage();
+            seconds = -1;
+        } else if (args[i] == "--seconds" && value) {
+            if (!ParseAmount(args[++i], 7 * 24 * 3600, seconds))
+                return SpectrumUsage();
+            sweeps = 0;
+        } else if (args[i] == "--csv") {
+            csv = true;
+        } else {
+            return SpectrumUsage();
+        }
+    }
+    if (wanted.empty())
+        wanted.push_back(0);
+    InstallStopHandlers();
+    CMessageQueue queue;
+    CReceiverSession session(&queue);
+    if (!OpenAndIdentify(session, queue))
+        return kExitUsage;
+    std::vector<SessionReceiver*> served;
+    if (!SelectReceivers("scan spectrum", session, wanted, served))
+        return kExitUsage;
+    SessionReceiver& r = *served.front();
+    const auto [lowest, highest] = BandLimits(BandCodeFromModel(r.link->Reply(kM0).data()));
+    // "606.125" as the window's frequency boxes read it: MHz and kHz digits.
+    auto parse = [](const std::string& text, int32_t fallback) {
+        int mhz = 0, khz = 0;
+        return text.empty() ? fallback : std::sscanf(text.c_str(), "%d.%d", &mhz, &khz) == 2 ? mhz * 1000 + khz : std::atoi(text.c_str()) * 1000;
+    };
+    const int32_t start = parse(startText, lowest), stop = parse(stopText, highest);
+    if (const std::string errors = SpectrumRangeErrors(start, stop, step, lowest, highest); !errors.empty()) {
+        std::fprintf(stderr, "%s", errors.c_str());
+        return kExitUsage;
+    }
+    if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
+        std::fprintf(stderr, "Receiver %d is busy (%s).\n", r.recNo + 1, ReplyFieldText(r.link->Reply(kF0).data(), F0Field::State).c_str());
+        return kExitUsage;
+    }
+    if (!RunOneShot(session, queue, r, MakeS1(start, stop, step))) {
+        std::fprintf(stderr, "Cannot start scanning.\n");
+        return kExitUsage;
+    }
+    SpectrumLogSettings settings;
+    settings.start25 = static_cast<uint32_t>(start / 25);
+    settings.stop25 = static_cast<uint32_t>(stop / 25);
+    settings.stepSelector = step == 125 ? 1 : 0;
+    CLogFileDoc log;
+    if (log.CreateLog(kLogSpec, r.recNo, 0, &queue, &settings) == 1) {
+        std::fprintf(stderr, "%s\n", kFailedSystemFolder);
+        RunOneShot(session, queue, r, MakeCommand(kS0));
+        return kExitFailure;
+    }
+    std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
+    const int points = (stop - start) / step + 1;
+    std::vector<int> highestLevel(static_cast<std::size_t>(points), 0);
+    int completed = 0;
+    bool timeLimit = false;
+    PollLoopHandlers handlers;
+    handlers.reply = [&](SessionReceiver& s, int kind) {
+        if (kind != kF2)
+            return true;
+        const ReplySlot f2 = s.link->Reply(kF2);
+        const DataRow row = DecodeF2(f2.data());
+        log.AppendRecord(row); // as the window keeps it: every point, in order
+        const int32_t khz = ReadReplyField(f2.data(), F2Field::Frequency);
+        if (khz >= start && khz <= stop) {
+            int& level = highestLevel[static_cast<std::size_t>(khz / step - start / step)];
+            level = std::max<int>(level, std::max(row[6], row[7]));
+        }
+        if (khz >= stop)
+            ++completed;
+        return sweeps < 1 || completed < sweeps;
+    };
+    handlers.other = [&](const AppMessage& m) {
+        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
+        return !timeLimit;
+    };
+    const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeSpectrumScan, seconds, handlers);
+    if (end == LoopEnd::AllLost) {
+        std::fprintf(stderr, "Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder.\n");
+        return kExitFailure;
+    }
+    if (!RunOneShot(session, queue, r, MakeCommand(kS0)))
+        std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
+    if (timeLimit)
+        std::fprintf(stderr, "Time Limit Exceeded. Spectrum Scan was stopped. (7 days)\n");
+    if (csv) {
+        std::printf("frequency_mhz,level_dbuv\n");
+        for (int i = 0; i < points; ++i) {
+            const int khz = start + i * step;
+            std::printf("%d.%03d,%d\n", khz / 1000, khz % 1000, highestLevel[static_cast<std::size_t>(i)]);
+        }
+    }
+    return end == LoopEnd::OutputFailed ? kExitFailure : kExitOk;
+}
+
 } // namespace
 
 int CmdScan(const std::vector<std::string>& args)
 {
+    const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
     if (!args.empty() && args[0] == "channel")
-        return ScanChannel(std::vector<std::string>(args.begin() + 1, args.end()));
-    return Usage();
+        return ScanChannel(rest);
+    if (!args.empty() && args[0] == "spectrum")
+        return ScanSpectrum(rest);
+    Usage();
+    return SpectrumUsage();
 }
 
 } // namespace zr::cli

@@ -18,6 +18,8 @@ void Usage(std::FILE* to)
                  "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
                  "  scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
                  "                                       Channel Scan: the level of each channel of a bank\n"
+                 "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
+                 "                                       Spectrum Scan into a .slg log; highest level per frequency\n"
                  "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"
                  "  id [--json]                          every receiver's ID\n"
                  "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"

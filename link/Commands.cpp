@@ -217,6 +217,27 @@ std::string BandCodeFromModel(const uint8_t* reply)
     return text.substr(b, e - b);
 }
 
+std::string SpectrumRangeErrors(int32_t start, int32_t stop, int32_t step, int32_t lowest, int32_t highest)
+{
+    auto mhz = [](int32_t khz) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%03.03f", khz / 1000.0);
+        return std::string(text);
+    };
+    std::string lines;
+    if (start < lowest || stop < lowest)
+        lines += "The value must be " + mhz(lowest) + "MHz and over.\n";
+    if (start > highest || stop > highest)
+        lines += "The value must be " + mhz(highest) + "MHz and under.\n";
+    if (start >= stop)
+        lines += "Stop Frequency must be more than Start Frequency.\n";
+    if (step != 0 && start % step != 0)
+        lines += "The value must be a multiple of Step Frequency.\n";
+    if (step != 0 && stop % step != 0)
+        lines += "The value must be a multiple of Step Frequency.\n";
+    return lines.empty() ? std::string() : "Frequency setting error:\n" + lines;
+}
+
 std::pair<int32_t, int32_t> BandLimits(const std::string& bandCode)
 {
     if (bandCode == "C4")

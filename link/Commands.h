@@ -58,6 +58,10 @@ constexpr std::size_t kFbsOnOffByte = 22;
 // Band code of an M0 reply: its 16 payload characters trimmed of the model
 // code's characters from both ends, then of blanks.
 std::string BandCodeFromModel(const uint8_t* reply);
+// The spectrum scan's range rules: "" when start, stop and step are valid
+// for the band, else "Frequency setting error:\n" and one line per rule broken.
+std::string SpectrumRangeErrors(int32_t start, int32_t stop, int32_t step, int32_t lowest, int32_t highest);
+
 // Spectrum band limits in kHz for a band code.
 std::pair<int32_t, int32_t> BandLimits(const std::string& bandCode);
 

@@ -45,19 +45,7 @@ int ParseFrequency(const QString& text)
 
 QString RangeErrors(int start, int stop, int step, int lowest, int highest)
 {
-    QString lines;
-    const QString lowText = QString::asprintf("%03.03f", lowest / 1000.0), highText = QString::asprintf("%03.03f", highest / 1000.0);
-    if (start < lowest || stop < lowest)
-        lines += "The value must be " + lowText + "MHz and over.\n";
-    if (start > highest || stop > highest)
-        lines += "The value must be " + highText + "MHz and under.\n";
-    if (start >= stop)
-        lines += "Stop Frequency must be more than Start Frequency.\n";
-    if (step != 0 && start % step != 0)
-        lines += "The value must be a multiple of Step Frequency.\n";
-    if (step != 0 && stop % step != 0)
-        lines += "The value must be a multiple of Step Frequency.\n";
-    return lines.isEmpty() ? QString() : "Frequency setting error:\n" + lines;
+    return QString::fromStdString(SpectrumRangeErrors(start, stop, step, lowest, highest));
 }
 
 CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)

@@ -159,10 +159,38 @@ TEST(Cli, ScanChannelStartsScansAndStopsTheReceiversOwnSweep)
     EXPECT_EQ(sims.Receiver(0).RequestCount("C1"), 1);
     EXPECT_EQ(sims.Receiver(0).RequestCount("C0"), 1);
     EXPECT_GE(sims.Receiver(0).RequestCount("F3"), 10);
-    for (const char* bad : {"--bank G", "--rx 0", "--seconds -1", "spectrum"}) {
-        r = RunCli(std::string("scan ") + (std::string(bad) == "spectrum" ? "" : "channel ") + bad, env);
+    for (const char* bad : {"channel --bank G", "channel --rx 0", "channel --seconds -1", "sideways"}) {
+        r = RunCli(std::string("scan ") + bad, env);
         EXPECT_EQ(r.exitCode, 2) << bad;
     }
+}
+
+TEST(Cli, ScanSpectrumLogsEveryPointAndPrintsTheHighestPerFrequency)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({sim::DefaultConfig(0)})); // band G1
+    test::CTempDir logs;
+    const std::string env = "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path();
+    CommandResult r = RunCli("scan spectrum --start 606.000 --stop 606.500 --sweeps 2 --csv", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 22u) << r.out;
+    EXPECT_EQ(lines[0], "frequency_mhz,level_dbuv");
+    EXPECT_EQ(lines[21].substr(0, 8), "606.500,");
+    const auto requests = sims.Receiver(0).RequestLog();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), "S1606000606500025"), requests.end());
+    EXPECT_EQ(sims.Receiver(0).RequestCount("S0"), 1);
+    // The log holds every point of both sweeps, as the window keeps it.
+    std::string slg;
+    for (const auto& e : std::filesystem::directory_iterator(logs.Path()))
+        slg = e.path().string();
+    EXPECT_EQ(std::filesystem::file_size(slg), 32u + 42 * 32u);
+    EXPECT_EQ(RunCli("log info " + slg).out.find("records: 42\n") != std::string::npos, true);
+
+    r = RunCli("scan spectrum --start 606.100 --stop 606.000 --step 125", env);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Frequency setting error:\nStop Frequency must be more than Start Frequency.\n"
+                     "The value must be a multiple of Step Frequency.\n");
 }
 
 TEST(Cli, LogConvertInfoAndExport)
