@@ -610,7 +610,7 @@ bool CSpScanDlg::LoadLog(const QString& path)
     struct Loaded {
         int result = kLogOpened;
         int start = 0, stop = 0, step = 0;
-        std::vector<std::pair<int, int>> points; // frequency kHz, level
+        std::vector<uint16_t> highest; // per point: with peak hold, the highest level of the file
     };
     m_loadingPath = path;
     if (m_owner)
@@ -632,14 +632,21 @@ bool CSpScanDlg::LoadLog(const QString& path)
             loaded->start = (h[18] | (h[19] << 8)) * 25;
             loaded->stop = (h[20] | (h[21] << 8)) * 25;
             loaded->step = h[17] < 2 ? kStepKhz[h[17]] : 0;
+            const int start = loaded->start, stop = loaded->stop, step = loaded->step;
+            if (step > 0 && stop >= start)
+                loaded->highest.assign(static_cast<std::size_t>((stop - start) / step + 1), 0);
             // Progress is posted (blocks read so far): the loader never waits on the window.
             uint64_t blocks = 1;
-            std::vector<LogRecord> batch(128);
+            std::vector<LogRecord> batch(4096);
             std::size_t got;
             while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
-                for (std::size_t i = 0; i < got; ++i) {
+                for (std::size_t i = 0; i < got && !loaded->highest.empty(); ++i) {
                     const DataRow& row = batch[i].row;
-                    loaded->points.emplace_back((row[0] | (row[1] << 8)) * 25, std::max(row[6], row[7]));
+                    const int khz = (row[0] | (row[1] << 8)) * 25;
+                    if (khz < start || khz > stop)
+                        continue; // outside the header's range: skipped
+                    uint16_t& level = loaded->highest[static_cast<std::size_t>(khz / step - start / step)];
+                    level = std::max<uint16_t>(level, std::max(row[6], row[7]));
                 }
                 blocks += got;
                 if (m_owner)
@@ -658,9 +665,8 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 m_steps->setCurrentIndex(m_step == 125 ? 1 : 0);
                 m_peakHold->setChecked(true);
                 ApplySettings();
-                for (const auto& [khz, level] : loaded->points)
-                    if (khz >= m_start && khz <= m_stop)
-                        m_graph->Model().StoreValue(khz / m_step - m_start / m_step, level);
+                // Peak hold over the whole file, as storing each point would leave it.
+                m_graph->Model().traces[0] = loaded->highest;
                 m_graph->MoveMarker(m_graph->Model().markerX);
                 QString caption = m_baseCaption + " (log)";
                 if (!m_viewer)
