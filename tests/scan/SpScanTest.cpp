@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "../app/GuiFixture.h"
+#include "platform/Clock.h"
 #include "scan/SpScanDlg.h"
 
 namespace zr::test {
@@ -115,6 +116,82 @@ TEST_F(SpectrumScan, PointsOutsideTheRangeAreIgnoredAndADiscardedLogIsDeleted)
     dlg.close();
     EXPECT_FALSE(std::filesystem::exists(log));
     EXPECT_EQ(dlg.State(), kLogStateNone);
+}
+
+// A dialog without an owner: its own rules only, nothing sent anywhere.
+class SpectrumDialog : public GuiFixture {
+protected:
+    void SetUp() override
+    {
+        GuiFixture::SetUp();
+        m_dlg = std::make_unique<CSpScanDlg>(nullptr, nullptr);
+        m_dlg->SetLimits(606000, 636000);
+        m_dlg->ShowFresh();
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        GuiFixture::TearDown();
+    }
+    static ReceiverReply F2(int level, int khz)
+    {
+        ReceiverReply r;
+        r.kind = kF2;
+        const std::string text = QString::asprintf("F2%02d%06d", level, khz).toStdString();
+        std::memcpy(r.reply.data(), text.data(), text.size());
+        return r;
+    }
+    std::unique_ptr<CSpScanDlg> m_dlg;
+};
+
+TEST_F(SpectrumDialog, KeepOrDeleteAndTheMarkerAtTheWindowsEdge)
+{
+    m_dlg->StopEdit()->setText("606.500");
+    m_dlg->StartButton()->click();
+    m_dlg->BeginLog();
+    m_dlg->Stop();
+    // Cancel abandons the start: nothing changes.
+    m_answers = {MsgAnswer::Cancel};
+    m_dlg->StartButton()->setEnabled(true);
+    m_dlg->StartButton()->click();
+    EXPECT_FALSE(m_dlg->Running());
+    EXPECT_EQ(m_dlg->State(), kLogStateUndecided);
+    EXPECT_EQ(m_messages, QStringList{"Do you save the log data?"});
+    m_dlg->SaveLog();
+    EXPECT_EQ(m_dlg->State(), kLogStateKept);
+    m_dlg->SaveLog();
+    EXPECT_EQ(m_messages.mid(1), (QStringList{"The log data was saved.", "No data to save."}));
+
+    // ">" on the last visible point scrolls the window by one and the marker follows.
+    CRfGraphModel& m = m_dlg->Graph()->Model();
+    m.first = 0, m.last = 10; // zoomed in on the first eleven points
+    m_dlg->Marker()->minimum = 606000, m_dlg->Marker()->maximum = 606000 + 10 * 25;
+    m_dlg->Marker()->setText("606.250");
+    m_dlg->Marker()->ProcessKey(kKeyRight);
+    EXPECT_EQ(m.first, 1);
+    EXPECT_EQ(m.last, 11);
+    EXPECT_EQ(m_dlg->Marker()->text(), "606.275");
+}
+
+TEST_F(SpectrumDialog, SevenDaysEndTheScanInDailyParts)
+{
+    CManualClock clock(LocalTimeToFileTime({2024, 5, 17, 12, 0, 0, 0}));
+    SetClock(&clock);
+    m_dlg->StopEdit()->setText("606.500");
+    m_dlg->StartButton()->click();
+    m_dlg->BeginLog();
+    for (int hour = 1; hour <= 7 * 24 && m_dlg->Running(); hour += 12) {
+        clock.Advance(12 * 3600 * kFileTimePerSecond);
+        m_dlg->OnPollReply(F2(40, 606000));
+        PumpFor(std::chrono::milliseconds(5));
+    }
+    SetClock(nullptr);
+    EXPECT_FALSE(m_dlg->Running());
+    EXPECT_EQ(m_messages, QStringList{"Time Limit Exceeded. Spectrum Scan was stopped. (7 days)"});
+    int parts = 0;
+    for (const auto& e : std::filesystem::directory_iterator(m_logDir.Path()))
+        parts += e.path().extension() == ".slg";
+    EXPECT_GE(parts, 7);
 }
 
 } // namespace
