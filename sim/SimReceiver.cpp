@@ -273,16 +273,27 @@ std::string CSimReceiver::Answer(const std::string& code, const std::string& pay
         return code + p;
     }
     if (code == "F2") {
-        // Carriers every 1.5 MHz give the spectrum visible peaks.
-        const int offset = m_spFreq % 1500;
-        const int level = offset < 100 ? 70 - offset / 10 : Level(15);
+        // A stage's air: the receiver's own carrier (strong), a weak one 1.5 MHz
+        // above it, one 4 MHz above that comes and goes with each sweep, and a
+        // noise floor elsewhere.
+        const auto near = [&](int centre, int width) { return std::abs(m_spFreq - centre) <= width; };
+        const int own = m_cfg.frequencyKhz;
+        int level = Level(15);
+        if (near(own, 50))
+            level = 70 - std::abs(m_spFreq - own) / 5;
+        else if (near(own + 1500, 50))
+            level = 38 - std::abs(m_spFreq - own - 1500) / 10;
+        else if (near(own + 5500, 75) && m_sweeps % 3 != 2)
+            level = 55 - std::abs(m_spFreq - own - 5500) / 10;
         std::string s;
         PutReplyField(s, F2Field::Level, std::min(level, 99));
         PutReplyField(s, F2Field::Frequency, m_spFreq);
         s = code + s;
         m_spFreq += m_spStep;
-        if (m_spFreq > m_spStop)
+        if (m_spFreq > m_spStop) {
             m_spFreq = m_spStart;
+            ++m_sweeps;
+        }
         return s;
     }
     if (code == "F3") {

@@ -93,6 +93,7 @@ private:
     // Scans started by the PC.
     int m_scanBank = 0, m_scanChannel = 0;
     int m_spStart = 0, m_spStop = 0, m_spStep = 25, m_spFreq = 0;
+    int m_sweeps = 0;
     // FBS filters and ID as they stand (answering thread only).
     void ChangeNowAndThen();
     std::array<float, 7> m_filterHz{};
