@@ -49,7 +49,9 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     m_scrl = new QLabel("SCRL", this);
     for (QLabel* l : {m_caps, m_num, m_scrl})
         statusBar()->addPermanentWidget(l);
-    statusBar()->showMessage("Ready");
+    // The idle text: a normal widget shows whenever no message does.
+    auto* ready = new QLabel("Ready", this);
+    statusBar()->addWidget(ready, 1);
     connect(m_view, &CZRQ6930_MaintenanceView::statusMessage, this, [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     UpdateMenuState();
     UpdateKeyIndicators();
@@ -85,7 +87,8 @@ void CMainFrame::UpdateMenuState()
 
 QString CMainFrame::StatusText() const
 {
-    return statusBar()->currentMessage();
+    const QString message = statusBar()->currentMessage();
+    return message.isEmpty() ? "Ready" : message;
 }
 
 intptr_t CMainFrame::SendToView(uint32_t msg)

@@ -456,7 +456,12 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
         // Recording goes on when a record is lost; the user hears of it once.
         if (m_recording && slot.monitored && m_recorder.Append(recNo, reply.data()) == CBackgroundRecorder::kFailedFirst)
             emit statusMessage(QString("Cannot write the Background Log of receiver %1: %2").arg(recNo + 1).arg(QString::fromStdString(m_recorder.Doc(recNo)->CurrentPath())));
-        m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
+        // A receiver busy with its own channel scan answers F4 with nothing:
+        // its row says so rather than "Logging".
+        if (ReplyChar(copy.state.data(), F0Field::State) == '5')
+            m_table->UpdateRow(WithState(StateRecordFromF4(reply.data()), '5'), recNo, true);
+        else
+            m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
         break;
     default:
         break;

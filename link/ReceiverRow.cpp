@@ -72,7 +72,7 @@ RowTexts FormatReceiverRow(const StateRecord& r, int rowIndex)
     t[0] = std::to_string(rowIndex + 1);
     t[1] = HexOrDash(bank);
     t[2] = HexOrDash(channel);
-    if (freq == 0) {
+    if (freq <= 0) { // none, or a field that could not be read
         t[3] = "  ---.---  ";
     } else {
         char f[32];

@@ -143,6 +143,22 @@ TEST_F(BackgroundLog, ABusyReceiverBlocksTheStart)
     EXPECT_TRUE(LogFiles(m_logDir.Path()).empty());
 }
 
+// Busy with its own channel scan once recording runs: F4 is answered with E1
+// reason 5. The row says what the receiver reports, never a made-up frequency.
+TEST_F(BackgroundLog, AReceiverBusyWhileRecordingShowsItsOwnState)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    View().StartRecording();
+    ASSERT_TRUE(PumpUntil([&] { return Cell(0, 8) == "Logging     " && Cell(0, 3) != "  ---.---  "; }));
+    sim::SimFaults busy;
+    busy.busyCodes = "F4";
+    m_sim.Receiver(0).SetFaults(busy);
+    ASSERT_TRUE(PumpUntil([&] { return Cell(0, 8) == "Ch scan (Rx)"; }));
+    EXPECT_EQ(Cell(0, 3), "  ---.---  ");
+    View().StopRecording();
+}
+
 TEST_F(BackgroundLog, OpenLogFolderCreatesTheFolder)
 {
     CTempDir home;

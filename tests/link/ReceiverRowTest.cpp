@@ -30,7 +30,8 @@ TEST(ReceiverRow, FormattingAndBlankingRules)
         {"F01A38061250212", {"1", " - ", " - ", "  ---.---  ", " - ", " - ", " - ", "    -    ", "Comm Error  "}},
         {"F07A38061250210", {"1", " - ", " - ", "  ---.---  ", " - ", " - ", " - ", "    -    ", "Sp scan     "}},
         {"F04A38061250209", {"1", "A", "3", "806.125", "Off", "2", "Off", "    -    ", "Starting    "}},
-        {"F00A3806x250200", {"1", "A", "3", "-0.001", "Off", "2", "Off", "  Off  ", "     -      "}},
+        // An unreadable frequency reads as none, as 0 does (not "-0.001").
+        {"F00A3806x250200", {"1", "A", "3", "  ---.---  ", "Off", "2", "Off", "  Off  ", "     -      "}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatReceiverRow(Rec(c.record), 0), c.texts) << c.record;
