@@ -97,6 +97,7 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
     m_table->SetupColumns();
+    m_table->setMinimumHeight(m_table->HeightForRows(kMaxReceivers)); // every receiver without scrolling
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &CZRQ6930_MaintenanceView::OnSelectionChanged);
     connect(m_connectButton, &QPushButton::clicked, this, &CZRQ6930_MaintenanceView::OnConnectButton);
     setMinimumSize(760, 380);

@@ -11,8 +11,29 @@
 #include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
+namespace {
+
+// Qt aborts when it finds no display; say what is missing instead.
+bool HaveDisplay()
+{
+#if defined(__linux__)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true; // the user chose one (offscreen, xcb, wayland ...)
+    return (std::getenv("DISPLAY") && *std::getenv("DISPLAY")) || (std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY"));
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (!HaveDisplay()) {
+        std::fprintf(stderr, "zrq6930-maintenance: no display (DISPLAY is not set); for a headless run set QT_QPA_PLATFORM=offscreen\n");
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZR-Q6930 Maintenance Software");
 

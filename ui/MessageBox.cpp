@@ -26,19 +26,17 @@ MsgAnswer ShowMessage(QWidget* parent, const QString& text, MsgButtons buttons)
         if (g_handler)
             return g_handler({text, buttons});
     }
-    const QString title = QApplication::applicationDisplayName();
-    switch (buttons) {
-    case MsgButtons::Ok:
-        QMessageBox::information(parent, title, text);
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
-    case MsgButtons::YesNoCancel: {
-        auto b = QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        return b == QMessageBox::Yes ? MsgAnswer::Yes : b == QMessageBox::No ? MsgAnswer::No : MsgAnswer::Cancel;
+    // Plain boxes: the text and the buttons, no icon.
+    const QMessageBox::StandardButtons standard = buttons == MsgButtons::Ok      ? QMessageBox::Ok
+                                                  : buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                                                                 : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, standard, parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: return buttons == MsgButtons::Ok ? MsgAnswer::Ok : buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
     }
-    }
-    return MsgAnswer::Ok;
 }
 
 } // namespace zr

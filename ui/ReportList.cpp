@@ -1,8 +1,27 @@
 #include "ui/ReportList.h"
 
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 
 namespace zr {
+
+namespace {
+
+// The system's cell texts carry blanks ("Logging     ", "  Off  "): the cell
+// keeps the text as it is, and shows it centred without them.
+class CCentredTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = option->text.trimmed();
+    }
+};
+
+} // namespace
 
 CReportList::CReportList(QWidget* parent, const char* objectName) : QTableWidget(parent)
 {
@@ -16,6 +35,7 @@ CReportList::CReportList(QWidget* parent, const char* objectName) : QTableWidget
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // The last column fills what is left of the list's width.
     horizontalHeader()->setStretchLastSection(true);
+    setItemDelegate(new CCentredTextDelegate(this));
     setAlternatingRowColors(false);
 }
 

@@ -1,4 +1,5 @@
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <filesystem>
 
 #include "GuiFixture.h"
@@ -158,6 +159,17 @@ TEST_F(MainView, PowerResumeIsNotedAndClearedByTheNextConnect)
     EXPECT_EQ(View().ConnectState(), kDisconnected); // nothing reconnects by itself
     Connect(1);
     EXPECT_FALSE(View().ResumeNoted());
+}
+
+TEST_F(MainView, SixteenRowsShowAtTheDefaultSize)
+{
+    StartReceivers({});
+    QApplication::processEvents();
+    CListCtrlMain* table = View().Table();
+    table->setRowCount(16);
+    const int rowHeight = table->verticalHeader()->defaultSectionSize();
+    EXPECT_LE(rowHeight, table->fontMetrics().height() + 8); // compact rows
+    EXPECT_GE(table->viewport()->height(), 16 * rowHeight) << "window " << m_frame->width() << "x" << m_frame->height();
 }
 
 TEST_F(MainView, MoreThanSixteenReceiversServeTheFirstSixteenByNumber)

@@ -50,5 +50,15 @@ TEST(AppProcess, ASecondCopyIsRefusedAndTheFirstRunsOn)
     waitpid(first, &status, 0);
 }
 
+TEST(AppProcess, WithoutADisplaySaysSoInOneLine)
+{
+    test::CTempDir tmp;
+    const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " ZR_BINARY_DIR "/zrq6930-maintenance 2>" + tmp.File("err") + " </dev/null";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(Slurp(tmp.File("err")), "zrq6930-maintenance: no display (DISPLAY is not set); for a headless run set QT_QPA_PLATFORM=offscreen\n");
+}
+
 } // namespace
 } // namespace zr
