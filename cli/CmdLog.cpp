@@ -1,5 +1,6 @@
 // log convert, log info, log export.
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/CliCommon.h"
 #include "logs/LogConvert.h"
@@ -23,11 +24,12 @@ int Usage()
 // part of the log than the one the user named.
 int OpenFailure(int result, const std::string& named, const std::string& badPart)
 {
-    const char* message = result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType;
-    if (badPart.empty() || badPart == named)
-        std::fprintf(stderr, "%s\n", message);
+    const std::string& file = badPart.empty() ? named : badPart;
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        std::fprintf(stderr, "%s: is a directory, not a log file\n", file.c_str());
     else
-        std::fprintf(stderr, "%s: %s\n", badPart.c_str(), message);
+        std::fprintf(stderr, "%s: %s\n", file.c_str(), result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
     return kExitUsage;
 }
 
@@ -61,9 +63,9 @@ int Convert(const std::vector<std::string>& args)
         output = ConvertOutputPath(source, folder);
     }
     ConvertHooks hooks;
-    hooks.confirmOverwrite = [force] {
+    hooks.confirmOverwrite = [force, &output] {
         if (!force)
-            std::fprintf(stderr, "%s\n", kMsgOverwrite);
+            std::fprintf(stderr, "zrq6930 log convert: %s exists; --force overwrites it\n", output.c_str());
         return force;
     };
     const int result = ConvertLogToText(source, output, hooks);
@@ -73,6 +75,7 @@ int Convert(const std::vector<std::string>& args)
         return kExitOk;
     case kConvertCannotOpen:
     case kConvertInvalidType:
+        return OpenFailure(result == kConvertCannotOpen ? kLogCannotOpen : kLogInvalidType, source, source);
     case kConvertSameFile:
         std::fprintf(stderr, "%s\n", ConvertResultMessage(result, output).c_str());
         return kExitUsage;

@@ -27,6 +27,12 @@ bool HasFlag(const std::vector<std::string>& args, const char* flag)
     return std::find(args.begin(), args.end(), flag) != args.end();
 }
 
+std::string Trimmed(const std::string& s)
+{
+    const auto b = s.find_first_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
 } // namespace
 
 int CmdList(const std::vector<std::string>& args)
@@ -103,7 +109,7 @@ int CmdMonitor(const std::vector<std::string>& args)
             json = true;
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
             if (!ParseAmount(args[++i], HUGE_VAL, seconds)) {
-                std::fprintf(stderr, "zrq6930 monitor: --seconds takes a number\n");
+                std::fprintf(stderr, "zrq6930 monitor: --seconds takes a number of seconds, 0 or more\n");
                 return kExitUsage;
             }
         } else {
@@ -122,12 +128,15 @@ int CmdMonitor(const std::vector<std::string>& args)
         std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", "No.", "Bank", "Channel", "Freq.[MHz]", "Encryption", "Code", "FBS", "EQ", "Status");
         std::fflush(stdout);
     }
-    auto print = [&](const SessionReceiver& r, const RowTexts& t) {
-        static const char* const keys[kColumnCount] = {"no", "bank", "channel", "freq_mhz", "encryption", "code", "fbs", "eq", "status"};
+    auto print = [&](const SessionReceiver& r, const RowTexts& t, int32_t frequencyKhz) {
+        static const char* const keys[kColumnCount] = {"no", "bank", "channel", "frequency_khz", "encryption", "code", "fbs", "eq", "status"};
         if (json) {
+            // The cells' values without their padding; the frequency as a number (null when none).
             std::string line = "{\"no\": " + t[0] + ", \"port\": " + JsonString(r.port);
-            for (int c = 1; c < kColumnCount; ++c)
-                line += std::string(", \"") + keys[c] + "\": " + JsonString(t[static_cast<std::size_t>(c)]);
+            for (int c = 1; c < kColumnCount; ++c) {
+                const std::string value = c == 3 ? (frequencyKhz > 0 ? std::to_string(frequencyKhz) : "null") : JsonString(Trimmed(t[static_cast<std::size_t>(c)]));
+                line += std::string(", \"") + keys[c] + "\": " + value;
+            }
             std::printf("%s}\n", line.c_str());
         } else {
             std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", t[0].c_str(), t[1].c_str(), t[2].c_str(), t[3].c_str(), t[4].c_str(),
@@ -144,14 +153,14 @@ int CmdMonitor(const std::vector<std::string>& args)
         RowTexts t = FormatReceiverRow(rec, r.recNo);
         if (t != shown[static_cast<std::size_t>(r.recNo)]) {
             shown[static_cast<std::size_t>(r.recNo)] = t;
-            print(r, t);
+            print(r, t, t[3].find("---") == std::string::npos ? ReadReplyField(rec.data(), F0Field::Frequency, 0) : 0);
         }
         return true;
     };
     handlers.lost = [&](SessionReceiver& r) {
         StateRecord rec{};
         r.link->CopyReply(rec.data(), kF0);
-        print(r, FormatReceiverRow(WithState(rec, '1'), r.recNo));
+        print(r, FormatReceiverRow(WithState(rec, '1'), r.recNo), 0);
         if (!r.link->LastError().empty())
             std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.link->LastError().c_str());
     };

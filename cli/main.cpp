@@ -1,34 +1,62 @@
 // zrq6930: the maintenance tool's command-line companion.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "cli/CliCommon.h"
 
 namespace {
 
+// Each command's usage: the program's usage lists them all, and
+// "zrq6930 COMMAND --help" prints its own.
+struct CommandHelp {
+    const char* command;
+    const char* text;
+};
+constexpr CommandHelp kHelp[] = {
+    {"list", "  list                                 adapters found (port, manufacturer, description)\n"},
+    {"identify", "  identify [--json]                    identify and number every receiver\n"},
+    {"monitor", "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"},
+    {"scan", "  scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
+             "                                       Channel Scan: the level of each channel of a bank\n"
+             "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
+             "                                       Spectrum Scan into a .slg log; highest level per frequency\n"},
+    {"fbs", "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"},
+    {"id", "  id [--json]                          every receiver's ID\n"},
+    {"record", "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
+               "                                       until Ctrl+C, SIGTERM, H hours or the 8-hour limit\n"},
+    {"log", "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
+            "                                       Background Log to tab-separated text (CR LF)\n"
+            "  log info FILE                        kind, receiver, times, records, parts\n"
+            "  log export FILE --csv                one CSV row per record\n"},
+};
+
 void Usage(std::FILE* to)
 {
-    std::fprintf(to,
-                 "usage: zrq6930 COMMAND [options]\n"
-                 "  list                                 adapters found (port, manufacturer, description)\n"
-                 "  identify [--json]                    identify and number every receiver\n"
-                 "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"
-                 "  scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
-                 "                                       Channel Scan: the level of each channel of a bank\n"
-                 "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
-                 "                                       Spectrum Scan into a .slg log; highest level per frequency\n"
-                 "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"
-                 "  id [--json]                          every receiver's ID\n"
-                 "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
-                 "                                       until Ctrl+C, SIGTERM, H hours or the 8-hour limit\n"
-                 "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
-                 "                                       Background Log to tab-separated text (CR LF)\n"
-                 "  log info FILE                        kind, receiver, times, records, parts\n"
-                 "  log export FILE --csv                one CSV row per record\n"
-                 "Ports in ZRQ6930_PORTS (':'-separated) count as FTDI adapters.\n");
+    std::fprintf(to, "usage: zrq6930 COMMAND [options]\n");
+    for (const auto& h : kHelp)
+        std::fputs(h.text, to);
+    std::fprintf(to, "  --version                            the version\n"
+                     "--json prints JSON Lines: one object per line.\n"
+                     "Ports in ZRQ6930_PORTS (':'-separated) count as FTDI adapters.\n");
+}
+
+// "COMMAND --help" or "-h" anywhere after it: that command's usage, exit 0.
+bool PrintCommandHelp(const std::string& command, const std::vector<std::string>& args)
+{
+    const bool asked = std::find(args.begin(), args.end(), "--help") != args.end() || std::find(args.begin(), args.end(), "-h") != args.end();
+    if (!asked)
+        return false;
+    for (const auto& h : kHelp)
+        if (command == h.command) {
+            std::printf("usage: zrq6930 COMMAND [options]\n%s", h.text);
+            return true;
+        }
+    return false;
 }
 
 // Output that did not reach its destination (a full disk, a closed pipe) is
@@ -49,8 +77,14 @@ int Dispatch(std::vector<std::string> args)
         Usage(args.empty() ? stderr : stdout);
         return args.empty() ? zr::cli::kExitUsage : zr::cli::kExitOk;
     }
+    if (args[0] == "--version") {
+        std::printf("zrq6930 %s\n", ZR_VERSION_TEXT);
+        return zr::cli::kExitOk;
+    }
     const std::string cmd = args[0];
     args.erase(args.begin());
+    if (PrintCommandHelp(cmd, args))
+        return zr::cli::kExitOk;
     if (cmd == "list")
         return zr::cli::CmdList(args);
     if (cmd == "identify")

@@ -40,6 +40,10 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
     if (::ioctl(fd, TIOCEXCL) != 0)
         return fail(fd, errno);
     ConfigureSerialLine(fd, baud); // result ignored, as SetCommState's is
+    // DTR and RTS disabled, as the receiver expects: opening raises them. A
+    // pseudo-terminal has no modem lines; it refuses, and that is fine.
+    const int lines = TIOCM_DTR | TIOCM_RTS;
+    (void)::ioctl(fd, TIOCMBIC, &lines);
     int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
         const int e = errno;

@@ -18,9 +18,9 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-void Usage()
+void Usage(std::FILE* to = stderr)
 {
-    std::fprintf(stderr,
+    std::fprintf(to,
                  "usage: zrq6930-sim [--count N] [--fault I:LIST]...\n"
                  "  I is the receiver index (1-based); LIST is comma-separated:\n"
                  "  silent, wrong-model, corrupt, noise, split=N, hangup=N (on request N),\n"
@@ -45,9 +45,12 @@ int main(int argc, char** argv)
                 return 2;
             }
             faults.emplace_back(std::atoi(v.substr(0, colon).c_str()), v.substr(colon + 1));
+        } else if (a == "--help" || a == "-h") {
+            Usage(stdout);
+            return 0;
         } else {
             Usage();
-            return a == "--help" || a == "-h" ? 0 : 2;
+            return 2;
         }
     }
     if (count < 1 || count > 64) {

@@ -23,6 +23,7 @@ namespace {
 using test::CommandResult;
 using test::Lines;
 using test::RunCli;
+using test::RunShell;
 using test::Slurp;
 
 TEST(Cli, IdentifyJsonNumbersByBankAndChannelAndRefusesMisbehavingReceivers)
@@ -67,6 +68,24 @@ TEST(Cli, NoReceiverConnected)
     EXPECT_EQ(list.out, sim.PortList() + "\tFTDI\tListed serial port\n");
 }
 
+TEST(Cli, EveryCommandAnswersHelpOnStandardOutput)
+{
+    for (const char* args : {"list --help", "identify -h", "monitor --help", "scan channel --help", "scan spectrum -h", "fbs --help", "id --help",
+                             "record --help", "log --help", "log info --help", "log convert -h"}) {
+        const CommandResult r = RunCli(args, "ZRQ6930_PORTS=/dev/zrq6930-none");
+        EXPECT_EQ(r.exitCode, 0) << args;
+        EXPECT_EQ(r.out.rfind("usage: zrq6930 ", 0), 0u) << args;
+        const std::string command = std::string(args).substr(0, std::string(args).find(' '));
+        EXPECT_NE(r.out.find("  " + command), std::string::npos) << args << ": " << r.out;
+        EXPECT_EQ(r.err, "") << args;
+    }
+    EXPECT_EQ(RunCli("--version").out, "zrq6930 1.1.0\n");
+    const CommandResult all = RunCli("--help");
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_NE(all.out.find("--json prints JSON Lines"), std::string::npos);
+    EXPECT_EQ(RunShell(ZR_BINARY_DIR "/zrq6930-sim --help").out.rfind("usage: zrq6930-sim", 0), 0u);
+}
+
 TEST(Cli, MonitorPrintsChangedRowsAndCommErrorOnceWhenUnplugged)
 {
     std::vector<sim::SimReceiverConfig> cfgs = {sim::DefaultConfig(0), sim::DefaultConfig(1)};
@@ -79,10 +98,13 @@ TEST(Cli, MonitorPrintsChangedRowsAndCommErrorOnceWhenUnplugged)
     ASSERT_EQ(lines.size(), 3u) << r.out;
     int commErrors = 0;
     for (const auto& l : lines)
-        commErrors += l.find("\"status\": \"Comm Error  \"") != std::string::npos;
+        commErrors += l.find("\"status\": \"Comm Error\"") != std::string::npos;
     EXPECT_EQ(commErrors, 1);
-    EXPECT_NE(r.out.find("\"no\": 1, \"port\": \"" + sim.PortPaths()[0] + "\", \"bank\": \"0\", \"channel\": \"1\", \"freq_mhz\": \"606.250\""),
-              std::string::npos);
+    // Values without the table's padding; the frequency as a number in kHz.
+    EXPECT_NE(r.out.find("\"no\": 1, \"port\": \"" + sim.PortPaths()[0] + "\", \"bank\": \"0\", \"channel\": \"1\", \"frequency_khz\": 606250"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"eq\": \"Off\", \"status\": \"-\"}"), std::string::npos) << r.out;
     // Paced at 500 ms: about five polls in 2.5 s, never a burst.
     const int polls = sim.Receiver(0).RequestCount("F0") - 1;
     EXPECT_GE(polls, 3);
@@ -218,17 +240,20 @@ TEST(Cli, LogConvertInfoAndExport)
 
     r = RunCli("log convert " + src, logEnv);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "The output file (*.log) already exists. Do you want to overwrite it?\n");
+    EXPECT_EQ(r.err, "zrq6930 log convert: " + out + " exists; --force overwrites it\n"); // the command line never asks
     r = RunCli("log convert " + src + " --force -o " + dir.File("x.log"), logEnv);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(std::filesystem::exists(dir.File("x.log")));
 
     r = RunCli("log convert " + dir.File("missing.nlg"), logEnv);
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "Cannot open file. File unselected or being used by another program.\n");
+    EXPECT_EQ(r.err, dir.File("missing.nlg") + ": Cannot open file. File unselected or being used by another program.\n");
     r = RunCli("log convert " + out, logEnv);
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "Invalid file type.\n");
+    EXPECT_EQ(r.err, out + ": Invalid file type.\n");
+    r = RunCli("log info " + dir.Path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, dir.Path() + ": is a directory, not a log file\n");
 
     r = RunCli("log info " + src);
     EXPECT_EQ(r.exitCode, 0);
