@@ -1,5 +1,7 @@
 // list, identify and monitor.
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
@@ -43,8 +45,12 @@ int CmdList(const std::vector<std::string>& args)
     }
     CUSBSerialFTDI::DeviceList devices;
     CUSBSerialFTDI::EnumerateDevices(devices);
-    for (const auto& d : devices)
-        std::printf("%s\t%s\t%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str());
+    for (const auto& d : devices) {
+        // A port this user may not open is named as such, with the usual fix.
+        const bool denied = ::access(d.portName.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+        std::printf("%s\t%s\t%s%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str(),
+                    denied ? "\tpermission denied (join the dialout group)" : "");
+    }
     return kExitOk;
 }
 

@@ -206,6 +206,8 @@ TEST(Hardening, APortIsLeftUsableByTheNextUserAndRefusalsSayWhy)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.out.find("cannot open: Permission denied"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(port), std::string::npos) << r.out;
+    r = RunShell("setpriv --reuid=65534 --regid=65534 --clear-groups env " + ports + " " + kCli + " list");
+    EXPECT_EQ(r.out, port + "\tFTDI\tListed serial port\tpermission denied (join the dialout group)\n");
     r = RunCli("identify", "ZRQ6930_PORTS=/dev/zrq6930-none");
     EXPECT_NE(r.out.find("cannot open: No such file or directory"), std::string::npos) << r.out;
 }
