@@ -137,6 +137,16 @@ void CEditWalkMarker::ApplyKey(int key, int& value, bool& unhandled) const
         StepByArrow(key, value, unhandled);
 }
 
+void HandleMarkerButtonKey(CMarkerButton* button, int key, CMarkerButton* left, CMarkerButton* right)
+{
+    if (key == kKeyEnter)
+        button->click();
+    else if (key == kKeyRight)
+        button == left ? right->setFocus() : right->click();
+    else if (key == kKeyLeft)
+        button == right ? left->setFocus() : left->click();
+}
+
 void CMarkerButton::keyPressEvent(QKeyEvent* e)
 {
     emit keyPressed(MarkerKeyOf(e->key()));

@@ -79,6 +79,12 @@ public:
     void ApplyKey(int key, int& value, bool& unhandled) const override;
 };
 
+class CMarkerButton;
+// The key handling of a "<"/">" pair, the same in every tool: Enter clicks the
+// button; Right on "<" moves the focus to ">" and on ">" clicks it; Left the
+// other way round.
+void HandleMarkerButtonKey(CMarkerButton* button, int key, CMarkerButton* left, CMarkerButton* right);
+
 // The "<" and ">" buttons: their key presses go to the dialog first.
 class CMarkerButton : public QPushButton {
     Q_OBJECT

@@ -76,8 +76,8 @@ CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(pare
     connect(m_stop, &QPushButton::clicked, this, &CChScanDlg::Stop);
     connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
     connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
-    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_left, key); });
-    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_right, key); });
+    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
+    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CChScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CChScanDlg::OnMarkerMoved);
 
@@ -274,14 +274,5 @@ void CChScanDlg::OnMarkerEdited()
     m_graph->NotifyMarker(channel);
 }
 
-void CChScanDlg::OnMarkerButtonKey(CMarkerButton* button, int key)
-{
-    if (key == kKeyEnter)
-        button->click();
-    else if (key == kKeyRight)
-        button == m_left ? m_right->setFocus() : m_right->click();
-    else if (key == kKeyLeft)
-        button == m_right ? m_left->setFocus() : m_left->click();
-}
 
 } // namespace zr

@@ -60,7 +60,6 @@ private:
     void DisableAll();
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited();
-    void OnMarkerButtonKey(CMarkerButton* button, int key);
 
     IMessageOwner* m_owner;
     QString m_baseCaption;

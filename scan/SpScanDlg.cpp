@@ -144,8 +144,8 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
     connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
     connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
-    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_left, key); });
-    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { OnMarkerButtonKey(m_right, key); });
+    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
+    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
     connect(m_scroll, &QScrollBar::actionTriggered, this, &CSpScanDlg::OnScroll);
@@ -571,15 +571,6 @@ void CSpScanDlg::OnMarkerEdited(int code)
     m_graph->NotifyMarker(i);
 }
 
-void CSpScanDlg::OnMarkerButtonKey(CMarkerButton* button, int key)
-{
-    if (key == kKeyEnter)
-        button->click();
-    else if (key == kKeyRight)
-        button == m_left ? m_right->setFocus() : m_right->click();
-    else if (key == kKeyLeft)
-        button == m_right ? m_left->setFocus() : m_left->click();
-}
 
 void CSpScanDlg::ChangeView()
 {

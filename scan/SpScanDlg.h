@@ -100,7 +100,6 @@ private:
     void SetMarkerRangeToWindow();
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited(int code);
-    void OnMarkerButtonKey(CMarkerButton* button, int key);
     void OnScroll(int action);
     void OnTimeLimit();
     QString CaptionBase() const;

@@ -271,5 +271,29 @@ TEST(Markers, KeysMoveClampAlignAndReport)
     EXPECT_EQ(box.text(), "4");
 }
 
+TEST(Markers, ButtonPairKeys)
+{
+    QWidget dialog;
+    auto* left = new CMarkerButton("<", &dialog);
+    auto* right = new CMarkerButton(">", &dialog);
+    QSignalSpy leftClicks(left, &QPushButton::clicked), rightClicks(right, &QPushButton::clicked);
+    struct Case {
+        CMarkerButton* button;
+        int key;
+        int leftClicks, rightClicks;
+    };
+    const Case cases[] = {
+        {left, kKeyEnter, 1, 0},  {right, kKeyEnter, 1, 1}, // Enter clicks the button itself
+        {right, kKeyRight, 1, 2}, {left, kKeyLeft, 2, 2},   // the arrow away from the pair clicks
+        {left, kKeyRight, 2, 2},  {right, kKeyLeft, 2, 2},  // the arrow into the pair only moves the focus
+        {left, kKeyUp, 2, 2},
+    };
+    for (const auto& c : cases) {
+        HandleMarkerButtonKey(c.button, c.key, left, right);
+        EXPECT_EQ(leftClicks.count(), c.leftClicks) << c.key;
+        EXPECT_EQ(rightClicks.count(), c.rightClicks) << c.key;
+    }
+}
+
 } // namespace
 } // namespace zr
