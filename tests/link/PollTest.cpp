@@ -119,13 +119,16 @@ TEST_F(Polling, TriggersDuringATransactionAreDropped)
 {
     sim::SimReceiverConfig cfg = sim::DefaultConfig(0);
     StartPolling(cfg);
+    // A slow answer, so that every trigger falls inside the transaction even
+    // on a loaded machine that pauses this thread between two of them.
     sim::SimFaults slow;
-    slow.replyDelayMs = 20;
+    slow.replyDelayMs = 200;
     m_sim->SetFaults(slow);
+    m_link->WaitTimeoutMs = 1000; // the slow answer is still an answer
     for (int i = 0; i < 5; ++i)
         m_link->TriggerPoll();
     EXPECT_EQ(Expect(WM_APP_POLL_REPLY).lParam, kF0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(m_queue.WaitFor([](const AppMessage& a) { return a.msg == WM_APP_POLL_REPLY; }, std::chrono::milliseconds(50)).has_value(), false);
     EXPECT_EQ(Sent().size(), 1u);
 }
