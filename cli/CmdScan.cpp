@@ -1,5 +1,6 @@
 // scan channel: a Channel Scan of one receiver without the window.
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "link/AppMessages.h"
 #include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
+#include "logs/LogReader.h"
 #include "platform/LogFolder.h"
 
 namespace zr::cli {
@@ -116,18 +118,50 @@ int ScanChannel(const std::vector<std::string>& args)
     return end == LoopEnd::OutputFailed ? kExitFailure : kExitOk;
 }
 
+// The log's parts under the name the user chose: FILE itself for one part,
+// FILE's name with _001, _002 ... for several. Moved whole, or copied and removed.
+bool MoveLogSet(const std::string& anyPart, const std::string& output)
+{
+    namespace fs = std::filesystem;
+    const std::vector<std::string> parts = LogSetParts(anyPart);
+    const fs::path out(output);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        fs::path target = out;
+        if (parts.size() > 1) {
+            char suffix[32];
+            std::snprintf(suffix, sizeof suffix, "_%03zu", i + 1);
+            target = out.parent_path() / (out.stem().string() + suffix + out.extension().string());
+        }
+        std::error_code ec;
+        fs::rename(parts[i], target, ec);
+        if (ec) {
+            ec.clear();
+            fs::copy_file(parts[i], target, ec);
+            if (!ec)
+                fs::remove(parts[i], ec);
+        }
+        if (ec) {
+            std::fprintf(stderr, "zrq6930 scan spectrum: cannot write %s: %s (the log stays at %s)\n", target.c_str(), ec.message().c_str(),
+                         parts[i].c_str());
+            return false;
+        }
+        std::fprintf(stderr, "Log: %s\n", target.c_str());
+    }
+    return true;
+}
+
 int SpectrumUsage()
 {
-    std::fprintf(stderr, "usage: zrq6930 scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
+    std::fprintf(stderr, "usage: zrq6930 scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [-o FILE.slg] [--csv]\n"
                          "  the receiver's band unless --start/--stop are given; one sweep when neither --sweeps nor --seconds is;\n"
-                         "  the .slg goes into the log folder; --csv prints frequency_mhz,level_dbuv (highest per frequency)\n");
+                         "  the .slg goes into the log folder unless -o names it; --csv prints frequency_mhz,level_dbuv (highest per frequency)\n");
     return kExitUsage;
 }
 
 int ScanSpectrum(const std::vector<std::string>& args)
 {
     std::vector<int> wanted;
-    std::string startText, stopText;
+    std::string startText, stopText, outputPath;
     int step = 25;
     double sweeps = 1, seconds = -1;
     bool csv = false;
@@ -153,6 +187,13 @@ int ScanSpectrum(const std::vector<std::string>& args)
             if (!ParseAmount(args[++i], 7 * 24 * 3600, seconds))
                 return SpectrumUsage();
             sweeps = 0;
+        } else if (args[i] == "-o" && value) {
+            outputPath = args[++i];
+            std::error_code ec;
+            if (outputPath.empty() || std::filesystem::exists(outputPath, ec)) {
+                std::fprintf(stderr, "zrq6930 scan spectrum: -o needs the name of a file that does not exist yet\n");
+                return kExitUsage;
+            }
         } else if (args[i] == "--csv") {
             csv = true;
         } else {
@@ -233,6 +274,8 @@ int ScanSpectrum(const std::vector<std::string>& args)
         std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     if (timeLimit)
         std::fprintf(stderr, "Time Limit Exceeded. Spectrum Scan was stopped. (7 days)\n");
+    if (!outputPath.empty() && !MoveLogSet(log.CurrentPath(), outputPath))
+        return kExitFailure;
     if (csv) {
         std::printf("frequency_mhz,level_dbuv\n");
         for (int i = 0; i < points; ++i) {

@@ -23,7 +23,7 @@ constexpr CommandHelp kHelp[] = {
     {"monitor", "  monitor [--seconds N] [--json]       poll every receiver, print rows that change\n"},
     {"scan", "  scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
              "                                       Channel Scan: the level of each channel of a bank\n"
-             "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [--csv]\n"
+             "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [-o FILE.slg] [--csv]\n"
              "                                       Spectrum Scan into a .slg log; highest level per frequency\n"},
     {"fbs", "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"},
     {"id", "  id [--json]                          every receiver's ID\n"},

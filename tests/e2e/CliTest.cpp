@@ -178,6 +178,8 @@ TEST(Cli, ScanChannelStartsScansAndStopsTheReceiversOwnSweep)
     const auto high = r.out.find(channel1);
     ASSERT_NE(high, std::string::npos) << r.out;
     EXPECT_GE(std::atoi(r.out.c_str() + high + channel1.size()), 50) << r.out;
+    const auto requests = sims.Receiver(0).RequestLog();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), "C1A"), requests.end()); // the bank as one digit
     EXPECT_EQ(sims.Receiver(0).RequestCount("C1"), 1);
     EXPECT_EQ(sims.Receiver(0).RequestCount("C0"), 1);
     EXPECT_GE(sims.Receiver(0).RequestCount("F3"), 10);
@@ -208,6 +210,16 @@ TEST(Cli, ScanSpectrumLogsEveryPointAndPrintsTheHighestPerFrequency)
         slg = e.path().string();
     EXPECT_EQ(std::filesystem::file_size(slg), 32u + 42 * 32u);
     EXPECT_EQ(RunCli("log info " + slg).out.find("records: 42\n") != std::string::npos, true);
+
+    // -o names the log; the log folder keeps nothing of it; an existing name is refused first.
+    std::filesystem::remove(slg);
+    test::CTempDir elsewhere;
+    r = RunCli("scan spectrum --start 606.000 --stop 606.500 -o " + elsewhere.File("mine.slg"), env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(std::filesystem::file_size(elsewhere.File("mine.slg")), 32u + 21 * 32u);
+    EXPECT_TRUE(std::filesystem::is_empty(logs.Path()));
+    r = RunCli("scan spectrum -o " + elsewhere.File("mine.slg"), env);
+    EXPECT_EQ(r.exitCode, 2);
 
     r = RunCli("scan spectrum --start 606.100 --stop 606.000 --step 125", env);
     EXPECT_EQ(r.exitCode, 2);
