@@ -22,6 +22,25 @@ namespace {
 constexpr const char* kBankNames[10] = {"1", "2", "3", "4", "A", "B", "C", "D", "E", "F"};
 constexpr int kBankValues[10] = {1, 2, 3, 4, 10, 11, 12, 13, 14, 15};
 
+// The one receiver a scan works on (receiver 1 unless --rx named another),
+// identified and idle; null after saying why not.
+SessionReceiver* OpenIdleReceiver(const char* command, CReceiverSession& session, CMessageQueue& queue, std::vector<int> wanted)
+{
+    if (wanted.empty())
+        wanted.push_back(0);
+    std::vector<SessionReceiver*> chosen;
+    if (!OpenAndIdentify(session, queue) || !SelectReceivers(command, session, wanted, chosen))
+        return nullptr;
+    SessionReceiver* r = chosen.front();
+    const ReplySlot f0 = r->link->Reply(kF0);
+    const uint8_t* state = f0.data();
+    if (ReceiverModeFromState(ReplyChar(state, F0Field::State)) != kModeIdle) {
+        std::fprintf(stderr, "Receiver %d is busy (%s).\n", r->recNo + 1, ReplyFieldText(state, F0Field::State).c_str());
+        return nullptr;
+    }
+    return r;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: zrq6930 scan channel [--rx N] [--bank B] [--seconds S] [--peak-hold] [--json]\n"
@@ -64,21 +83,14 @@ int ScanChannel(const std::vector<std::string>& args)
             return Usage();
         }
     }
-    if (wanted.empty())
-        wanted.push_back(0);
     InstallStopHandlers();
     CMessageQueue queue;
     CReceiverSession session(&queue);
-    if (!OpenAndIdentify(session, queue))
+    SessionReceiver* scanned = OpenIdleReceiver("scan channel", session, queue, wanted);
+    if (!scanned)
         return kExitUsage;
-    std::vector<SessionReceiver*> served;
-    if (!SelectReceivers("scan channel", session, wanted, served))
-        return kExitUsage;
-    SessionReceiver& r = *served.front();
-    if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
-        std::fprintf(stderr, "Receiver %d is busy (%s).\n", r.recNo + 1, ReplyFieldText(r.link->Reply(kF0).data(), F0Field::State).c_str());
-        return kExitUsage;
-    }
+    SessionReceiver& r = *scanned;
+    std::vector<SessionReceiver*> served{scanned};
     if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(kBankValues[bank])))) {
         std::fprintf(stderr, "Cannot start scanning.\n");
         return kExitUsage;
@@ -200,17 +212,14 @@ int ScanSpectrum(const std::vector<std::string>& args)
             return SpectrumUsage();
         }
     }
-    if (wanted.empty())
-        wanted.push_back(0);
     InstallStopHandlers();
     CMessageQueue queue;
     CReceiverSession session(&queue);
-    if (!OpenAndIdentify(session, queue))
+    SessionReceiver* scanned = OpenIdleReceiver("scan spectrum", session, queue, wanted);
+    if (!scanned)
         return kExitUsage;
-    std::vector<SessionReceiver*> served;
-    if (!SelectReceivers("scan spectrum", session, wanted, served))
-        return kExitUsage;
-    SessionReceiver& r = *served.front();
+    SessionReceiver& r = *scanned;
+    std::vector<SessionReceiver*> served{scanned};
     const auto [lowest, highest] = BandLimits(BandCodeFromModel(r.link->Reply(kM0).data()));
     // "606.125" as the window's frequency boxes read it: MHz and kHz digits.
     auto parse = [](const std::string& text, int32_t fallback) {
@@ -220,10 +229,6 @@ int ScanSpectrum(const std::vector<std::string>& args)
     const int32_t start = parse(startText, lowest), stop = parse(stopText, highest);
     if (const std::string errors = SpectrumRangeErrors(start, stop, step, lowest, highest); !errors.empty()) {
         std::fprintf(stderr, "%s", errors.c_str());
-        return kExitUsage;
-    }
-    if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) != kModeIdle) {
-        std::fprintf(stderr, "Receiver %d is busy (%s).\n", r.recNo + 1, ReplyFieldText(r.link->Reply(kF0).data(), F0Field::State).c_str());
         return kExitUsage;
     }
     if (!RunOneShot(session, queue, r, MakeS1(start, stop, step))) {

@@ -15,8 +15,6 @@
 namespace zr {
 
 namespace {
-constexpr int kStartTicks = 10;
-constexpr int kTickMs = 100;
 constexpr int kGraphWidth = 580, kGraphHeight = 330; // 290 x 165 dialog units
 } // namespace
 
@@ -172,8 +170,7 @@ void CChScanDlg::StartScan()
     m_bankCode = BankCodeOfIndex(m_banks->currentIndex());
     if (m_owner)
         m_owner->Send(WM_APP_CHSCAN_START, static_cast<uintptr_t>(Receiver()), static_cast<intptr_t>(static_cast<uint16_t>(m_bankCode)));
-    m_countdown = kStartTicks;
-    m_startTimer.start(kTickMs, this);
+    m_startWait.Begin(this);
     m_running = true;
     m_confirmation = 1;
     DisableAll();
@@ -182,18 +179,14 @@ void CChScanDlg::StartScan()
 
 void CChScanDlg::timerEvent(QTimerEvent* e)
 {
-    if (e->timerId() != m_startTimer.timerId()) {
+    bool timedOut = false;
+    if (!m_startWait.OnTimer(e->timerId(), m_confirmation == 2, timedOut)) {
         CToolWindow::timerEvent(e);
         return;
     }
-    if (m_countdown > 0) {
-        --m_countdown;
-        if (m_confirmation == 2)
-            m_startTimer.stop();
+    if (!timedOut)
         return;
-    }
-    // The 11th tick: the receiver never confirmed the start.
-    m_startTimer.stop();
+    // The receiver never confirmed the start.
     if (m_owner)
         m_owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(Receiver()), 0);
     ShowMessage(this, "Cannot start scanning.");

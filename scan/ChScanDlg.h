@@ -1,7 +1,6 @@
 #pragma once
 // "Channel Scan": one receiver sweeps the sixteen channels of a bank; the
 // levels show as bars with a marker to read one off.
-#include <QBasicTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,6 +9,7 @@
 #include "graph/EditMarker.h"
 #include "graph/StaticRfGraph.h"
 #include "link/Owner.h"
+#include "scan/StartWait.h"
 #include "ui/ToolWindow.h"
 
 namespace zr {
@@ -66,8 +66,7 @@ private:
     int m_bankCode = -1;
     bool m_running = false;
     int m_confirmation = 0;
-    int m_countdown = 0;
-    QBasicTimer m_startTimer;
+    CStartWait m_startWait;
 
     CStaticChScanGraph* m_graph;
     QPushButton* m_start;

@@ -20,8 +20,6 @@ namespace zr {
 
 namespace {
 
-constexpr int kStartTicks = 10;
-constexpr int kTickMs = 100;
 constexpr int kStepKhz[2] = {25, 125};
 constexpr char kStoppedOnError[] = "Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder.";
 
@@ -334,8 +332,7 @@ void CSpScanDlg::StartScan()
     m_range[0] = start, m_range[1] = stop, m_range[2] = step;
     if (m_owner)
         m_owner->Send(WM_APP_SPSCAN_START, static_cast<uintptr_t>(Receiver()), reinterpret_cast<intptr_t>(m_range));
-    m_countdown = kStartTicks;
-    m_startTimer.start(kTickMs, this);
+    m_startWait.Begin(this);
     m_running = true;
     m_confirmation = 1;
     DisableAll();
@@ -343,17 +340,14 @@ void CSpScanDlg::StartScan()
 
 void CSpScanDlg::timerEvent(QTimerEvent* e)
 {
-    if (e->timerId() != m_startTimer.timerId()) {
+    bool timedOut = false;
+    if (!m_startWait.OnTimer(e->timerId(), m_confirmation == 2, timedOut)) {
         CToolWindow::timerEvent(e);
         return;
     }
-    if (m_countdown > 0) {
-        --m_countdown;
-        if (m_confirmation == 2)
-            m_startTimer.stop();
+    if (!timedOut)
         return;
-    }
-    m_startTimer.stop();
+    // The receiver never confirmed the start.
     if (m_owner)
         m_owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(Receiver()), 0);
     ShowMessage(this, "Cannot start scanning.");

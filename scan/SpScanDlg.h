@@ -3,7 +3,6 @@
 // steps; the levels show as a curve and go into a spectrum log (.slg) that
 // the user keeps or discards. A second instance is the "Spectrum Scan Log"
 // viewer, which opens a saved log and shows each frequency's highest level.
-#include <QBasicTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,6 +15,7 @@
 #include "graph/EditMarker.h"
 #include "graph/StaticRfGraph.h"
 #include "link/Owner.h"
+#include "scan/StartWait.h"
 #include "logs/LogFileDoc.h"
 #include "ui/QtMessageOwner.h"
 #include "ui/ToolWindow.h"
@@ -113,8 +113,7 @@ private:
     int m_start = 0, m_stop = 0, m_step = 25, m_peak = 2; // what the graph shows
     bool m_running = false;
     int m_confirmation = 0;
-    int m_countdown = 0;
-    QBasicTimer m_startTimer;
+    CStartWait m_startWait;
     std::unique_ptr<CLogFileDoc> m_log;
     int m_logState = kLogStateNone;
     QString m_logPath;
