@@ -38,6 +38,14 @@ bool IsDetailMode(const QString& raw)
     return !tokens.isEmpty() && tokens.first() == "/d";
 }
 
+QString LogFileArgument(const QStringList& arguments)
+{
+    int i = 1;
+    if (i < arguments.size() && arguments[i] == "/d")
+        ++i;
+    return i < arguments.size() && !arguments[i].startsWith('-') ? arguments[i] : QString();
+}
+
 QString RawCommandLine(const QStringList& arguments)
 {
     QStringList parts;

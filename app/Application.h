@@ -20,6 +20,8 @@ constexpr char kAppId[] = "ZR-Q6930_Maintenance.AppID.NoVersion";
 QStringList CommandLineTokens(const QString& raw);
 // True when the first token is exactly "/d".
 bool IsDetailMode(const QString& raw);
+// The log file named on the command line (after an optional "/d"), or "".
+QString LogFileArgument(const QStringList& arguments);
 // The raw command-line text of argv[1..] (arguments with blanks quoted).
 QString RawCommandLine(const QStringList& arguments);
 

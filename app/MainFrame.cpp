@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -17,6 +22,7 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     setWindowTitle(kTitle);
     m_view = new CZRQ6930_MaintenanceView(detailMode, this);
     setCentralWidget(m_view);
+    setAcceptDrops(true);
 
     QMenu* file = menuBar()->addMenu("&File");
     AddAction(file, kCmdExit, "E&xit", "Quit the application.");
@@ -42,7 +48,8 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     connect(Action(kCmdConvertToText), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowLogConvert);
     connect(Action(kCmdOpenLogFolder), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::OpenLogFolder);
     connect(Action(kCmdViewSpectrumLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowSpectrumLogViewer);
-    // The log viewers come with the Walk Test and Spectrum Scan windows.
+    connect(Action(kCmdViewWalkLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowWalkLogViewer);
+    connect(Action(kCmdViewBackgroundLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowBackgroundLogViewer);
 
     m_caps = new QLabel("CAP", this);
     m_num = new QLabel("NUM", this);
@@ -79,10 +86,39 @@ void CMainFrame::UpdateMenuState()
     Action(kCmdStopRecording)->setEnabled(recording);
     Action(kCmdConvertToText)->setEnabled(!recording);
     Action(kCmdOpenLogFolder)->setEnabled(true);
-    Action(kCmdViewSpectrumLog)->setEnabled(!recording);
-    // Enabled with the Walk Test window's viewers.
-    for (int id : {kCmdViewBackgroundLog, kCmdViewWalkLog})
-        Action(id)->setEnabled(false);
+    for (int id : {kCmdViewSpectrumLog, kCmdViewBackgroundLog, kCmdViewWalkLog})
+        Action(id)->setEnabled(!recording);
+}
+
+namespace {
+
+// The first local file of a drag, or "".
+QString DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!DroppedFile(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* e)
+{
+    const QString file = DroppedFile(e->mimeData());
+    if (file.isEmpty())
+        return;
+    e->acceptProposedAction();
+    // After the drop returns: the viewer's messages must not run inside the drag.
+    QTimer::singleShot(0, this, [this, file] { m_view->OpenLogFile(file); });
 }
 
 QString CMainFrame::StatusText() const

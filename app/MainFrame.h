@@ -26,6 +26,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // A log file dropped on the window opens in its viewer.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     QAction* AddAction(QMenu* menu, int id, const QString& text, const QString& prompt);

@@ -12,6 +12,7 @@
 #include "info/FbsDlg.h"
 #include "scan/ChScanDlg.h"
 #include "scan/SpScanDlg.h"
+#include "walk/WalkDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
 #include "link/AppMessages.h"
@@ -19,6 +20,7 @@
 #include "link/ReplyFields.h"
 #include "logs/gui/LoadingFileDlg.h"
 #include "logs/gui/LogConvertDlg.h"
+#include "logs/LogReader.h"
 
 namespace zr {
 
@@ -84,8 +86,13 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_spScanDlg = new CSpScanDlg(m_owner.get(), this);
     m_spLogViewer = new CSpScanDlg(m_owner.get(), this);
     m_spLogViewer->SetViewerMode();
-    // The live Walk Test joins here, first: the tools close in that order,
-    // then the information windows. The log viewer serves no receiver.
+    m_walkDlg = new CWalkDlg(m_owner.get(), this, kWalkLive);
+    m_walkLogViewer = new CWalkDlg(m_owner.get(), this, kWalkLogViewer);
+    m_bgLogViewer = new CWalkDlg(m_owner.get(), this, kBackgroundLogViewer);
+    m_timeDomainViewer = new CWalkDlg(m_owner.get(), this, kTimeDomainViewer);
+    // The tools close in this order, then the information windows. The log
+    // viewers serve no receiver.
+    m_tools.Register(m_walkDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_spScanDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_chScanDlg, CToolHost::Role::Tool, true);
     m_tools.Register(m_fbsDlg, CToolHost::Role::Information, true);
@@ -110,7 +117,8 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
     m_convertDlg = nullptr;
     // The windows post to the message owner as they go: before it goes. The
     // log viewer first: a load it runs ends talking to this view.
-    delete m_spLogViewer;
+    for (QWidget* viewer : std::initializer_list<QWidget*>{m_spLogViewer, m_walkLogViewer, m_bgLogViewer, m_timeDomainViewer})
+        delete viewer;
     m_tools.DeleteAll();
     m_session->DestroyAll();
 }
@@ -180,6 +188,11 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     case WM_APP_SPSCAN_STOP:
         StartOneShot(static_cast<int>(wParam), MakeCommand(kS0), true);
         return 0;
+    case WM_APP_WALK_START:
+    case WM_APP_WALK_STOP:
+        if (CReceiverLink* link = LinkOf(static_cast<int>(wParam)); link && IsMonitored(link->RecNo))
+            SetPollProgramme(link, msg == WM_APP_WALK_START ? kProgrammeWalk : kProgrammeStopped);
+        return 0;
     case WM_APP_FBS_CLOSED:
         OnFbsClosed(static_cast<int>(wParam));
         return 0;
@@ -197,8 +210,17 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     case WM_APP_LOAD_PROGRESS_STEP:
         m_loadingDlg->ReportBlocks(wParam); // the blocks read so far
         return 0;
+    case WM_APP_LOG_LOADING: {
+        const CWalkDlg* dlg = lParam == kWalkLogViewer ? m_walkLogViewer : lParam == kBackgroundLogViewer ? m_bgLogViewer : lParam == kTimeDomainViewer ? m_timeDomainViewer : m_walkDlg;
+        if (wParam == 1)
+            m_loadingDlg->StartLoading(dlg->LoadingPath(), false); // small walk logs load without it
+        else
+            m_loadingDlg->EndLoading();
+        return 0;
+    }
     case WM_APP_SPSCAN_CHANGE_VIEW:
-        emit statusMessage("The time-domain view of a spectrum log comes with the Walk Test window.");
+        if (const auto* request = reinterpret_cast<const TimeDomainRequest*>(wParam))
+            m_timeDomainViewer->ShowTimeDomain(request->khz, static_cast<int>(lParam), request->path);
         return 0;
     case WM_APP_CONVERT_RUNNING:
         if (wParam == 1)
@@ -567,8 +589,13 @@ void CZRQ6930_MaintenanceView::OnToolButton(int button)
         m_spScanDlg->ShowFresh();
         return;
     }
-    // The Walk Test window opens here.
-    emit statusMessage(QString("%1 is not available in this version.").arg(ToolButton(button)->text()));
+    // Walk Test: only with every receiver idle.
+    bool anyBusy = false;
+    for (int n = 0; n < kMaxReceivers; ++n)
+        anyBusy = anyBusy || ReceiverModeOf(n) != kModeIdle;
+    m_walkDlg->SetReceiver(recNo);
+    m_walkDlg->SetReceiverMode(anyBusy ? kModeUnavailable : kModeIdle);
+    m_walkDlg->ShowFresh();
 }
 
 void CZRQ6930_MaintenanceView::OnSelectionChanged()
@@ -623,6 +650,45 @@ void CZRQ6930_MaintenanceView::ShowSpectrumLogViewer()
     if (m_spLogViewer->isVisible())
         return;
     m_spLogViewer->ShowFresh();
+}
+
+void CZRQ6930_MaintenanceView::ShowWalkLogViewer()
+{
+    if (!m_walkLogViewer->isVisible())
+        m_walkLogViewer->show();
+    m_walkLogViewer->raise();
+}
+
+void CZRQ6930_MaintenanceView::ShowBackgroundLogViewer()
+{
+    if (!m_bgLogViewer->isVisible())
+        m_bgLogViewer->show();
+    m_bgLogViewer->raise();
+}
+
+bool CZRQ6930_MaintenanceView::OpenLogFile(const QString& path)
+{
+    CLogReader reader;
+    const int result = reader.Open(path.toStdString(), -1);
+    if (result != kLogOpened) {
+        ShowMessage(this, result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+        return false;
+    }
+    const int kind = reader.Kind();
+    reader.Close();
+    if (m_recording) {
+        ShowMessage(this, kRecordingRunning); // the viewers wait for the recording's end, as their menu items do
+        return false;
+    }
+    if (kind == kLogSpec) {
+        ShowSpectrumLogViewer();
+        return m_spLogViewer->LoadLog(path);
+    }
+    CWalkDlg* viewer = kind == kLogNorm ? m_bgLogViewer : m_walkLogViewer;
+    if (!viewer->isVisible())
+        viewer->ShowFresh();
+    viewer->raise();
+    return viewer->LoadLog(path);
 }
 
 void CZRQ6930_MaintenanceView::OpenFbsDetail(int recNo)

@@ -27,6 +27,7 @@ class CIdDlg;
 class CFbsDlg;
 class CChScanDlg;
 class CSpScanDlg;
+class CWalkDlg;
 class CSleepInhibitor;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
@@ -55,6 +56,11 @@ public:
     void OpenLogFolder();
     void ShowLogConvert();
     void ShowSpectrumLogViewer();
+    void ShowWalkLogViewer();
+    void ShowBackgroundLogViewer();
+    // A log file of any kind, opened in the viewer of its kind; false (and
+    // the viewers' own message) when it is no log or cannot be read.
+    bool OpenLogFile(const QString& path);
 
     // Menu enable rules.
     bool CanStartRecording() const;
@@ -77,6 +83,11 @@ public:
     CLoadingFileDlg* LoadingDialog() const { return m_loadingDlg; }
     CLogConvertDlg* ConvertDialog() const { return m_convertDlg; }
     CToolHost& Tools() { return m_tools; }
+    CWalkDlg* WalkDialog() const { return m_walkDlg; }
+    CWalkDlg* WalkLogViewer() const { return m_walkLogViewer; }
+    CWalkDlg* BackgroundLogViewer() const { return m_bgLogViewer; }
+    CWalkDlg* TimeDomainViewer() const { return m_timeDomainViewer; }
+    CSpScanDlg* SpectrumLogViewer() const { return m_spLogViewer; }
 
 signals:
     void statusMessage(const QString& text);
@@ -145,6 +156,10 @@ private:
     CChScanDlg* m_chScanDlg;
     CSpScanDlg* m_spScanDlg;
     CSpScanDlg* m_spLogViewer;
+    CWalkDlg* m_walkDlg;
+    CWalkDlg* m_walkLogViewer;
+    CWalkDlg* m_bgLogViewer;
+    CWalkDlg* m_timeDomainViewer;
 };
 
 } // namespace zr

@@ -35,7 +35,7 @@ void CToolHost::ForwardReply(const ReceiverReply& reply) const
 void CToolHost::ForwardMode(int recNo, int32_t mode) const
 {
     for (const Entry& e : m_windows)
-        if (e.window->Serves(recNo))
+        if (e.window->Serves(recNo) || e.window->HearsEveryMode())
             e.window->OnReceiverMode(recNo, mode);
 }
 

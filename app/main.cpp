@@ -1,6 +1,7 @@
 // zrq6930-maintenance: the maintenance tool's main window.
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "app/Application.h"
 #include "app/MainFrame.h"
+#include "app/MaintenanceView.h"
 #include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
@@ -91,6 +93,9 @@ int main(int argc, char** argv)
     if (QScreen* screen = QApplication::primaryScreen())
         frame->move(screen->availableGeometry().topLeft());
     frame->show();
+    // A log named on the command line opens in its viewer, as a double-click would.
+    if (const QString file = zr::LogFileArgument(args); !file.isEmpty())
+        QTimer::singleShot(0, frame.get(), [&frame, file] { frame->View()->OpenLogFile(file); });
     const int rc = QApplication::exec();
     frame.reset(); // links and their threads end before the simulator
     simulator.Stop();

@@ -96,15 +96,25 @@ void CEditChMarker::ApplyKey(int key, int& value, bool& unhandled) const
     StepByArrow(key, value, unhandled);
 }
 
-int CEditSpMarker::ParseValue(const QString& text) const
+QString FrequencyText(int khz)
+{
+    return khz <= 0 ? QString("000.000") : QString::asprintf("%03d.%03d", khz / 1000, khz % 1000);
+}
+
+int ParseFrequency(const QString& text)
 {
     int mhz = 0, khz = 0;
     return std::sscanf(text.toLatin1().constData(), "%d.%d", &mhz, &khz) == 2 ? mhz * 1000 + khz : 0;
 }
 
+int CEditSpMarker::ParseValue(const QString& text) const
+{
+    return ParseFrequency(text);
+}
+
 QString CEditSpMarker::FormatValue(int value) const
 {
-    return value < 1 ? QString("000.000") : QString::asprintf("%03d.%03d", value / 1000, value % 1000);
+    return FrequencyText(value);
 }
 
 void CEditSpMarker::ApplyKey(int key, int& value, bool& unhandled) const
@@ -119,6 +129,29 @@ void CEditSpMarker::ApplyKey(int key, int& value, bool& unhandled) const
     case kKeyRight: value += step; break;
     default: unhandled = true; break;
     }
+}
+
+CEditWalkMarker::CEditWalkMarker(QWidget* parent) : CEditMarker(parent)
+{
+    setReadOnly(false);
+    setMaxLength(32);
+}
+
+void CEditWalkMarker::keyPressEvent(QKeyEvent* e)
+{
+    const QString typed = e->text();
+    const bool timeCharacter = typed.size() == 1 && (typed[0].isDigit() || typed[0] == ':' || typed[0] == '.');
+    if (timeCharacter || e->key() == Qt::Key_Backspace) {
+        QLineEdit::keyPressEvent(e);
+        return;
+    }
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && isModified()) {
+        e->accept();
+        setModified(false);
+        emit edited(kMarkerChanged);
+        return;
+    }
+    CEditMarker::keyPressEvent(e);
 }
 
 int CEditWalkMarker::ParseValue(const QString& text) const

@@ -58,6 +58,10 @@ public:
     void ApplyKey(int key, int& value, bool& unhandled) const override;
 };
 
+// "%03d.%03d" MHz of kHz ("000.000" at or below 0), and back (0 unless two numbers).
+QString FrequencyText(int khz);
+int ParseFrequency(const QString& text);
+
 // Spectrum Scan: a frequency "MMM.kkk" in MHz, the value in kHz.
 class CEditSpMarker : public CEditMarker {
     Q_OBJECT
@@ -68,15 +72,20 @@ public:
     void ApplyKey(int key, int& value, bool& unhandled) const override;
 };
 
-// Walk Test: a time "HHH:MM:SS.mmm", the value a point index.
+// Walk Test: a time "HHH:MM:SS.mmm", the value a point index. The one marker
+// box that takes typing: a time typed and confirmed with Enter goes to the
+// dialog as it stands (kMarkerChanged), beyond the visible window too.
 class CEditWalkMarker : public CEditMarker {
     Q_OBJECT
 public:
-    using CEditMarker::CEditMarker;
+    explicit CEditWalkMarker(QWidget* parent = nullptr);
     int msPerPoint = 100;
     int ParseValue(const QString& text) const override;
     QString FormatValue(int value) const override;
     void ApplyKey(int key, int& value, bool& unhandled) const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 class CMarkerButton;

@@ -57,6 +57,12 @@ DataRow DecodeF1(const uint8_t* reply)
     return row;
 }
 
+std::array<int, 4> WalkSampleOfF1(const uint8_t* reply)
+{
+    return {ReadReplyField(reply, F1Field::RfA), ReadReplyField(reply, F1Field::RfB), ReadReplyField(reply, F1Field::SyncErrorSample),
+            ReadReplyField(reply, F1Field::DataErrorSample)};
+}
+
 DataRow DecodeF2(const uint8_t* reply)
 {
     DataRow row{};

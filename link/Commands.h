@@ -19,6 +19,8 @@ using DataRow = std::array<uint8_t, 16>;
 
 // Each decoder takes the stored reply (code at 0 and 1, payload from 2).
 DataRow DecodeF1(const uint8_t* reply);
+// One live walk sample of an F1 reply: RF A, RF B, sync error, data error.
+std::array<int, 4> WalkSampleOfF1(const uint8_t* reply);
 DataRow DecodeF2(const uint8_t* reply);
 DataRow DecodeF4(const uint8_t* reply);
 

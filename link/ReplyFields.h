@@ -46,6 +46,9 @@ inline constexpr ReplyField DataError{1, 1, 10, 0};
 inline constexpr ReplyField RfA{2, 2, 10, 0};
 inline constexpr ReplyField RfB{4, 2, 10, 0};
 inline constexpr ReplyField AfPeak{6, 1, 10, 0};
+// The walk graph counts an unreadable error digit as an error.
+inline constexpr ReplyField SyncErrorSample{0, 1, 10, 1};
+inline constexpr ReplyField DataErrorSample{1, 1, 10, 1};
 } // namespace F1Field
 
 namespace F4Field {

@@ -12,7 +12,9 @@
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
+#include "logs/WalkRecords.h"
 #include "platform/LogFolder.h"
+#include "ui/DisabledChildren.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 
@@ -29,17 +31,6 @@ int StepOfIndex(int index)
 }
 
 } // namespace
-
-QString FrequencyText(int khz)
-{
-    return khz <= 0 ? QString("000.000") : QString::asprintf("%03d.%03d", khz / 1000, khz % 1000);
-}
-
-int ParseFrequency(const QString& text)
-{
-    int mhz = 0, khz = 0;
-    return std::sscanf(text.toLatin1().constData(), "%d.%d", &mhz, &khz) == 2 ? mhz * 1000 + khz : 0;
-}
 
 QString RangeErrors(int start, int stop, int step, int lowest, int highest)
 {
@@ -146,7 +137,8 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
-    connect(m_scroll, &QScrollBar::actionTriggered, this, &CSpScanDlg::OnScroll);
+    m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
+    connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });
     connect(m_steps, qOverload<int>(&QComboBox::activated), this, &CSpScanDlg::OnStepChanged);
     // The up-down controls: one step up or down, as the arrow keys of the edit.
     connect(m_startUp, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyRight); });
@@ -197,9 +189,7 @@ void CSpScanDlg::ShowFresh()
 {
     InitSettingsPanel();
     ResetView();
-    CloseLogWriter();
-    m_logState = kLogStateNone;
-    m_logPath.clear();
+    m_log.Forget();
     SetReceiver(Receiver());
     show();
     raise();
@@ -294,34 +284,9 @@ void CSpScanDlg::OnStepChanged(int index)
     m_startEdit->step = m_stopEdit->step = step;
 }
 
-bool CSpScanDlg::AskKeepLog()
-{
-    if (m_logState != kLogStateUndecided)
-        return true;
-    const MsgAnswer a = ShowMessage(this, "Do you save the log data?", MsgButtons::YesNoCancel);
-    if (a == MsgAnswer::Cancel)
-        return false;
-    if (a == MsgAnswer::Yes) {
-        m_logState = kLogStateKept;
-        ShowMessage(this, "The log data was saved.");
-    } else {
-        CloseLogWriter();
-        std::string error;
-        if (DeleteLogSet(m_logPath.toStdString(), error) != 0)
-            ShowMessage(this, QString::fromStdString(error));
-        m_logState = kLogStateNone;
-    }
-    return true;
-}
-
-void CSpScanDlg::CloseLogWriter()
-{
-    m_log.reset(); // the file stays; every record is already on disk
-}
-
 void CSpScanDlg::StartScan()
 {
-    if (!AskKeepLog())
+    if (!m_log.AskKeep(this))
         return;
     SetReceiver(Receiver());
     const int start = ParseFrequency(m_startEdit->text()), stop = ParseFrequency(m_stopEdit->text());
@@ -361,17 +326,13 @@ void CSpScanDlg::BeginLog()
     // The start's acknowledgement begins the log, and the poll that then sees
     // the receiver scanning asks again: the log already open goes on (closing
     // it there would leave a log of a header and no point).
-    if (m_log)
+    if (m_log.Writing())
         return;
     SpectrumLogSettings settings;
     settings.start25 = static_cast<uint32_t>(m_start / 25);
     settings.stop25 = static_cast<uint32_t>(m_stop / 25);
     settings.stepSelector = static_cast<uint16_t>(m_step == 125 ? 1 : 0);
-    m_log = std::make_unique<CLogFileDoc>();
-    if (m_log->CreateLog(kLogSpec, Receiver(), 0, m_logOwner.get(), &settings) == 1)
-        ShowMessage(this, kFailedSystemFolder);
-    m_logPath = QString::fromStdString(m_log->CurrentPath());
-    m_logState = kLogStateUndecided;
+    m_log.Create(this, kLogSpec, Receiver(), m_logOwner.get(), &settings);
     ApplySettings();
 }
 
@@ -381,7 +342,7 @@ void CSpScanDlg::Stop()
         m_owner->Post(WM_APP_SPSCAN_STOP, static_cast<uintptr_t>(Receiver()), 0);
     m_running = false;
     m_confirmation = 0;
-    CloseLogWriter();
+    m_log.CloseWriter();
     DisableAll(); // back with the stop's acknowledgement or an idle state
 }
 
@@ -399,8 +360,7 @@ void CSpScanDlg::OnPollReply(const ReceiverReply& r)
     if (r.kind != kF2)
         return;
     const DataRow row = DecodeF2(r.reply.data());
-    if (m_log)
-        m_log->AppendRecord(row); // running or not, while the writer is open
+    m_log.Append(row); // running or not, while the writer is open
     AddPoint(row[7], row[6], ReadReplyField(r.reply.data(), F2Field::Frequency));
 }
 
@@ -420,7 +380,7 @@ void CSpScanDlg::OnScanState(int32_t mode, bool fromPoll)
     case kModeUnavailable:
         if (m_running) {
             Stop();
-            m_logState = kLogStateKept;
+            m_log.state = kLogStateKept;
             ShowMessage(this, kStoppedOnError);
         }
         DisableAll();
@@ -454,12 +414,12 @@ void CSpScanDlg::OnReceiverLost(int)
 {
     if (m_running) {
         Stop();
-        m_logState = kLogStateKept;
+        m_log.state = kLogStateKept;
         ShowMessage(this, kStoppedOnError);
     }
     DisableAll();
-    CloseLogWriter();
-    m_logPath.clear();
+    m_log.CloseWriter();
+    m_log.path.clear();
     hide();
 }
 
@@ -471,12 +431,7 @@ void CSpScanDlg::OnTimeLimit()
 
 void CSpScanDlg::SaveLog()
 {
-    if (m_logState == kLogStateUndecided) {
-        m_logState = kLogStateKept;
-        ShowMessage(this, "The log data was saved.");
-    } else {
-        ShowMessage(this, "No data to save.");
-    }
+    m_log.Save(this);
 }
 
 void CSpScanDlg::closeEvent(QCloseEvent* e)
@@ -486,13 +441,11 @@ void CSpScanDlg::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    if (!AskKeepLog()) {
+    if (!m_log.AskKeep(this)) {
         e->ignore();
         return;
     }
-    CloseLogWriter();
-    m_logState = kLogStateNone;
-    m_logPath.clear();
+    m_log.Forget();
     CToolWindow::closeEvent(e);
 }
 
@@ -505,40 +458,12 @@ void CSpScanDlg::SetMarkerRangeToWindow()
 
 void CSpScanDlg::ScrollView(int delta)
 {
-    m_scroll->setValue(m_scroll->value() + delta);
-    if (!m_graph->ScrollBy(delta).changed)
-        return;
-    SetMarkerRangeToWindow();
-    m_marker->ProcessKey(delta < 1 ? kKeyLeft : kKeyRight); // one more step into the shifted window
+    m_window->ScrollView(delta);
 }
 
 void CSpScanDlg::ZoomBy(int mode)
 {
-    const auto w = m_graph->Zoom(mode);
-    if (!w.changed)
-        return;
-    m_scroll->setPageStep(w.last - w.first);
-    m_scroll->setValue(w.first);
-    SetMarkerRangeToWindow();
-    m_marker->ProcessKey(kKeyEnter); // the marker clamped into the new window, and reported
-}
-
-void CSpScanDlg::OnScroll(int action)
-{
-    const int page = m_scroll->pageStep();
-    int delta = 0;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: delta = -1; break;
-    case QAbstractSlider::SliderSingleStepAdd: delta = 1; break;
-    case QAbstractSlider::SliderPageStepSub: delta = -page; break;
-    case QAbstractSlider::SliderPageStepAdd: delta = page; break;
-    case QAbstractSlider::SliderMove: delta = m_scroll->sliderPosition() - m_graph->Model().first; break;
-    default: break;
-    }
-    m_graph->ScrollBy(delta);
-    m_scroll->setValue(m_graph->Model().first);
-    SetMarkerRangeToWindow();
-    m_marker->ProcessKey(kKeyEnter);
+    m_window->ZoomBy(mode);
 }
 
 void CSpScanDlg::OnMarkerMoved(const MarkerList& values)
@@ -568,18 +493,19 @@ void CSpScanDlg::OnMarkerEdited(int code)
 
 void CSpScanDlg::ChangeView()
 {
-    if (m_logState != kLogStateUndecided && m_logState != kLogStateKept && m_logState != kLogStateOpened) {
+    if (m_log.state == kLogStateNone) {
         ShowMessage(this, "No data to show.");
         return;
     }
     // The time-domain view of the marker frequency opens from the main view.
+    TimeDomainRequest request{ParseFrequency(m_marker->text()), m_log.path};
     if (m_owner)
-        m_owner->Post(WM_APP_SPSCAN_CHANGE_VIEW, static_cast<uintptr_t>(ParseFrequency(m_marker->text())), m_logState);
+        m_owner->Send(WM_APP_SPSCAN_CHANGE_VIEW, reinterpret_cast<uintptr_t>(&request), m_log.state);
 }
 
 void CSpScanDlg::OpenLog()
 {
-    if (!AskKeepLog())
+    if (!m_log.AskKeep(this))
         return;
     std::string folder;
     GetLogFolder(folder);
@@ -601,12 +527,7 @@ bool CSpScanDlg::LoadLog(const QString& path)
     if (m_owner)
         m_owner->Send(WM_APP_SPLOG_LOADING, 1, m_viewer ? 1 : 0);
     m_graph->hide();
-    std::vector<QWidget*> disabled;
-    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (w->isEnabled()) {
-            w->setEnabled(false);
-            disabled.push_back(w);
-        }
+    auto disabled = std::make_shared<CDisabledChildren>(this);
     const std::string file = path.toStdString();
     const bool started = m_loader.StartLoad([this, file, path, disabled]() -> std::function<void()> {
         auto loaded = std::make_shared<Loaded>();
@@ -627,7 +548,7 @@ bool CSpScanDlg::LoadLog(const QString& path)
             while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
                 for (std::size_t i = 0; i < got && !loaded->highest.empty(); ++i) {
                     const DataRow& row = batch[i].row;
-                    const int khz = (row[0] | (row[1] << 8)) * 25;
+                    const int khz = SpectrumRowKhz(row);
                     if (khz < start || khz > stop)
                         continue; // outside the header's range: skipped
                     uint16_t& level = loaded->highest[static_cast<std::size_t>(khz / step - start / step)];
@@ -657,11 +578,9 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 if (!m_viewer)
                     caption += " > RECEIVER" + QString::number(Receiver() + 1);
                 setWindowTitle(caption + " > " + QFileInfo(path).fileName());
-                m_logPath = path;
-                m_logState = kLogStateOpened;
+                m_log.Opened(path);
             }
-            for (QWidget* w : disabled)
-                w->setEnabled(true);
+            disabled->Restore();
             m_graph->show();
             m_graph->RequestRepaint();
             if (m_owner)
@@ -669,8 +588,7 @@ bool CSpScanDlg::LoadLog(const QString& path)
         };
     });
     if (!started) {
-        for (QWidget* w : disabled)
-            w->setEnabled(true);
+        disabled->Restore();
         m_graph->show();
     }
     return started;

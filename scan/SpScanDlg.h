@@ -13,24 +13,26 @@
 #include <memory>
 
 #include "graph/EditMarker.h"
+#include "graph/GraphWindowControls.h"
 #include "graph/StaticRfGraph.h"
 #include "link/Owner.h"
 #include "scan/StartWait.h"
-#include "logs/LogFileDoc.h"
+#include "logs/gui/ToolLog.h"
 #include "ui/QtMessageOwner.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
 
 namespace zr {
 
-// Keep-or-delete of a freshly recorded tool log.
-enum LogState { kLogStateNone = 0, kLogStateUndecided = 1, kLogStateKept = 2, kLogStateOpened = 3 };
-
-// "%03d.%03d" MHz of kHz ("000.000" at or below 0), and back (0 unless two numbers).
-QString FrequencyText(int khz);
-int ParseFrequency(const QString& text);
 // The "Frequency setting error:" message for a range, or "" when it is valid.
 QString RangeErrors(int start, int stop, int step, int lowest, int highest);
+
+// Change View: what the time-domain viewer is to show (sent, so it lives on
+// the sender's stack).
+struct TimeDomainRequest {
+    int khz = 0;
+    QString path;
+};
 
 class CSpScanDlg : public CToolWindow {
     Q_OBJECT
@@ -71,8 +73,8 @@ public:
     bool Running() const { return m_running; }
     bool IsRunning() const override { return m_running; }
     int Confirmation() const { return m_confirmation; }
-    int State() const { return m_logState; }
-    QString LogPath() const { return m_logPath; }
+    int State() const { return m_log.state; }
+    QString LogPath() const { return m_log.path; }
     CStaticSpScanGraph* Graph() const { return m_graph; }
     CEditSpMarker* Marker() const { return m_marker; }
     CEditSpMarker* StartEdit() const { return m_startEdit; }
@@ -93,14 +95,11 @@ private:
     void ResetView();
     bool ValidateRange(int step);
     void OnStepChanged(int index);
-    bool AskKeepLog(); // false: the user cancelled
-    void CloseLogWriter();
     void SetLook(bool idle);
     void DisableAll();
     void SetMarkerRangeToWindow();
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited(int code);
-    void OnScroll(int action);
     void OnTimeLimit();
     QString CaptionBase() const;
 
@@ -114,15 +113,14 @@ private:
     bool m_running = false;
     int m_confirmation = 0;
     CStartWait m_startWait;
-    std::unique_ptr<CLogFileDoc> m_log;
-    int m_logState = kLogStateNone;
-    QString m_logPath;
+    CToolLog m_log;
     QString m_loadingPath;
     int32_t m_range[3] = {0, 0, 0};
     CWindowWorker m_loader;
 
     CStaticSpScanGraph* m_graph;
     QScrollBar* m_scroll;
+    std::unique_ptr<CGraphWindowControls> m_window;
     QPushButton* m_zoomOut;
     QPushButton* m_zoomIn;
     CMarkerButton* m_left;

@@ -43,6 +43,8 @@ public:
     virtual void OnReceiverLost(int recNo);
     // A test or scan is under way.
     virtual bool IsRunning() const { return false; }
+    // Hears the mode changes of every receiver, not only of the one it serves.
+    virtual bool HearsEveryMode() const { return false; }
 
 protected:
     // The window went away; it may be shown again later.

@@ -1,0 +1,34 @@
+#pragma once
+// The scroll bar, zoom buttons and marker edit around a graph, kept in step
+// the same way in every tool: the window moves, the bar follows, and the
+// marker edit gets the key that keeps the marker inside the new window.
+#include <QScrollBar>
+#include <functional>
+
+#include "graph/EditMarker.h"
+#include "graph/StaticRfGraph.h"
+
+namespace zr {
+
+class CGraphWindowControls {
+public:
+    // `windowMoved` sets the marker edit's range to the visible window.
+    CGraphWindowControls(CStaticRfGraph* graph, QScrollBar* bar, CEditMarker* marker, std::function<void()> windowMoved)
+        : m_graph(graph), m_bar(bar), m_marker(marker), m_windowMoved(std::move(windowMoved))
+    {
+    }
+    // One step at the window's edge: the marker moves on with the window.
+    void ScrollView(int delta);
+    // mode 0 halves the span, 1 doubles it.
+    void ZoomBy(int mode);
+    // A scroll-bar action (QAbstractSlider::SliderAction).
+    void OnScroll(int action);
+
+private:
+    CStaticRfGraph* m_graph;
+    QScrollBar* m_bar;
+    CEditMarker* m_marker;
+    std::function<void()> m_windowMoved;
+};
+
+} // namespace zr

@@ -1,0 +1,54 @@
+#include "logs/gui/ToolLog.h"
+
+#include "platform/LogFolder.h"
+#include "ui/MessageBox.h"
+
+namespace zr {
+
+void CToolLog::Create(QWidget* dialog, int kind, int receiverIndex, IMessageOwner* owner, const SpectrumLogSettings* settings)
+{
+    m_doc = std::make_unique<CLogFileDoc>();
+    if (m_doc->CreateLog(kind, receiverIndex, 0, owner, settings) == 1)
+        ShowMessage(dialog, kFailedSystemFolder);
+    path = QString::fromStdString(m_doc->CurrentPath());
+    state = kLogStateUndecided;
+}
+
+bool CToolLog::AskKeep(QWidget* dialog)
+{
+    if (state != kLogStateUndecided)
+        return true;
+    const MsgAnswer a = ShowMessage(dialog, "Do you save the log data?", MsgButtons::YesNoCancel);
+    if (a == MsgAnswer::Cancel)
+        return false;
+    if (a == MsgAnswer::Yes) {
+        state = kLogStateKept;
+        ShowMessage(dialog, "The log data was saved.");
+        return true;
+    }
+    CloseWriter();
+    std::string error;
+    if (DeleteLogSet(path.toStdString(), error) != 0)
+        ShowMessage(dialog, QString::fromStdString(error));
+    state = kLogStateNone;
+    return true;
+}
+
+void CToolLog::Save(QWidget* dialog)
+{
+    if (state == kLogStateUndecided) {
+        state = kLogStateKept;
+        ShowMessage(dialog, "The log data was saved.");
+    } else {
+        ShowMessage(dialog, "No data to save.");
+    }
+}
+
+void CToolLog::Forget()
+{
+    CloseWriter();
+    state = kLogStateNone;
+    path.clear();
+}
+
+} // namespace zr

@@ -1,0 +1,501 @@
+#include "walk/WalkDlg.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "link/ReplyFields.h"
+#include "logs/LogReader.h"
+#include "platform/LogFolder.h"
+#include "ui/DisabledChildren.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
+
+namespace zr {
+
+namespace {
+
+constexpr char kCautionText[] = "Caution:\nThe elapsed time displayed may be less-accurate.\n";
+constexpr char kStoppedOnError[] = "Walk Test was stopped due to the connection error. Log data was saved in the log folder.";
+// The traces' colours: RF A, RF B, sync error, data error.
+constexpr const char* kLegendColours[4] = {"rgb(0,0,255)", "rgb(0,255,0)", "rgb(255,0,0)", "rgb(0,128,192)"};
+
+const char* CaptionOfMode(int mode)
+{
+    switch (mode) {
+    case kWalkLogViewer: return "Walk Test Log";
+    case kBackgroundLogViewer: return "Background Log";
+    case kTimeDomainViewer: return "Spectrum Scan (time domain)";
+    default: return "Walk Test";
+    }
+}
+
+const char* ObjectNameOfMode(int mode)
+{
+    switch (mode) {
+    case kWalkLogViewer: return "walkLogViewer";
+    case kBackgroundLogViewer: return "backgroundLogViewer";
+    case kTimeDomainViewer: return "timeDomainViewer";
+    default: return "walkDlg";
+    }
+}
+
+QString ErrorText(int value)
+{
+    return value == 0 ? "No" : value == 1 ? "Yes" : "---";
+}
+
+} // namespace
+
+CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
+    : CToolWindow(parent, ObjectNameOfMode(mode), "Walk Test", DialogKeys::Ignored), m_owner(owner),
+      m_logOwner(std::make_unique<CQtMessageOwner>([this](uint32_t msg, uintptr_t, intptr_t) {
+          if (msg == WM_APP_LOG_TIME_LIMIT)
+              OnTimeLimit();
+          return intptr_t{0};
+      })),
+      m_mode(mode), m_loader(m_logOwner.get())
+{
+    m_baseCaption = windowTitle();
+
+    m_graph = new CStaticWalkGraph(this);
+    m_graph->setMinimumSize(860, 360);
+    m_scroll = new QScrollBar(Qt::Horizontal, this);
+    m_startButton = new QPushButton("Start", this);
+    m_stopButton = new QPushButton("Stop", this);
+    m_display = new QGroupBox("Display", this);
+    const char* traceNames[4] = {"RF Level A", "RF Level B", "Sync Error", "Data Error"};
+    auto* displayLayout = new QGridLayout(m_display);
+    for (int t = 0; t < 4; ++t) {
+        auto* box = new QCheckBox(traceNames[t], m_display);
+        auto* legend = new QLabel("( - )", m_display);
+        legend->setStyleSheet(QString("QLabel { color: %1; font-weight: bold; }").arg(kLegendColours[t]));
+        m_traceBoxes[static_cast<std::size_t>(t)] = box;
+        m_legends[static_cast<std::size_t>(t)] = legend;
+        displayLayout->addWidget(box, t, 0);
+        displayLayout->addWidget(legend, t, 1);
+        connect(box, &QCheckBox::toggled, this, [this, t](bool on) {
+            m_graph->Model().visible[static_cast<std::size_t>(t)] = on ? 1 : 0;
+            m_graph->RequestRepaint();
+        });
+    }
+    m_zoomOut = new QPushButton("-", this);
+    m_zoomIn = new QPushButton("+", this);
+    m_left = new CMarkerButton("<", this);
+    m_marker = new CEditWalkMarker(this);
+    m_right = new CMarkerButton(">", this);
+    m_marker->setMinimumWidth(110);
+    auto* marker = new QGroupBox("Marker", this);
+    auto* markerLayout = new QGridLayout(marker);
+    markerLayout->addWidget(new QLabel("Time[h:m:s:ms]", marker), 0, 0, 1, 3);
+    markerLayout->addWidget(m_left, 1, 0);
+    markerLayout->addWidget(m_marker, 1, 1);
+    markerLayout->addWidget(m_right, 1, 2);
+    const char* valueNames[4] = {"RF Level A[dBuV]", "RF Level B[dBuV]", "Sync Error", "Data Error"};
+    for (int t = 0; t < 4; ++t) {
+        auto* caption = new QLabel(valueNames[t], marker);
+        auto* value = new QLabel(marker);
+        value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        value->setAlignment(Qt::AlignCenter);
+        value->setMinimumWidth(60);
+        m_valueCaptions[static_cast<std::size_t>(t)] = caption;
+        m_values[static_cast<std::size_t>(t)] = value;
+        markerLayout->addWidget(caption, 2 + t, 0, 1, 2);
+        markerLayout->addWidget(value, 2 + t, 2);
+    }
+    m_caution = new QLabel(kCautionText, this);
+    m_caution->hide();
+    m_save = new QPushButton("Save log", this);
+    m_open = new QPushButton("Open log", this);
+    for (QPushButton* b : {m_startButton, m_stopButton, m_zoomOut, m_zoomIn, static_cast<QPushButton*>(m_left), static_cast<QPushButton*>(m_right), m_save, m_open})
+        b->setAutoDefault(false); // Enter presses nothing
+
+    auto* zoom = new QHBoxLayout;
+    zoom->addWidget(m_scroll, 1);
+    zoom->addWidget(m_zoomOut);
+    zoom->addWidget(m_zoomIn);
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_graph, 1);
+    left->addLayout(zoom);
+    auto* runButtons = new QHBoxLayout;
+    runButtons->addWidget(m_startButton);
+    runButtons->addWidget(m_stopButton);
+    auto* logButtons = new QHBoxLayout;
+    logButtons->addWidget(m_save);
+    logButtons->addWidget(m_open);
+    auto* side = new QVBoxLayout;
+    side->addLayout(runButtons);
+    side->addWidget(m_display);
+    side->addWidget(marker);
+    side->addWidget(m_caution);
+    side->addStretch(1);
+    side->addLayout(logButtons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(side);
+
+    m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
+    connect(m_startButton, &QPushButton::clicked, this, &CWalkDlg::Start);
+    connect(m_stopButton, &QPushButton::clicked, this, &CWalkDlg::Stop);
+    connect(m_save, &QPushButton::clicked, this, &CWalkDlg::SaveLog);
+    connect(m_open, &QPushButton::clicked, this, &CWalkDlg::OpenLog);
+    connect(m_zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(0); });
+    connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
+    connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
+    connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
+    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
+    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
+    connect(m_marker, &CEditMarker::edited, this, &CWalkDlg::OnMarkerEdited);
+    connect(m_graph, &CStaticRfGraph::markerMoved, this, &CWalkDlg::OnMarkerMoved);
+    connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });
+    connect(m_graph, &CStaticWalkGraph::rangeGrown, this, &CWalkDlg::SyncScrollBar);
+    connect(m_graph, &CStaticWalkGraph::followNewest, this, [this] { ScrollView(+1); });
+    // Queued, as the graph's own notice: the stop follows the sample that hit the limit.
+    connect(m_graph, &CStaticWalkGraph::graphFull, this, &CWalkDlg::OnTimeLimit, Qt::QueuedConnection);
+
+    // Initialisation: traces A and B shown, the errors hidden, the walk set-up.
+    m_traceBoxes[0]->setChecked(true);
+    m_traceBoxes[1]->setChecked(true);
+    m_graph->InitSettings();
+    m_graph->Walk().SetupWalkTest();
+    m_graph->Walk().style[0] = kStylePolyline;
+    m_scroll->setEnabled(false);
+    m_graph->ResetData();
+    m_graph->Model().markerX = m_graph->Model().IndexToX(0);
+    m_graph->RequestRepaint();
+    m_graph->NotifyMarker(0);
+    SetMarkerRangeToWindow();
+    SetIdleLook(true);
+    if (m_mode != kWalkLive) {
+        for (QWidget* w : {static_cast<QWidget*>(m_startButton), static_cast<QWidget*>(m_stopButton), static_cast<QWidget*>(m_save)})
+            w->hide();
+        m_baseCaption = CaptionOfMode(m_mode);
+        setWindowTitle(m_baseCaption);
+    }
+    if (m_mode == kBackgroundLogViewer)
+        m_caution->show();
+    if (m_mode == kTimeDomainViewer)
+        SetTimeDomainMode();
+}
+
+CWalkDlg::~CWalkDlg()
+{
+    m_loader.Join();
+}
+
+void CWalkDlg::SetTimeDomainMode()
+{
+    m_open->hide();
+    for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_values[1]), static_cast<QWidget*>(m_values[2]),
+                       static_cast<QWidget*>(m_values[3]), static_cast<QWidget*>(m_valueCaptions[1]), static_cast<QWidget*>(m_valueCaptions[2]),
+                       static_cast<QWidget*>(m_valueCaptions[3])})
+        w->hide();
+    m_graph->Walk().SetupTimeDomain();
+    m_graph->ResetData();
+    m_valueCaptions[0]->setText("RF Level [dBuV]");
+    m_caution->show();
+}
+
+// ---- Showing, titles and the look --------------------------------------------
+
+void CWalkDlg::ShowFresh()
+{
+    m_graph->ClearData();
+    Reset(0, 0);
+    m_log.Forget();
+    SetLiveTitle();
+    show();
+    raise();
+}
+
+void CWalkDlg::SetLiveTitle()
+{
+    QString title = m_baseCaption;
+    if (m_mode == kWalkLive)
+        title += " > RECEIVER " + QString::number(Receiver() + 1);
+    setWindowTitle(title);
+}
+
+void CWalkDlg::SetLoadedTitle(const QString& path)
+{
+    const QString file = QFileInfo(path).fileName();
+    QString title = m_baseCaption;
+    switch (m_mode) {
+    case kWalkLive:
+        title += " (log) > RECEIVER" + QString::number(Receiver() + 1) + " > " + file;
+        break;
+    case kTimeDomainViewer:
+        if (m_sourceState == kLogStateOpened)
+            title += " > " + file;
+        title += " > " + FrequencyText(m_timeDomainKhz) + "MHz";
+        break;
+    default:
+        title += " > " + file;
+        break;
+    }
+    setWindowTitle(title);
+    if (m_mode != kTimeDomainViewer)
+        m_caution->setText(kCautionText);
+}
+
+void CWalkDlg::SetIdleLook(bool idle)
+{
+    m_startButton->setEnabled(idle);
+    m_stopButton->setEnabled(!idle);
+    m_save->setEnabled(idle);
+    m_open->setEnabled(idle);
+}
+
+void CWalkDlg::DisableAll()
+{
+    for (QPushButton* b : {m_startButton, m_stopButton, m_save, m_open})
+        b->setEnabled(false);
+}
+
+// ---- The graph's window, the scroll bar and the marker ------------------------
+
+void CWalkDlg::Reset(int timeMode, int64_t calendarSeconds)
+{
+    m_graph->SetStartTime(timeMode, calendarSeconds);
+    m_scroll->setEnabled(true);
+    SyncScrollBar();
+    SetMarkerRangeToWindow();
+}
+
+void CWalkDlg::SyncScrollBar()
+{
+    // The bar's positions are the window's possible first points.
+    const CRfGraphModel& m = m_graph->Model();
+    const int span = m.last - m.first;
+    m_scroll->setRange(0, std::max(0, m.pointCount - 1 - span));
+    m_scroll->setPageStep(std::max(1, span));
+    m_scroll->setValue(m.first);
+}
+
+void CWalkDlg::SetMarkerRangeToWindow()
+{
+    m_marker->minimum = m_graph->Model().first;
+    m_marker->maximum = m_graph->Model().last;
+    m_marker->step = 1;
+}
+
+void CWalkDlg::OnMarkerMoved(const MarkerList& values)
+{
+    m_marker->setText(QString::fromStdString(WalkTimeText(values.points[0].index, m_msPerPoint)));
+    m_marker->setModified(false);
+    m_values[0]->setText(QString::number(values.points[0].value));
+    m_values[1]->setText(QString::number(values.points[1].value));
+    m_values[2]->setText(ErrorText(values.points[2].value));
+    m_values[3]->setText(ErrorText(values.points[3].value));
+}
+
+void CWalkDlg::OnMarkerEdited(int code)
+{
+    if (code == kStayedAtMinimum) {
+        ScrollView(-1);
+        return;
+    }
+    if (code == kStayedAtMaximum) {
+        ScrollView(+1);
+        return;
+    }
+    CRfGraphModel& m = m_graph->Model();
+    const int64_t typed = WalkTimeToIndex(m_marker->text().toStdString(), m_msPerPoint);
+    const int i = static_cast<int>(std::clamp<int64_t>(typed, 0, std::max(0, m.pointCount - 1)));
+    // A typed time beyond the window brings the window to it, the point in the middle.
+    if (i < m.first || i > m.last) {
+        m_graph->ScrollBy(i - (m.last - m.first) / 2 - m.first);
+        SyncScrollBar();
+        SetMarkerRangeToWindow();
+    }
+    m.markerX = m.IndexToX(i);
+    m_graph->RequestRepaint();
+    m_graph->NotifyMarker(i);
+}
+
+// ---- The live test ------------------------------------------------------------
+
+void CWalkDlg::Start()
+{
+    if (!m_log.AskKeep(this))
+        return;
+    if (m_owner)
+        m_owner->Send(WM_APP_WALK_START, static_cast<uintptr_t>(Receiver()), 0);
+    SetLiveTitle();
+    m_graph->ClearData();
+    Reset(1, 0);
+    m_log.Create(this, kLogWalk, Receiver(), m_logOwner.get(), nullptr);
+    m_running = true;
+    SetIdleLook(false);
+}
+
+void CWalkDlg::Stop()
+{
+    if (m_owner)
+        m_owner->Send(WM_APP_WALK_STOP, static_cast<uintptr_t>(Receiver()), 0);
+    m_running = false;
+    SetIdleLook(true);
+    m_log.CloseWriter(); // the file stays, its state as it was
+}
+
+void CWalkDlg::OnTimeLimit()
+{
+    if (!m_running)
+        return; // a second notice of the same limit
+    Stop();
+    ShowMessage(this, "Time Limit Exceeded. Walk Test was stopped.");
+}
+
+void CWalkDlg::SaveLog()
+{
+    m_log.Save(this);
+}
+
+void CWalkDlg::OnPollReply(const ReceiverReply& r)
+{
+    if (r.kind != kF1 || m_mode != kWalkLive)
+        return;
+    if (m_running)
+        m_graph->AddSample(WalkSampleOfF1(r.reply.data()), true, false);
+    m_log.Append(DecodeF1(r.reply.data()));
+}
+
+void CWalkDlg::OnReceiverMode(int, int32_t mode)
+{
+    SetReceiverMode(mode);
+}
+
+void CWalkDlg::SetReceiverMode(int32_t mode)
+{
+    // The running test's own state (walk test) and an idle receiver leave the
+    // running look alone: Stop must stay at hand.
+    if (m_running && (mode == kModeIdle || mode == kModeWalkTest))
+        return;
+    if (mode == kModeIdle) {
+        SetIdleLook(true);
+        return;
+    }
+    if (m_running && (mode == kModeChannelScanRx || mode == kModeUnavailable)) {
+        Stop();
+        if (mode == kModeUnavailable) {
+            m_log.state = kLogStateKept;
+            ShowMessage(this, kStoppedOnError);
+        } else {
+            ShowMessage(this, "Walk Test was stopped due to Channel Scan");
+        }
+    }
+    DisableAll();
+}
+
+void CWalkDlg::OnReceiverLost(int)
+{
+    if (m_mode != kWalkLive)
+        return;
+    if (m_running) {
+        Stop();
+        m_log.state = kLogStateKept;
+        ShowMessage(this, kStoppedOnError);
+    }
+    DisableAll();
+    m_log.CloseWriter();
+    m_log.path.clear();
+    hide();
+}
+
+void CWalkDlg::closeEvent(QCloseEvent* e)
+{
+    if (m_running) {
+        ShowMessage(this, "Walk Test is running.");
+        e->ignore();
+        return;
+    }
+    if (!m_log.AskKeep(this)) {
+        e->ignore();
+        return;
+    }
+    m_log.Forget();
+    CToolWindow::closeEvent(e);
+}
+
+// ---- Logs opened from a file ----------------------------------------------------
+
+void CWalkDlg::OpenLog()
+{
+    if (!m_log.AskKeep(this))
+        return;
+    const QString extension = LogExtension(LogKindOfWalkMode(m_mode));
+    std::string folder;
+    GetLogFolder(folder);
+    const QString path = GetOpenFileName(this, QString::fromStdString(folder), "LogFile(*" + extension + ")");
+    if (!path.isEmpty())
+        LoadLog(path);
+}
+
+void CWalkDlg::ShowTimeDomain(int khz, int sourceState, const QString& path)
+{
+    ShowFresh();
+    m_sourceState = sourceState;
+    m_timeDomainKhz = khz;
+    LoadLog(path);
+}
+
+bool CWalkDlg::LoadLog(const QString& path)
+{
+    if (m_loader.Running())
+        return false;
+    m_loadPath = path;
+    if (m_owner)
+        m_owner->Send(WM_APP_LOG_LOADING, 1, m_mode);
+    m_graph->hide();
+    auto disabled = std::make_shared<CDisabledChildren>(this);
+    const std::string file = path.toStdString();
+    const int mode = m_mode, khz = m_timeDomainKhz;
+    IMessageOwner* owner = m_owner;
+    const bool started = m_loader.StartLoad([=, this]() -> std::function<void()> {
+        // Progress is posted (blocks read so far): the loader never waits on the window.
+        auto playback = std::make_shared<WalkPlayback>(PlayWalkLog(file, mode, khz, [owner](uint64_t blocks) {
+            if (owner)
+                owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+        }));
+        return [this, playback, path, disabled] {
+            if (playback->result != kLogOpened)
+                ShowMessage(this, playback->result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+            else
+                ApplyPlayback(*playback, path);
+            disabled->Restore();
+            m_graph->show();
+            m_graph->RequestRepaint();
+            if (m_owner)
+                m_owner->Send(WM_APP_LOG_LOADING, 0, m_mode);
+        };
+    });
+    if (!started) {
+        disabled->Restore();
+        m_graph->show();
+    }
+    return started;
+}
+
+void CWalkDlg::ApplyPlayback(const WalkPlayback& playback, const QString& path)
+{
+    if (m_mode == kTimeDomainViewer) {
+        m_msPerPoint = playback.msPerPoint;
+        m_graph->Walk().msPerPoint = playback.msPerPoint;
+        m_marker->msPerPoint = playback.msPerPoint;
+    }
+    Reset(playback.startTime != 0 ? 2 : 0, playback.startTime);
+    CWalkGraphModel& m = m_graph->Walk();
+    m.traces = playback.traces;
+    m.pointCount = std::max(m.pointCount, playback.pointCount);
+    SyncScrollBar();
+    m_graph->NotifyMarker(m.NearestIndex(m.markerX).second);
+    SetLoadedTitle(path);
+    m_log.Opened(path);
+}
+
+} // namespace zr
