@@ -19,6 +19,7 @@ int CmdRecord(const std::vector<std::string>& args);
 int CmdFbs(const std::vector<std::string>& args);
 int CmdId(const std::vector<std::string>& args);
 int CmdScan(const std::vector<std::string>& args);
+int CmdWalk(const std::vector<std::string>& args);
 
 // Set by SIGINT / SIGTERM.
 bool StopRequested();

@@ -7,6 +7,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
+#include "cli/ToolRun.h"
 #include "graph/RfGraphModel.h"
 #include "link/Commands.h"
 #include "link/AppMessages.h"
@@ -21,25 +22,6 @@ namespace {
 
 constexpr const char* kBankNames[10] = {"1", "2", "3", "4", "A", "B", "C", "D", "E", "F"};
 constexpr int kBankValues[10] = {1, 2, 3, 4, 10, 11, 12, 13, 14, 15};
-
-// The one receiver a scan works on (receiver 1 unless --rx named another),
-// identified and idle; null after saying why not.
-SessionReceiver* OpenIdleReceiver(const char* command, CReceiverSession& session, CMessageQueue& queue, std::vector<int> wanted)
-{
-    if (wanted.empty())
-        wanted.push_back(0);
-    std::vector<SessionReceiver*> chosen;
-    if (!OpenAndIdentify(session, queue) || !SelectReceivers(command, session, wanted, chosen))
-        return nullptr;
-    SessionReceiver* r = chosen.front();
-    const ReplySlot f0 = r->link->Reply(kF0);
-    const uint8_t* state = f0.data();
-    if (ReceiverModeFromState(ReplyChar(state, F0Field::State)) != kModeIdle) {
-        std::fprintf(stderr, "Receiver %d is busy (%s).\n", r->recNo + 1, ReplyFieldText(state, F0Field::State).c_str());
-        return nullptr;
-    }
-    return r;
-}
 
 int Usage()
 {
@@ -130,38 +112,6 @@ int ScanChannel(const std::vector<std::string>& args)
     return end == LoopEnd::OutputFailed ? kExitFailure : kExitOk;
 }
 
-// The log's parts under the name the user chose: FILE itself for one part,
-// FILE's name with _001, _002 ... for several. Moved whole, or copied and removed.
-bool MoveLogSet(const std::string& anyPart, const std::string& output)
-{
-    namespace fs = std::filesystem;
-    const std::vector<std::string> parts = LogSetParts(anyPart);
-    const fs::path out(output);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        fs::path target = out;
-        if (parts.size() > 1) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, "_%03zu", i + 1);
-            target = out.parent_path() / (out.stem().string() + suffix + out.extension().string());
-        }
-        std::error_code ec;
-        fs::rename(parts[i], target, ec);
-        if (ec) {
-            ec.clear();
-            fs::copy_file(parts[i], target, ec);
-            if (!ec)
-                fs::remove(parts[i], ec);
-        }
-        if (ec) {
-            std::fprintf(stderr, "zrq6930 scan spectrum: cannot write %s: %s (the log stays at %s)\n", target.c_str(), ec.message().c_str(),
-                         parts[i].c_str());
-            return false;
-        }
-        std::fprintf(stderr, "Log: %s\n", target.c_str());
-    }
-    return true;
-}
-
 int SpectrumUsage()
 {
     std::fprintf(stderr, "usage: zrq6930 scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [-o FILE.slg] [--csv]\n"
@@ -200,12 +150,8 @@ int ScanSpectrum(const std::vector<std::string>& args)
                 return SpectrumUsage();
             sweeps = 0;
         } else if (args[i] == "-o" && value) {
-            outputPath = args[++i];
-            std::error_code ec;
-            if (outputPath.empty() || std::filesystem::exists(outputPath, ec)) {
-                std::fprintf(stderr, "zrq6930 scan spectrum: -o needs the name of a file that does not exist yet\n");
+            if (!TakeOutputPath("scan spectrum", args[++i], outputPath))
                 return kExitUsage;
-            }
         } else if (args[i] == "--csv") {
             csv = true;
         } else {
@@ -279,7 +225,7 @@ int ScanSpectrum(const std::vector<std::string>& args)
         std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     if (timeLimit)
         std::fprintf(stderr, "Time Limit Exceeded. Spectrum Scan was stopped. (7 days)\n");
-    if (!outputPath.empty() && !MoveLogSet(log.CurrentPath(), outputPath))
+    if (!outputPath.empty() && !MoveLogSet("scan spectrum", log.CurrentPath(), outputPath))
         return kExitFailure;
     if (csv) {
         std::printf("frequency_mhz,level_dbuv\n");

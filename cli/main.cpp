@@ -25,6 +25,8 @@ constexpr CommandHelp kHelp[] = {
              "                                       Channel Scan: the level of each channel of a bank\n"
              "  scan spectrum [--rx N] [--start MHZ] [--stop MHZ] [--step 25|125] [--sweeps K | --seconds S] [-o FILE.slg] [--csv]\n"
              "                                       Spectrum Scan into a .slg log; highest level per frequency\n"},
+    {"walk", "  walk [--rx N] --seconds S [-o FILE.wlg]\n"
+             "                                       Walk Test: F1 every 100 ms into a .wlg, then a summary\n"},
     {"fbs", "  fbs [--rx N]... [--json]             the seven FBS filters of every (or the given) receiver\n"},
     {"id", "  id [--json]                          every receiver's ID\n"},
     {"record", "  record [--rx N]... [--hours H]       Background Log of every (or the given) receiver,\n"
@@ -93,6 +95,8 @@ int Dispatch(std::vector<std::string> args)
         return zr::cli::CmdMonitor(args);
     if (cmd == "scan")
         return zr::cli::CmdScan(args);
+    if (cmd == "walk")
+        return zr::cli::CmdWalk(args);
     if (cmd == "fbs")
         return zr::cli::CmdFbs(args);
     if (cmd == "id")

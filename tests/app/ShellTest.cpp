@@ -29,6 +29,12 @@ TEST(Shell, DetailSwitchIsOnlyAnExactFirstToken)
     EXPECT_EQ(CommandLineTokens("a \"b c\" d"), (QStringList{"a", "b c"}));
     EXPECT_EQ(CommandLineTokens("a b  c"), (QStringList{"a", "b"}));
     EXPECT_EQ(RawCommandLine({"prog", "/d", "a b"}), "/d \"a b\"");
+    // The log to open: the argument after an optional "/d".
+    const std::pair<QStringList, const char*> files[] = {{{"prog", "/d", "a b.nlg"}, "a b.nlg"}, {{"prog", "x.wlg"}, "x.wlg"},
+                                                         {{"prog", "/d"}, ""},                   {{"prog"}, ""},
+                                                         {{"prog", "--help"}, ""}};
+    for (const auto& [args, file] : files)
+        EXPECT_EQ(LogFileArgument(args), file) << args.join(' ').toStdString();
 }
 
 TEST(Shell, SimulateOption)

@@ -18,7 +18,7 @@ std::string Slurp(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-pid_t StartApp(const test::CTempDir& runtime, const std::string& errFile)
+pid_t StartApp(const test::CTempDir& runtime, const std::string& errFile, const char* file = nullptr)
 {
     const pid_t pid = fork();
     if (pid == 0) {
@@ -27,7 +27,10 @@ pid_t StartApp(const test::CTempDir& runtime, const std::string& errFile)
         setenv("ZRQ6930_AUTO_ANSWER", "yes", 1);
         setenv("ZRQ6930_PORTS", "", 1);
         freopen(errFile.c_str(), "w", stderr);
-        execl(ZR_BINARY_DIR "/zrq6930-maintenance", "zrq6930-maintenance", static_cast<char*>(nullptr));
+        if (file)
+            execl(ZR_BINARY_DIR "/zrq6930-maintenance", "zrq6930-maintenance", "/d", file, static_cast<char*>(nullptr));
+        else
+            execl(ZR_BINARY_DIR "/zrq6930-maintenance", "zrq6930-maintenance", static_cast<char*>(nullptr));
         _exit(127);
     }
     return pid;
@@ -48,6 +51,19 @@ TEST(AppProcess, ASecondCopyIsRefusedAndTheFirstRunsOn)
     EXPECT_EQ(waitpid(first, &status, WNOHANG), 0); // still running
     kill(first, SIGTERM);
     waitpid(first, &status, 0);
+}
+
+// A file named on the command line goes to the viewers, with their messages.
+TEST(AppProcess, ALogNamedOnTheCommandLineOpensInItsViewer)
+{
+    test::CTempDir runtime;
+    chmod(runtime.Path().c_str(), 0700);
+    std::ofstream(runtime.File("notes.wlg")) << "not a log, only text long enough for a header";
+    const pid_t app = StartApp(runtime, runtime.File("app.err"), runtime.File("notes.wlg").c_str());
+    EXPECT_TRUE(test::WaitUntil([&] { return Slurp(runtime.File("app.err")).find("Invalid file type.\n") != std::string::npos; }));
+    kill(app, SIGTERM);
+    int status = 0;
+    waitpid(app, &status, 0);
 }
 
 TEST(AppProcess, WithoutADisplaySaysSoInOneLine)

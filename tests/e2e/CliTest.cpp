@@ -71,7 +71,7 @@ TEST(Cli, NoReceiverConnected)
 TEST(Cli, EveryCommandAnswersHelpOnStandardOutput)
 {
     for (const char* args : {"list --help", "identify -h", "monitor --help", "scan channel --help", "scan spectrum -h", "fbs --help", "id --help",
-                             "record --help", "log --help", "log info --help", "log convert -h"}) {
+                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h"}) {
         const CommandResult r = RunCli(args, "ZRQ6930_PORTS=/dev/zrq6930-none");
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zrq6930 ", 0), 0u) << args;
@@ -309,6 +309,32 @@ TEST(Cli, SpectrumLogInfoAndExportCoverEveryPart)
     ASSERT_EQ(lines.size(), 27u);
     EXPECT_EQ(lines[0], "time,receiver,frequency_khz,rf_level_dbuv");
     EXPECT_EQ(lines[1], "2024-05-17T13:00:00.000,2,606025,45");
+}
+
+TEST(Cli, WalkWritesTheLogAsTheWindowDoesAndSumsItUp)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({sim::DefaultConfig(0), sim::DefaultConfig(1)}));
+    test::CTempDir logs, elsewhere;
+    const std::string env = "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path();
+    CommandResult r = RunCli("walk --rx 2 --seconds 1.5 -o " + elsewhere.File("stage.wlg"), env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    const std::size_t samples = std::stoul(lines[0].substr(std::string("Samples: ").size()));
+    EXPECT_GE(samples, 8u); // every 100 ms
+    EXPECT_LE(samples, 16u);
+    EXPECT_EQ(lines[1].rfind("RF A: minimum ", 0), 0u);
+    EXPECT_EQ(lines[4].rfind("Data errors: ", 0), 0u);
+    // Every sample is a record of the log, under the chosen name; the log folder keeps nothing.
+    EXPECT_EQ(std::filesystem::file_size(elsewhere.File("stage.wlg")), 32u + samples * 32u);
+    EXPECT_TRUE(std::filesystem::is_empty(logs.Path()));
+    EXPECT_EQ(sims.Receiver(1).RequestCount("F1"), static_cast<int>(samples));
+    EXPECT_EQ(sims.Receiver(0).RequestCount("F1"), 0);
+    EXPECT_NE(RunCli("log info " + elsewhere.File("stage.wlg")).out.find("kind: Walk Test log (WALK)"), std::string::npos);
+
+    EXPECT_EQ(RunCli("walk", env).exitCode, 2); // --seconds is not optional
+    EXPECT_EQ(RunCli("walk --seconds 9000", env).err, "zrq6930 walk: --seconds takes a number from 0 to 7200\n");
 }
 
 } // namespace

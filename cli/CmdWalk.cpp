@@ -1,0 +1,114 @@
+// walk: a Walk Test of one receiver without the window: F1 every 100 ms into
+// a .wlg, then a short summary of what the walk found.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommon.h"
+#include "cli/PollLoop.h"
+#include "cli/ToolRun.h"
+#include "link/AppMessages.h"
+#include "link/Commands.h"
+#include "logs/LogFileDoc.h"
+#include "logs/WalkRecords.h"
+#include "platform/LogFolder.h"
+
+namespace zr::cli {
+
+namespace {
+
+constexpr double kMaxSeconds = 2 * 3600; // the walk log's limit
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: zrq6930 walk [--rx N] --seconds S [-o FILE.wlg]\n"
+                         "  --rx N       the receiver (1 to 16), 1 when not given\n"
+                         "  --seconds S  how long to walk (at most 7200, the walk log's limit); Ctrl+C ends it sooner\n"
+                         "  -o FILE      the .wlg under this name instead of in the log folder\n");
+    return kExitUsage;
+}
+
+void PrintSummary(const WalkSummary& s)
+{
+    std::printf("Samples: %zu\n", s.samples);
+    std::printf("RF A: minimum %d dBuV, median %d dBuV\n", s.rfAMin, s.rfAMedian);
+    std::printf("RF B: minimum %d dBuV, median %d dBuV\n", s.rfBMin, s.rfBMedian);
+    std::printf("Sync errors: %zu\n", s.syncErrors);
+    std::printf("Data errors: %zu\n", s.dataErrors);
+}
+
+} // namespace
+
+int CmdWalk(const std::vector<std::string>& args)
+{
+    std::vector<int> wanted;
+    std::string outputPath;
+    double seconds = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool value = i + 1 < args.size();
+        if (args[i] == "--rx" && value) {
+            if (!ParseReceiverOption("walk", args[++i], wanted) || wanted.size() > 1)
+                return Usage();
+        } else if (args[i] == "--seconds" && value) {
+            if (!ParseAmount(args[++i], kMaxSeconds, seconds)) {
+                std::fprintf(stderr, "zrq6930 walk: --seconds takes a number from 0 to 7200\n");
+                return kExitUsage;
+            }
+        } else if (args[i] == "-o" && value) {
+            if (!TakeOutputPath("walk", args[++i], outputPath))
+                return kExitUsage;
+        } else {
+            return Usage();
+        }
+    }
+    if (seconds < 0)
+        return Usage();
+    InstallStopHandlers();
+    CMessageQueue queue;
+    CReceiverSession session(&queue);
+    SessionReceiver* walked = OpenIdleReceiver("walk", session, queue, wanted);
+    if (!walked)
+        return kExitUsage;
+    // As the window: a walk test only while every receiver is idle.
+    if (session.AnyReceiverBusy()) {
+        std::fprintf(stderr, "This function is not available during scanning or walk testing.\n");
+        return kExitFailure;
+    }
+    SessionReceiver& r = *walked;
+    CLogFileDoc log;
+    if (log.CreateLog(kLogWalk, r.recNo, 0, &queue, nullptr) == 1) {
+        std::fprintf(stderr, "%s\n", kFailedSystemFolder);
+        return kExitFailure;
+    }
+    std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
+
+    std::vector<std::array<int, 4>> samples;
+    bool timeLimit = false, lost = false;
+    PollLoopHandlers handlers;
+    handlers.reply = [&](SessionReceiver& s, int kind) {
+        if (kind != kF1)
+            return true;
+        const ReplySlot f1 = s.link->Reply(kF1);
+        samples.push_back(WalkSampleOfF1(f1.data()));
+        log.AppendRecord(DecodeF1(f1.data())); // as the window keeps it: every sample
+        return true;
+    };
+    handlers.lost = [&](SessionReceiver&) { lost = true; };
+    handlers.other = [&](const AppMessage& m) {
+        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
+        return !timeLimit;
+    };
+    std::vector<SessionReceiver*> served{walked};
+    const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeWalk, seconds, handlers);
+    session.CloseAll();
+    if (lost)
+        std::fprintf(stderr, "Walk Test was stopped due to the connection error. Log data was saved in the log folder.\n");
+    else if (timeLimit)
+        std::fprintf(stderr, "Time Limit Exceeded. Walk Test was stopped.\n");
+    if (!outputPath.empty() && !MoveLogSet("walk", log.CurrentPath(), outputPath))
+        return kExitFailure;
+    PrintSummary(SummarizeWalk(samples));
+    return end == LoopEnd::OutputFailed || lost ? kExitFailure : kExitOk;
+}
+
+} // namespace zr::cli
