@@ -436,16 +436,10 @@ void CSpScanDlg::SaveLog()
 
 void CSpScanDlg::closeEvent(QCloseEvent* e)
 {
-    if (m_running) {
-        ShowMessage(this, "Spectrum Scan is running.");
+    if (!m_log.MayClose(this, m_running, "Spectrum Scan is running.")) {
         e->ignore();
         return;
     }
-    if (!m_log.AskKeep(this)) {
-        e->ignore();
-        return;
-    }
-    m_log.Forget();
     CToolWindow::closeEvent(e);
 }
 

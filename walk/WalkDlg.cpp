@@ -409,16 +409,10 @@ void CWalkDlg::OnReceiverLost(int)
 
 void CWalkDlg::closeEvent(QCloseEvent* e)
 {
-    if (m_running) {
-        ShowMessage(this, "Walk Test is running.");
+    if (!m_log.MayClose(this, m_running, "Walk Test is running.")) {
         e->ignore();
         return;
     }
-    if (!m_log.AskKeep(this)) {
-        e->ignore();
-        return;
-    }
-    m_log.Forget();
     CToolWindow::closeEvent(e);
 }
 

@@ -34,6 +34,18 @@ bool CToolLog::AskKeep(QWidget* dialog)
     return true;
 }
 
+bool CToolLog::MayClose(QWidget* dialog, bool running, const char* runningMessage)
+{
+    if (running) {
+        ShowMessage(dialog, runningMessage);
+        return false;
+    }
+    if (!AskKeep(dialog))
+        return false;
+    Forget();
+    return true;
+}
+
 void CToolLog::Save(QWidget* dialog)
 {
     if (state == kLogStateUndecided) {

@@ -27,6 +27,10 @@ public:
     // An undecided log asks "Do you save the log data?"; false when the user
     // cancelled (the calling action stops). Otherwise true at once.
     bool AskKeep(QWidget* dialog);
+    // Whether the tool's window may close: not while it runs (the user is
+    // told `runningMessage`), nor when the user cancels the keep question.
+    // Closing forgets the log.
+    bool MayClose(QWidget* dialog, bool running, const char* runningMessage);
     // The Save log button.
     void Save(QWidget* dialog);
     // No log any more (the file stays where it is).
