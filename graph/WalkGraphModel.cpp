@@ -65,6 +65,22 @@ void CWalkGraphModel::ResetData()
     pointCount = initialPointBase + 1;
 }
 
+bool CWalkGraphModel::GrowFor(int stored)
+{
+    if (stored <= pointCount)
+        return false;
+    ++pointCount;
+    return true;
+}
+
+int CWalkGraphModel::GrowForAppended(int stored, int count)
+{
+    int grew = 0;
+    for (int i = 0; i < count; ++i)
+        grew += GrowFor(stored + i);
+    return grew;
+}
+
 CWalkGraphModel::AddResult CWalkGraphModel::AddSample(const std::array<int, 4>& values, bool live, bool replace)
 {
     AddResult r;
@@ -79,10 +95,7 @@ CWalkGraphModel::AddResult CWalkGraphModel::AddSample(const std::array<int, 4>& 
             trace.push_back(static_cast<uint16_t>(values[static_cast<std::size_t>(t)]));
         }
     } else {
-        if (stored > pointCount) {
-            ++pointCount;
-            r.grew = true;
-        }
+        r.grew = GrowFor(stored);
         for (int t = 0; t < traceCount; ++t)
             traces[static_cast<std::size_t>(t)].push_back(static_cast<uint16_t>(values[static_cast<std::size_t>(t)]));
     }

@@ -34,11 +34,19 @@ public:
     };
     // values: RF A, RF B, sync error, data error.
     AddResult AddSample(const std::array<int, 4>& values, bool live, bool replace);
+    // Playback of `count` samples appended behind `stored` ones at once: the
+    // point count grows as that many AddSample calls grow it. How often it grew.
+    int GrowForAppended(int stored, int count);
 
     int64_t startTime = 0; // calendar seconds; 0 none
     int msPerPoint = 100;
     int initialLast = 600;
     int initialPointBase = 1200;
+
+private:
+    // A sample appended behind `stored` ones widens the graph by one point
+    // once the stored ones outnumber its points.
+    bool GrowFor(int stored);
 };
 
 } // namespace zr

@@ -38,6 +38,11 @@ struct LogRecord {
     DataRow row{};
 };
 LogRecord ParseLogRecord(const uint8_t* record);
+// Row byte k (0..15) of a record as it lies in the file: the row is stored reversed.
+inline uint8_t RecordRowByte(const uint8_t* record, int k)
+{
+    return record[31 - k];
+}
 
 enum HeaderReject { kRejectVersion = 0, kRejectTag = 1 };
 // true when acceptable; otherwise `reason` tells why.

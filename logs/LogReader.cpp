@@ -42,14 +42,21 @@ int CLogReader::Open(const std::string& path, int expectedKind)
     return kLogOpened;
 }
 
-std::size_t CLogReader::ReadRecords(LogRecord* out, std::size_t max)
+std::size_t CLogReader::ReadRawRecords(const uint8_t*& records, std::size_t max)
 {
     if (!m_file || max == 0)
         return 0;
     m_buffer.resize(max * kLogRecordSize);
-    const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
+    records = m_buffer.data();
+    return std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
+}
+
+std::size_t CLogReader::ReadRecords(LogRecord* out, std::size_t max)
+{
+    const uint8_t* raw = nullptr;
+    const std::size_t got = ReadRawRecords(raw, max);
     for (std::size_t i = 0; i < got; ++i)
-        out[i] = ParseLogRecord(m_buffer.data() + i * kLogRecordSize);
+        out[i] = ParseLogRecord(raw + i * kLogRecordSize);
     return got;
 }
 

@@ -30,6 +30,9 @@ public:
     uint64_t FileSize() const { return m_size; }
     // Reads up to `max` whole records; returns how many.
     std::size_t ReadRecords(LogRecord* out, std::size_t max);
+    // The same records as they lie in the file (32 bytes each, row reversed:
+    // RecordRowByte reads them), in the reader's own buffer until the next read.
+    std::size_t ReadRawRecords(const uint8_t*& records, std::size_t max);
     bool Next(LogRecord& out) { return ReadRecords(&out, 1) == 1; }
 
 private:

@@ -7,11 +7,6 @@
 
 namespace zr {
 
-std::array<int, 4> WalkSampleOfRow(const DataRow& row)
-{
-    return {row[7], row[6], (row[2] >> 6) & 1, (row[2] >> 7) & 1};
-}
-
 int SpectrumRowKhz(const DataRow& row)
 {
     return (row[0] | (row[1] << 8)) * 25;

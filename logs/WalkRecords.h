@@ -10,8 +10,13 @@
 
 namespace zr {
 
-// RF A, RF B, sync error, data error of a walk or background record.
-std::array<int, 4> WalkSampleOfRow(const DataRow& row);
+// RF A, RF B, sync error, data error of a walk or background record, read
+// from the record as it lies in the file.
+inline std::array<uint16_t, 4> WalkSampleOfRecord(const uint8_t* record)
+{
+    const uint8_t flags = RecordRowByte(record, 2);
+    return {RecordRowByte(record, 7), RecordRowByte(record, 6), static_cast<uint16_t>((flags >> 6) & 1), static_cast<uint16_t>((flags >> 7) & 1)};
+}
 // The frequency (kHz) a spectrum record holds.
 int SpectrumRowKhz(const DataRow& row);
 // Milliseconds per time-domain point: one sweep of the header's range at

@@ -475,7 +475,7 @@ bool CWalkDlg::LoadLog(const QString& path)
     return started;
 }
 
-void CWalkDlg::ApplyPlayback(const WalkPlayback& playback, const QString& path)
+void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
 {
     if (m_mode == kTimeDomainViewer) {
         m_msPerPoint = playback.msPerPoint;
@@ -484,7 +484,7 @@ void CWalkDlg::ApplyPlayback(const WalkPlayback& playback, const QString& path)
     }
     Reset(playback.startTime != 0 ? 2 : 0, playback.startTime);
     CWalkGraphModel& m = m_graph->Walk();
-    m.traces = playback.traces;
+    m.traces = std::move(playback.traces);
     m.pointCount = std::max(m.pointCount, playback.pointCount);
     SyncScrollBar();
     m_graph->NotifyMarker(m.NearestIndex(m.markerX).second);

@@ -90,7 +90,7 @@ private:
     void OnTimeLimit();
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited(int code);
-    void ApplyPlayback(const WalkPlayback& playback, const QString& path);
+    void ApplyPlayback(WalkPlayback& playback, const QString& path);
 
     IMessageOwner* m_owner;
     std::unique_ptr<CQtMessageOwner> m_logOwner; // the writer's time limit; the loader's results

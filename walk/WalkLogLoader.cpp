@@ -28,29 +28,47 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
     model.ResetData();
     const int initialCount = model.pointCount;
     CTimeDomainReducer reducer(timeDomainKhz);
+    auto& traces = model.traces;
+    if (mode != kTimeDomainViewer)
+        for (int t = 0; t < model.traceCount; ++t)
+            traces[static_cast<std::size_t>(t)].resize(static_cast<std::size_t>(reader.FileSize() / kLogRecordSize));
 
     uint64_t blocks = 1; // the header
     if (progress)
         progress(blocks);
-    std::vector<LogRecord> batch(4096);
+    const uint8_t* raw = nullptr;
     std::size_t got;
-    while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
-        for (std::size_t i = 0; i < got; ++i) {
-            const LogRecord& record = batch[i];
-            if (out.records++ == 0)
-                out.startTime = CalendarSecondsOfFileTime(record.time);
-            if (mode != kTimeDomainViewer) {
-                model.AddSample(WalkSampleOfRow(record.row), false, false);
-                continue;
+    while ((got = reader.ReadRawRecords(raw, 4096)) > 0) {
+        if (out.records == 0)
+            out.startTime = CalendarSecondsOfFileTime(ParseLogRecord(raw).time);
+        if (mode != kTimeDomainViewer) {
+            // Every record a sample; only the bytes the graph shows are read.
+            const std::size_t base = out.records;
+            if (traces[0].size() < base + got) // the file grew while it was read
+                for (int t = 0; t < 4; ++t)
+                    traces[static_cast<std::size_t>(t)].resize(base + got);
+            for (std::size_t i = 0; i < got; ++i) {
+                const auto v = WalkSampleOfRecord(raw + i * kLogRecordSize);
+                for (std::size_t t = 0; t < 4; ++t)
+                    traces[t][base + i] = v[t];
             }
-            int level = 0;
-            const auto action = reducer.Feed(record.row, level);
-            if (action != CTimeDomainReducer::kSkip)
-                model.AddSample({level, 0, 0, 0}, false, action == CTimeDomainReducer::kReplace);
+        } else {
+            for (std::size_t i = 0; i < got; ++i) {
+                int level = 0;
+                const auto action = reducer.Feed(ParseLogRecord(raw + i * kLogRecordSize).row, level);
+                if (action != CTimeDomainReducer::kSkip)
+                    model.AddSample({level, 0, 0, 0}, false, action == CTimeDomainReducer::kReplace);
+            }
         }
+        out.records += got;
         blocks += got;
         if (progress)
             progress(blocks);
+    }
+    if (mode != kTimeDomainViewer) {
+        for (int t = 0; t < 4; ++t)
+            traces[static_cast<std::size_t>(t)].resize(out.records); // a record cut short at the end is none
+        model.GrowForAppended(0, model.TraceSize(0));
     }
     out.pointCount = model.pointCount;
     out.rangeGrowth = model.pointCount - initialCount;

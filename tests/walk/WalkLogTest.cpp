@@ -36,8 +36,8 @@ TEST(WalkRecords, SamplesOfRepliesAndRecords)
     for (const auto& c : cases)
         EXPECT_EQ(WalkSampleOfF1(Reply(c.reply).data()), c.sample) << c.reply;
     // The record keeps each error as a flag: set for a nonzero digit, clear when unreadable.
-    EXPECT_EQ(WalkSampleOfRow(DecodeF1(Reply("F13008200").data())), (std::array<int, 4>{8, 20, 1, 0}));
-    EXPECT_EQ(WalkSampleOfRow(DecodeF1(Reply("F1????????").data())), (std::array<int, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(WalkSampleOfRecord(BuildLogRecord(0, DecodeF1(Reply("F13008200").data())).data()), (std::array<uint16_t, 4>{8, 20, 1, 0}));
+    EXPECT_EQ(WalkSampleOfRecord(BuildLogRecord(0, DecodeF1(Reply("F1????????").data())).data()), (std::array<uint16_t, 4>{0, 0, 0, 0}));
 
     const WalkSummary s = SummarizeWalk({{50, 60, 0, 0}, {40, 70, 1, 0}, {60, 65, 0, 1}, {45, 80, 1, 1}});
     EXPECT_EQ(s.samples, 4u);
