@@ -1,5 +1,6 @@
 // Pictures of the windows as a user sees them: the main window with four
-// simulated receivers, and FBS Detail, FW Version and ID View opened on them.
+// simulated receivers, FBS Detail, FW Version and ID View opened on them, the
+// scans and the walk test running, and the viewers on the logs they wrote.
 // Run under xvfb-run (or offscreen); writes PNG files into the folder given.
 #include <QApplication>
 #include <QDir>
@@ -13,6 +14,8 @@
 #include "info/IdDlg.h"
 #include "scan/ChScanDlg.h"
 #include "scan/SpScanDlg.h"
+#include "ui/MessageBox.h"
+#include "walk/WalkDlg.h"
 #include "link/AppMessages.h"
 #include "sim/Simulator.h"
 
@@ -22,6 +25,11 @@ int main(int argc, char** argv)
     zr::bench::PrepareHeadless("shots");
     QApplication app(argc, argv);
     QApplication::setApplicationName("ZR-Q6930 Maintenance Software");
+    // Every message box answered Yes (or OK) and printed, so nothing waits for a hand.
+    zr::SetMessageBoxHandler([](const zr::MessageBoxRequest& r) {
+        std::printf("message: %s\n", qPrintable(r.text));
+        return r.buttons == zr::MsgButtons::Ok ? zr::MsgAnswer::Ok : zr::MsgAnswer::Yes;
+    });
     zr::sim::CSimulator sims;
     if (!sims.Start(4))
         return 1;
@@ -60,13 +68,56 @@ int main(int argc, char** argv)
     zr::bench::Pump(std::chrono::milliseconds(300));
     scan->close();
 
+    // Two megahertz: several sweeps, so the time-domain view has points.
     auto* spectrum = frame.findChild<zr::CSpScanDlg*>("spScanDlg");
     frame.View()->ToolButton(zr::kIdSpScanButton)->click();
-    spectrum->StopEdit()->setText("616.000");
+    spectrum->StopEdit()->setText("608.000");
     spectrum->StartButton()->click();
-    zr::bench::Pump(std::chrono::milliseconds(4000));
+    zr::bench::Pump(std::chrono::milliseconds(30000));
     shoot(spectrum, "spscan.png");
     spectrum->StopButton()->click();
     zr::bench::Pump(std::chrono::milliseconds(300));
+    spectrum->SaveLog();
+    const QString spectrumLog = spectrum->LogPath();
+    spectrum->close();
+
+    auto* walk = frame.View()->WalkDialog();
+    frame.View()->Table()->selectRow(2);
+    frame.View()->ToolButton(zr::kIdWalkButton)->click();
+    walk->TraceBox(2)->setChecked(true);
+    walk->TraceBox(3)->setChecked(true);
+    walk->StartButton()->click();
+    zr::bench::Pump(std::chrono::milliseconds(12000));
+    shoot(walk, "walk.png");
+    walk->StopButton()->click();
+    walk->SaveLog();
+    const QString walkLog = walk->LogPath();
+    walk->close();
+
+    frame.View()->StartRecording();
+    zr::bench::Pump(std::chrono::milliseconds(15000));
+    const QString backgroundLog = QString::fromStdString(frame.View()->LogDocOf(0)->CurrentPath());
+    frame.View()->StopRecording();
+    zr::bench::Pump(std::chrono::milliseconds(300));
+
+    auto openAndShoot = [&](const QString& log, zr::CToolWindow* viewer, const char* name) {
+        frame.View()->OpenLogFile(log);
+        while (static_cast<zr::CWalkDlg*>(viewer)->Loading())
+            zr::bench::Pump(std::chrono::milliseconds(10));
+        zr::bench::Pump(std::chrono::milliseconds(300));
+        shoot(viewer, name);
+    };
+    openAndShoot(walkLog, frame.View()->WalkLogViewer(), "walklog.png");
+    openAndShoot(backgroundLog, frame.View()->BackgroundLogViewer(), "background.png");
+
+    frame.View()->OpenLogFile(spectrumLog);
+    zr::bench::Pump(std::chrono::milliseconds(500));
+    auto* viewer = frame.View()->SpectrumLogViewer();
+    viewer->Marker()->ProcessKey(zr::kKeyHome); // the highest frequency of the sweep
+    viewer->ChangeView();
+    while (frame.View()->TimeDomainViewer()->Loading())
+        zr::bench::Pump(std::chrono::milliseconds(10));
+    zr::bench::Pump(std::chrono::milliseconds(300));
+    shoot(frame.View()->TimeDomainViewer(), "timedomain.png");
     return 0;
 }
