@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "../app/GuiFixture.h"
+#include "../walk/LogFiles.h"
 #include "platform/Clock.h"
 #include "scan/SpScanDlg.h"
 
@@ -192,6 +193,32 @@ TEST_F(SpectrumDialog, SevenDaysEndTheScanInDailyParts)
     for (const auto& e : std::filesystem::directory_iterator(m_logDir.Path()))
         parts += e.path().extension() == ".slg";
     EXPECT_GE(parts, 7);
+}
+
+TEST_F(SpectrumDialog, ALogWithRepeatedFrequenciesShowsEachOnesHighestAndTheBoxesStep)
+{
+    // 606.125 three times in one sweep and once more later: the viewer holds the highest of all.
+    SpectrumLogSettings settings{606100 / 25, 606150 / 25, 0};
+    WriteLog(m_logDir.File("repeats.slg"), kLogSpec,
+             {SpectrumRow(606100, 20), SpectrumRow(606125, 40), SpectrumRow(606125, 52), SpectrumRow(606125, 47), SpectrumRow(606150, 25),
+              SpectrumRow(606100, 18), SpectrumRow(606125, 33), SpectrumRow(606175, 90)},
+             &settings);
+    ASSERT_TRUE(m_dlg->LoadLog(QString::fromStdString(m_logDir.File("repeats.slg"))));
+    ASSERT_TRUE(PumpUntil([&] { return !m_dlg->Loading(); }));
+    EXPECT_EQ(m_dlg->State(), kLogStateOpened);
+    EXPECT_EQ(m_dlg->Graph()->Model().traces[0], (std::vector<uint16_t>{20, 52, 25})); // 606.175 lies outside the header's range
+    EXPECT_EQ(m_dlg->StartEdit()->text(), "606.100");
+
+    // The frequency boxes: Page Up and Down step 500 kHz and stop at the band's ends.
+    m_dlg->StartEdit()->setText("606.300");
+    m_dlg->StartEdit()->ProcessKey(kKeyPageUp);
+    EXPECT_EQ(m_dlg->StartEdit()->text(), "606.800");
+    m_dlg->StartEdit()->ProcessKey(kKeyPageDown);
+    m_dlg->StartEdit()->ProcessKey(kKeyPageDown);
+    EXPECT_EQ(m_dlg->StartEdit()->text(), "606.000");
+    m_dlg->StopEdit()->setText("635.900");
+    m_dlg->StopEdit()->ProcessKey(kKeyPageUp);
+    EXPECT_EQ(m_dlg->StopEdit()->text(), "636.000");
 }
 
 } // namespace
