@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchTable.h"
 #include "logs/LogConvert.h"
+#include "logs/LogExport.h"
 #include "logs/LogFormat.h"
 #include "platform/Clock.h"
 
@@ -51,7 +53,8 @@ int main(int argc, char** argv)
     }
     const std::string output = (dir / "out.log").string();
     const std::string copy = (dir / "copy.log").string();
-    std::vector<double> convert, cp;
+    const std::string csv = (dir / "out.csv").string();
+    std::vector<double> convert, cp, exportCsv, cpCsv;
     for (int r = 0; r < runs; ++r) {
         fs::remove(output);
         auto t0 = std::chrono::steady_clock::now();
@@ -66,12 +69,30 @@ int main(int argc, char** argv)
         if (std::system(cmd.c_str()) != 0)
             return 1;
         cp.push_back(Seconds(std::chrono::steady_clock::now() - t0));
+
+        fs::remove(csv);
+        t0 = std::chrono::steady_clock::now();
+        std::FILE* out = std::fopen(csv.c_str(), "w");
+        if (!out || zr::ExportLogCsv(source, out, nullptr) != zr::kLogOpened || std::fclose(out) != 0) {
+            std::fprintf(stderr, "export failed\n");
+            return 1;
+        }
+        exportCsv.push_back(Seconds(std::chrono::steady_clock::now() - t0));
+        fs::remove(copy);
+        t0 = std::chrono::steady_clock::now();
+        if (std::system(("cp " + csv + " " + copy).c_str()) != 0)
+            return 1;
+        cpCsv.push_back(Seconds(std::chrono::steady_clock::now() - t0));
     }
     const auto size = fs::file_size(output);
     std::printf("8-hour .nlg: %u records, %ju bytes of text\n", 288000u, static_cast<uintmax_t>(size));
     std::printf("convert  median %.3f s over %d runs\n", Median(convert), runs);
     std::printf("cp       median %.3f s (a file of the output's size)\n", Median(cp));
     std::printf("ratio    %.2f x cp\n", Median(convert) / Median(cp));
+    std::printf("export --csv median %.3f s (%ju bytes); cp of a file of its size %.3f s; ratio %.2f x cp\n", Median(exportCsv),
+                static_cast<uintmax_t>(fs::file_size(csv)), Median(cpCsv), Median(exportCsv) / Median(cpCsv));
+    zr::bench::TableRow("log convert, 8-hour Background Log", Median(convert) * 1000, "ms", "cp of the output", Median(cp) * 1000, "< 3x");
+    zr::bench::TableRow("log export --csv, 8-hour Background Log", Median(exportCsv) * 1000, "ms", "cp of the output", Median(cpCsv) * 1000, "< 3x");
     fs::remove_all(dir);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "logs/LogReader.h"
+#include "logs/TimeText.h"
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
 
@@ -15,40 +16,12 @@ namespace zr {
 namespace {
 
 constexpr char kEol[] = "\r\n";
-constexpr std::size_t kReadBlocks = 4096 / kLogRecordSize;
-
-void AppendZeroPadded(std::string& out, unsigned value, int width)
-{
-    char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (int i = n; i < width; ++i)
-        out.push_back('0');
-    while (n > 0)
-        out.push_back(digits[--n]);
-}
+constexpr char kDateSeparator = '/';
+constexpr std::size_t kReadBlocks = 65536 / kLogRecordSize;
 
 void AppendHexDigit(std::string& out, unsigned v)
 {
     out.push_back("0123456789ABCDEF"[v & 0x0F]);
-}
-
-// "%04u/%02u/%02u %02u:%02u:%02u.%03u" without printf, for speed.
-void AppendTimeText(std::string& out, int64_t fileTime)
-{
-    const LocalTime t = FileTimeToLocalTime(fileTime);
-    const struct {
-        char separator;
-        int value, width;
-    } fields[] = {{0, t.year, 4}, {'/', t.month, 2}, {'/', t.day, 2}, {' ', t.hour, 2}, {':', t.minute, 2}, {':', t.second, 2}, {'.', t.millisecond, 3}};
-    for (const auto& f : fields) {
-        if (f.separator)
-            out.push_back(f.separator);
-        AppendZeroPadded(out, static_cast<unsigned>(f.value), f.width);
-    }
 }
 
 } // namespace
@@ -76,7 +49,7 @@ void AppendFirstRecordLines(std::string& out, const LogRecord& first)
     out += "Start Time: ";
     out += kEol;
     out += "\t";
-    AppendTimeText(out, first.time);
+    CTimeText(kDateSeparator, ' ').Append(out, first.time);
     out += kEol;
     for (const char* line : {"Reception Status: ", "\t*: Jamming", "\t!: Data Error has occurred", "\t-: No signal", "\tspace: Received well",
                              "A unit of RF Level (RFA/RFB): [dBuV]", "", "",
@@ -86,25 +59,35 @@ void AppendFirstRecordLines(std::string& out, const LogRecord& first)
     }
 }
 
-void AppendDataLine(std::string& out, const LogRecord& r)
+void AppendDataLine(std::string& out, const LogRecord& r, CTimeText& time)
 {
-    AppendTimeText(out, r.time);
+    time.Append(out, r.time);
     out.push_back('\t');
     AppendHexDigit(out, r.row[10] >> 4);
     AppendHexDigit(out, r.row[10]);
     out.push_back('\t');
-    AppendZeroPadded(out, r.row[7], 1);
+    AppendDecimal(out, r.row[7]);
     out.push_back('\t');
-    AppendZeroPadded(out, r.row[6], 1);
-    for (uint8_t bit : {0x20, 0x40, 0x80})
-        out += (r.row[2] & bit) ? "\tYes" : "\tNo";
+    AppendDecimal(out, r.row[6]);
+    for (uint8_t bit : {0x20, 0x40, 0x80}) {
+        if (r.row[2] & bit)
+            out.append("\tYes", 4);
+        else
+            out.append("\tNo", 3);
+    }
     switch (ReceptionStatus(r.row)) {
-    case 1: out += "\t*"; break;
-    case 2: out += "\t-"; break;
-    case 3: out += "\t!"; break;
+    case 1: out.append("\t*", 2); break;
+    case 2: out.append("\t-", 2); break;
+    case 3: out.append("\t!", 2); break;
     default: break;
     }
-    out += kEol;
+    out.append(kEol, 2);
+}
+
+void AppendDataLine(std::string& out, const LogRecord& r)
+{
+    CTimeText time(kDateSeparator, ' ');
+    AppendDataLine(out, r, time);
 }
 
 std::string ConvertOutputPath(const std::string& source, const std::string& logFolder)
@@ -163,7 +146,8 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
         hooks.running(true);
 
     std::string text;
-    text.reserve(1 << 16);
+    text.reserve(1 << 20);
+    CTimeText time(kDateSeparator, ' ');
     bool writeOk = true;
     uint64_t written = 0;
     auto flush = [&] {
@@ -186,11 +170,11 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
             const LogRecord r = ParseLogRecord(block);
             if (blocks == 1)
                 AppendFirstRecordLines(text, r);
-            AppendDataLine(text, r);
+            AppendDataLine(text, r, time);
         }
         if (hooks.blocks)
             hooks.blocks(blocks);
-        if (text.size() > (1 << 16) - 2048)
+        if (text.size() > (1 << 20) - (1 << 16))
             flush();
     }
     flush();

@@ -41,5 +41,8 @@ std::string ConvertOutputPath(const std::string& source, const std::string& logF
 void AppendHeaderLines(std::string& out, const uint8_t* header);
 void AppendFirstRecordLines(std::string& out, const LogRecord& first);
 void AppendDataLine(std::string& out, const LogRecord& record);
+class CTimeText;
+// The same, keeping the date text from one line to the next.
+void AppendDataLine(std::string& out, const LogRecord& record, CTimeText& time);
 
 } // namespace zr

@@ -1,17 +1,20 @@
 #include "logs/LogExport.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <memory>
 
 #include "logs/LogFormat.h"
 #include "logs/LogReader.h"
+#include "logs/TimeText.h"
 #include "platform/Clock.h"
 
 namespace zr {
 
 namespace {
 
-constexpr std::size_t kBatch = 256;
+constexpr std::size_t kBatch = 2048;
+constexpr std::size_t kTextBlock = 1 << 20;
 
 const char* KindName(int kind)
 {
@@ -159,28 +162,64 @@ int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
         break;
     }
     static const char* const statusNames[] = {"received well", "jamming", "no signal", "data error"};
+    // Rows go out in large blocks, formatted without printf.
+    std::string text;
+    text.reserve(kTextBlock + 256);
+    CTimeText time('-', 'T');
+    auto flush = [&] {
+        if (!text.empty())
+            std::fwrite(text.data(), 1, text.size(), out);
+        text.clear();
+        return !std::ferror(out);
+    };
     std::vector<LogRecord> batch(kBatch);
     for (const auto& reader : readers) {
-        const int receiverNo = (reader->Header()[16] & 0x0F) + 1;
+        const unsigned receiverNo = (reader->Header()[16] & 0x0F) + 1u;
         std::size_t got;
         while ((got = reader->ReadRecords(batch.data(), batch.size())) > 0) {
             for (std::size_t i = 0; i < got; ++i) {
                 const DataRow& row = batch[i].row;
-                const std::string t = IsoTime(batch[i].time);
-                const int peak = (row[2] & 0x20) ? 1 : 0, sync = (row[2] & 0x40) ? 1 : 0, data = (row[2] & 0x80) ? 1 : 0;
-                if (kind == kLogNorm)
-                    std::fprintf(out, "%s,%d,%X,%X,%u,%u,%d,%d,%d,%s,%u\n", t.c_str(), receiverNo, row[10] >> 4, row[10] & 0x0F, row[7], row[6], peak, sync,
-                                 data, statusNames[ReceptionStatus(row)], static_cast<unsigned>(row[14] | (row[15] << 8)));
-                else if (kind == kLogWalk)
-                    std::fprintf(out, "%s,%d,%u,%u,%d,%d,%d\n", t.c_str(), receiverNo, row[7], row[6], peak, sync, data);
+                if (IsSaneFileTime(batch[i].time))
+                    time.Append(text, batch[i].time);
                 else
-                    std::fprintf(out, "%s,%d,%u,%u\n", t.c_str(), receiverNo, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u,
-                                 std::max(row[7], row[6]));
+                    text += "invalid";
+                text.push_back(',');
+                AppendDecimal(text, receiverNo);
+                text.push_back(',');
+                if (kind == kLogSpec) {
+                    AppendDecimal(text, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u);
+                    text.push_back(',');
+                    AppendDecimal(text, std::max(row[7], row[6]));
+                    text.push_back('\n');
+                    continue;
+                }
+                if (kind == kLogNorm) {
+                    text.push_back("0123456789ABCDEF"[row[10] >> 4]);
+                    text.push_back(',');
+                    text.push_back("0123456789ABCDEF"[row[10] & 0x0F]);
+                    text.push_back(',');
+                }
+                AppendDecimal(text, row[7]);
+                text.push_back(',');
+                AppendDecimal(text, row[6]);
+                for (uint8_t bit : {0x20, 0x40, 0x80}) {
+                    text.push_back(',');
+                    text.push_back((row[2] & bit) ? '1' : '0');
+                }
+                if (kind == kLogNorm) {
+                    text.push_back(',');
+                    text += statusNames[ReceptionStatus(row)];
+                    text.push_back(',');
+                    AppendDecimal(text, static_cast<unsigned>(row[14] | (row[15] << 8)));
+                }
+                text.push_back('\n');
             }
-            if (std::ferror(out))
+            if (text.size() >= kTextBlock && !flush())
                 return kExportWriteFailed; // a full disk or a closed pipe: stop, say so
         }
     }
+    if (!flush())
+        return kExportWriteFailed;
     return std::fflush(out) == 0 && !std::ferror(out) ? kLogOpened : kExportWriteFailed;
 }
 

@@ -16,12 +16,6 @@ struct CommandResult {
     std::string out, err;
 };
 
-inline std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Runs a shell command line; its output and errors are collected unless the
 // line redirects them itself.
 inline CommandResult RunShell(const std::string& line)

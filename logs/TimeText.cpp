@@ -1,0 +1,68 @@
+#include "logs/TimeText.h"
+
+#include "platform/Clock.h"
+
+namespace zr {
+
+namespace {
+
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void AppendPair(char*& p, unsigned v)
+{
+    *p++ = kPairs[2 * v];
+    *p++ = kPairs[2 * v + 1];
+}
+
+} // namespace
+
+void AppendDecimal(std::string& out, unsigned value, int width)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < width; ++i)
+        out.push_back('0');
+    while (n > 0)
+        out.push_back(digits[--n]);
+}
+
+void CTimeText::Append(std::string& out, int64_t fileTime)
+{
+    if (fileTime < 0)
+        fileTime = 0;
+    const int64_t totalMs = fileTime / kFileTimePerMs;
+    const int64_t day = totalMs / 86400000;
+    if (day != m_day) {
+        const LocalTime t = FileTimeToLocalTime(fileTime);
+        m_date.clear();
+        AppendDecimal(m_date, static_cast<unsigned>(t.year), 4);
+        m_date.push_back(m_dateSeparator);
+        AppendDecimal(m_date, static_cast<unsigned>(t.month), 2);
+        m_date.push_back(m_dateSeparator);
+        AppendDecimal(m_date, static_cast<unsigned>(t.day), 2);
+        m_date.push_back(m_timeSeparator);
+        m_day = day;
+    }
+    const auto ms = static_cast<unsigned>(totalMs % 86400000);
+    char text[12];
+    char* p = text;
+    AppendPair(p, ms / 3600000);
+    *p++ = ':';
+    AppendPair(p, ms / 60000 % 60);
+    *p++ = ':';
+    AppendPair(p, ms / 1000 % 60);
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + ms % 1000 / 100);
+    AppendPair(p, ms % 100);
+    out += m_date;
+    out.append(text, static_cast<std::size_t>(p - text));
+}
+
+} // namespace zr
