@@ -10,6 +10,7 @@
 #include "BenchTable.h"
 #include "logs/LogConvert.h"
 #include "logs/LogExport.h"
+#include "logs/LogReader.h"
 #include "logs/LogFormat.h"
 #include "platform/Clock.h"
 
