@@ -107,6 +107,9 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_table->setMinimumHeight(m_table->HeightForRows(kMaxReceivers)); // every receiver without scrolling
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &CZRQ6930_MaintenanceView::OnSelectionChanged);
     connect(m_connectButton, &QPushButton::clicked, this, &CZRQ6930_MaintenanceView::OnConnectButton);
+    m_pacingTimer.setSingleShot(true);
+    m_pacingTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pacingTimer, &QTimer::timeout, this, &CZRQ6930_MaintenanceView::OnPacingTick);
     setMinimumSize(760, 380);
 }
 
@@ -384,39 +387,57 @@ intptr_t CZRQ6930_MaintenanceView::OnQueryQuit()
 
 // ---- Pacing and poll programmes --------------------------------------------
 
+// The pacing rule runs on 10 ms ticks, but the window only wakes for the
+// ticks at which some receiver's poll falls due (and for a new receiver's
+// first tick): sixteen receivers at 100 ms need ten wake-ups a second, not
+// sixteen hundred.
 void CZRQ6930_MaintenanceView::StartPacing(int recNo, int periodMs)
 {
     if (recNo < 0 || recNo >= kMaxReceivers)
         return;
-    KillPacing(recNo);
     m_pacer.Restart(recNo, periodMs);
-    const int id = startTimer(kPacingTickMs, Qt::PreciseTimer);
-    m_slots[static_cast<std::size_t>(recNo)].timerId = id;
-    m_timerToRecNo[id] = recNo;
+    m_slots[static_cast<std::size_t>(recNo)].paced = true;
+    SchedulePacing();
 }
 
 void CZRQ6930_MaintenanceView::KillPacing(int recNo)
 {
     if (recNo < 0 || recNo >= kMaxReceivers)
         return;
-    int& id = m_slots[static_cast<std::size_t>(recNo)].timerId;
-    if (id != 0) {
-        killTimer(id);
-        m_timerToRecNo.erase(id);
-        id = 0;
-    }
+    m_slots[static_cast<std::size_t>(recNo)].paced = false;
+    SchedulePacing();
 }
 
-void CZRQ6930_MaintenanceView::timerEvent(QTimerEvent* event)
+void CZRQ6930_MaintenanceView::SchedulePacing()
 {
-    auto it = m_timerToRecNo.find(event->timerId());
-    if (it == m_timerToRecNo.end()) {
-        QWidget::timerEvent(event);
+    constexpr int64_t kTick = int64_t{kPacingTickMs} * 10000;
+    const int64_t now = PacingNow();
+    int64_t soonest = -1;
+    for (int n = 0; n < kMaxReceivers; ++n) {
+        if (!m_slots[static_cast<std::size_t>(n)].paced)
+            continue;
+        const int64_t due = m_pacer.DueAt(n);
+        const int64_t wait = due == 0 ? kTick : std::max<int64_t>(0, due - now);
+        soonest = soonest < 0 ? wait : std::min(soonest, wait);
+    }
+    if (soonest < 0) {
+        m_pacingTimer.stop();
         return;
     }
-    if (m_pacer.Tick(it->second, PacingNow()))
-        if (CReceiverLink* link = LinkOf(it->second))
-            link->TriggerPoll();
+    const int ms = static_cast<int>(std::max<int64_t>(1, (soonest + 9999) / 10000));
+    if (m_pacingTimer.isActive() && m_pacingTimer.remainingTime() <= ms)
+        return;
+    m_pacingTimer.start(ms);
+}
+
+void CZRQ6930_MaintenanceView::OnPacingTick()
+{
+    const int64_t now = PacingNow();
+    for (int n = 0; n < kMaxReceivers; ++n)
+        if (m_slots[static_cast<std::size_t>(n)].paced && m_pacer.Tick(n, now))
+            if (CReceiverLink* link = LinkOf(n))
+                link->TriggerPoll();
+    SchedulePacing();
 }
 
 void CZRQ6930_MaintenanceView::SetPollProgramme(CReceiverLink* link, const PollProgramme& programme)

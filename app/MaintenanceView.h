@@ -4,6 +4,7 @@
 // the Background Log.
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <map>
@@ -34,7 +35,7 @@ enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
 
 struct ReceiverSlot {
     bool monitored = false;
-    int timerId = 0; // Qt timer id of the 10 ms pacing tick, 0 when none
+    bool paced = false; // served by the 10 ms pacing tick
     int32_t lastMode = kModeUnavailable;
 };
 
@@ -92,9 +93,6 @@ public:
 signals:
     void statusMessage(const QString& text);
 
-protected:
-    void timerEvent(QTimerEvent* event) override;
-
 private:
     void Connect();
     void FinishConnect();
@@ -119,6 +117,8 @@ private:
 
     void StartPacing(int recNo, int periodMs);
     void KillPacing(int recNo);
+    void SchedulePacing();
+    void OnPacingTick();
     // Switches one receiver's programme: pacing stopped, link reprogrammed,
     // row state shown, pacing restarted with the programme's period.
     void SetPollProgramme(CReceiverLink* link, const PollProgramme& programme);
@@ -133,7 +133,7 @@ private:
     bool m_detailMode;
     int m_nConnectState = kDisconnected;
     std::array<ReceiverSlot, kMaxReceivers> m_slots;
-    std::map<int, int> m_timerToRecNo;
+    QTimer m_pacingTimer; // the next pacing tick at which a poll falls due
     CPollPacer m_pacer;
     bool m_recording = false;
     bool m_resumed = false;

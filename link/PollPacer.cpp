@@ -28,6 +28,13 @@ bool CPollPacer::Tick(int recNo, int64_t now)
     return true;
 }
 
+int64_t CPollPacer::DueAt(int recNo) const
+{
+    if (recNo < 0 || recNo >= kMaxReceivers || m_firstTick[static_cast<std::size_t>(recNo)])
+        return 0;
+    return m_next[static_cast<std::size_t>(recNo)] + m_period + 1;
+}
+
 int64_t PacingNow()
 {
     using namespace std::chrono;

@@ -16,6 +16,9 @@ public:
     void Restart(int recNo, int periodMs);
     // One tick at `now` (100-ns units); true when a poll is due.
     bool Tick(int recNo, int64_t now);
+    // When a tick of `recNo` will find its poll due (100-ns units); 0 while
+    // its first tick, which starts the count, is still to come.
+    int64_t DueAt(int recNo) const;
     int64_t Period() const { return m_period; }
 
 private:
