@@ -410,21 +410,16 @@ void CZRQ6930_MaintenanceView::KillPacing(int recNo)
 
 void CZRQ6930_MaintenanceView::SchedulePacing()
 {
-    constexpr int64_t kTick = int64_t{kPacingTickMs} * 10000;
-    const int64_t now = PacingNow();
-    int64_t soonest = -1;
-    for (int n = 0; n < kMaxReceivers; ++n) {
-        if (!m_slots[static_cast<std::size_t>(n)].paced)
-            continue;
-        const int64_t due = m_pacer.DueAt(n);
-        const int64_t wait = due == 0 ? kTick : std::max<int64_t>(0, due - now);
-        soonest = soonest < 0 ? wait : std::min(soonest, wait);
-    }
-    if (soonest < 0) {
+    std::vector<int> paced;
+    for (int n = 0; n < kMaxReceivers; ++n)
+        if (m_slots[static_cast<std::size_t>(n)].paced)
+            paced.push_back(n);
+    const int64_t wait = m_pacer.NextWait(paced, PacingNow());
+    if (wait < 0) {
         m_pacingTimer.stop();
         return;
     }
-    const int ms = static_cast<int>(std::max<int64_t>(1, (soonest + 9999) / 10000));
+    const int ms = static_cast<int>(std::max<int64_t>(1, (wait + 9999) / 10000));
     if (m_pacingTimer.isActive() && m_pacingTimer.remainingTime() <= ms)
         return;
     m_pacingTimer.start(ms);

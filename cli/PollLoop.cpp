@@ -94,8 +94,37 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
         ApplyPollProgramme(*r->link, programme);
         pacer.Restart(r->recNo, programme.periodMs);
     }
+    // A message of the loop's own: the loop's end, or nothing to say.
+    auto handle = [&](const AppMessage& m) -> std::optional<LoopEnd> {
+        if (m.msg == WM_APP_LINK_CLOSED) {
+            session.OnLinkClosed(m.wParam);
+            return std::nullopt;
+        }
+        if (m.msg != WM_APP_POLL_REPLY && m.msg != WM_APP_POLL_FAILED) {
+            if (handlers.other && !handlers.other(m))
+                return LoopEnd::ByHandler;
+            return std::nullopt;
+        }
+        SessionReceiver* r = session.Find(m.wParam);
+        auto it = std::find(served.begin(), served.end(), r);
+        if (!r || it == served.end())
+            return std::nullopt;
+        if (m.msg == WM_APP_POLL_REPLY) {
+            if (handlers.reply && !handlers.reply(*r, static_cast<int>(m.lParam)))
+                return LoopEnd::ByHandler;
+        } else {
+            if (handlers.lost)
+                handlers.lost(*r);
+            served.erase(it);
+            r->link->Close();
+        }
+        return std::nullopt;
+    };
+    // Between the ticks that find a poll due the loop waits on the messages:
+    // replies are handled as they come, and nothing wakes it for nothing.
+    // The wait is capped so Ctrl+C and the time limit are seen soon.
+    constexpr auto kLongestWait = std::chrono::milliseconds(50);
     const auto start = std::chrono::steady_clock::now();
-    auto nextTick = start;
     for (;;) {
         if (StopRequested())
             return LoopEnd::Stopped;
@@ -105,38 +134,26 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
             return LoopEnd::OutputFailed;
         if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             return LoopEnd::TimeUp;
-        nextTick += std::chrono::milliseconds(kPacingTickMs);
         const int64_t now = PacingNow();
-        for (SessionReceiver* r : served)
+        std::vector<int> recNos;
+        for (SessionReceiver* r : served) {
+            recNos.push_back(r->recNo);
             if (pacer.Tick(r->recNo, now))
                 r->link->TriggerPoll();
-        while (auto m = queue.TryTake()) {
-            if (m->msg == WM_APP_LINK_CLOSED) {
-                session.OnLinkClosed(m->wParam);
-                continue;
-            }
-            if (m->msg != WM_APP_POLL_REPLY && m->msg != WM_APP_POLL_FAILED) {
-                if (handlers.other && !handlers.other(*m))
-                    return LoopEnd::ByHandler;
-                continue;
-            }
-            SessionReceiver* r = session.Find(m->wParam);
-            auto it = std::find(served.begin(), served.end(), r);
-            if (!r || it == served.end())
-                continue;
-            if (m->msg == WM_APP_POLL_REPLY) {
-                if (handlers.reply && !handlers.reply(*r, static_cast<int>(m->lParam)))
-                    return LoopEnd::ByHandler;
-            } else {
-                if (handlers.lost)
-                    handlers.lost(*r);
-                served.erase(it);
-                r->link->Close();
-            }
         }
-        std::this_thread::sleep_until(nextTick);
-        if (std::chrono::steady_clock::now() - nextTick > std::chrono::milliseconds(100))
-            nextTick = std::chrono::steady_clock::now(); // a stall is not made up
+        const int64_t wait = pacer.NextWait(recNos, now);
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::min<std::chrono::steady_clock::duration>(kLongestWait, std::chrono::microseconds(std::max<int64_t>(1000, wait / 10)));
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto m = left.count() > 0 ? queue.Take(left) : queue.TryTake();
+            if (!m)
+                break;
+            if (const auto end = handle(*m))
+                return *end;
+            if (StopRequested() || served.empty())
+                break;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "link/PollPacer.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace zr {
@@ -33,6 +34,17 @@ int64_t CPollPacer::DueAt(int recNo) const
     if (recNo < 0 || recNo >= kMaxReceivers || m_firstTick[static_cast<std::size_t>(recNo)])
         return 0;
     return m_next[static_cast<std::size_t>(recNo)] + m_period + 1;
+}
+
+int64_t CPollPacer::NextWait(const std::vector<int>& recNos, int64_t now) const
+{
+    int64_t soonest = -1;
+    for (int recNo : recNos) {
+        const int64_t due = DueAt(recNo);
+        const int64_t wait = due == 0 ? int64_t{kPacingTickMs} * 10000 : std::max<int64_t>(0, due - now);
+        soonest = soonest < 0 ? wait : std::min(soonest, wait);
+    }
+    return soonest;
 }
 
 int64_t PacingNow()

@@ -3,6 +3,7 @@
 // one trigger per period; missed periods are skipped, not made up. One period
 // is shared by all receivers.
 #include <array>
+#include <vector>
 #include <cstdint>
 
 namespace zr {
@@ -19,6 +20,9 @@ public:
     // When a tick of `recNo` will find its poll due (100-ns units); 0 while
     // its first tick, which starts the count, is still to come.
     int64_t DueAt(int recNo) const;
+    // How long from `now` (100-ns units) until a tick finds a poll of one of
+    // `recNos` due, a first tick counting 10 ms away; -1 for no receiver.
+    int64_t NextWait(const std::vector<int>& recNos, int64_t now) const;
     int64_t Period() const { return m_period; }
 
 private:
