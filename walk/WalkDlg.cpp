@@ -11,6 +11,7 @@
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
+#include "logs/WalkRecords.h"
 #include "platform/LogFolder.h"
 #include "ui/DisabledChildren.h"
 #include "ui/FileDialog.h"
@@ -482,7 +483,9 @@ void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
         m_graph->Walk().msPerPoint = playback.msPerPoint;
         m_marker->msPerPoint = playback.msPerPoint;
     }
-    Reset(playback.startTime != 0 ? 2 : 0, playback.startTime);
+    // Calendar time on this thread: the C library's time zone state is not the loader's to touch.
+    const int64_t start = playback.records > 0 ? CalendarSecondsOfFileTime(playback.firstTime) : 0;
+    Reset(start != 0 ? 2 : 0, start);
     CWalkGraphModel& m = m_graph->Walk();
     m.traces = std::move(playback.traces);
     m.pointCount = std::max(m.pointCount, playback.pointCount);

@@ -40,7 +40,7 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
     std::size_t got;
     while ((got = reader.ReadRawRecords(raw, 4096)) > 0) {
         if (out.records == 0)
-            out.startTime = CalendarSecondsOfFileTime(ParseLogRecord(raw).time);
+            out.firstTime = ParseLogRecord(raw).time;
         if (mode != kTimeDomainViewer) {
             // Every record a sample; only the bytes the graph shows are read.
             const std::size_t base = out.records;

@@ -20,7 +20,7 @@ int LogKindOfWalkMode(int mode);
 
 struct WalkPlayback {
     int result = 0;        // LogOpenResult
-    int64_t startTime = 0; // calendar seconds of the first record; 0 none
+    int64_t firstTime = 0; // the first record's local file time (records > 0)
     int msPerPoint = 100;
     int pointCount = 0;    // the graph's point count after playback
     int rangeGrowth = 0;   // how often the point count grew

@@ -270,6 +270,14 @@ TEST_F(WalkTest, BackgroundLogsAndSpectrumTimeDomainOpenInTheirViewers)
     EXPECT_EQ(background->ReadOut(0)->text(), "50");
     EXPECT_NE(background->Graph()->Walk().startTime, 0);
 
+    // A walk log of a header alone: an empty graph with no start time, opened all the same.
+    WriteLog(m_logDir.File("empty.wlg"), kLogWalk, {});
+    ASSERT_TRUE(View().OpenLogFile(QString::fromStdString(m_logDir.File("empty.wlg"))));
+    CWalkDlg* walkLog = View().WalkLogViewer();
+    ASSERT_TRUE(PumpUntil([&] { return walkLog->State() == kLogStateOpened; }));
+    EXPECT_EQ(walkLog->Graph()->Walk().startTime, 0);
+    EXPECT_EQ(walkLog->Graph()->Model().TraceSize(0), 0);
+
     // A spectrum log's Change View: the marker frequency over time, one point per sweep.
     SpectrumLogSettings settings{606100 / 25, 606150 / 25, 0};
     WriteLog(m_logDir.File("stage.slg"), kLogSpec,

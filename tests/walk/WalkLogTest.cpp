@@ -86,7 +86,6 @@ TEST(WalkPlayback, FilesOfEachKindPlayIntoTheGraphsData)
     WriteLog(dir.File("empty.wlg"), kLogWalk, {});
     WalkPlayback p = PlayWalkLog(dir.File("empty.wlg"), kWalkLogViewer, 0, nullptr);
     EXPECT_EQ(p.result, kLogOpened);
-    EXPECT_EQ(p.startTime, 0);
     EXPECT_EQ(p.records, 0u);
     EXPECT_TRUE(p.traces[0].empty());
 
@@ -108,7 +107,7 @@ TEST(WalkPlayback, FilesOfEachKindPlayIntoTheGraphsData)
     EXPECT_EQ(p.traces[3][11], 1);
     EXPECT_EQ(p.traces[3][12], 0);
     std::tm start{};
-    const std::time_t seconds = static_cast<std::time_t>(p.startTime);
+    const std::time_t seconds = static_cast<std::time_t>(CalendarSecondsOfFileTime(p.firstTime));
     localtime_r(&seconds, &start);
     EXPECT_EQ(start.tm_hour * 3600 + start.tm_min * 60 + start.tm_sec, 9 * 3600 + 30 * 60 + 5);
 
