@@ -1,9 +1,12 @@
-// log convert, log info, log export.
+// log convert, log info, log export, log events.
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <filesystem>
 
 #include "cli/CliCommon.h"
 #include "logs/LogConvert.h"
+#include "logs/LogEvents.h"
 #include "logs/LogExport.h"
 #include "logs/LogReader.h"
 #include "platform/LogFolder.h"
@@ -16,7 +19,8 @@ int Usage()
 {
     std::fprintf(stderr, "usage: zrq6930 log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
                          "       zrq6930 log info FILE\n"
-                         "       zrq6930 log export FILE --csv\n");
+                         "       zrq6930 log export FILE --csv\n"
+                         "       zrq6930 log events FILE.nlg... [--json] [--low-rf DBUV]\n");
     return kExitUsage;
 }
 
@@ -88,6 +92,79 @@ int Convert(const std::vector<std::string>& args)
     }
 }
 
+// One event as a line of the table, or as JSON.
+void PrintEvent(const std::string& file, const LogEvent& e, bool json)
+{
+    if (json) {
+        std::printf("{\"file\": %s, \"event\": \"%s\", \"start\": \"%s\", \"end\": \"%s\", \"duration_ms\": %lld, \"records\": %llu, "
+                    "\"first_record\": %llu, \"worst_rf_dbuv\": %s}\n",
+                    JsonString(file).c_str(), LogEventName(e.kind), IsoTime(e.start).c_str(), IsoTime(e.end).c_str(),
+                    static_cast<long long>((e.end - e.start) / 10000), static_cast<unsigned long long>(e.records),
+                    static_cast<unsigned long long>(e.firstRecord), e.kind == LogEventKind::Gap ? "null" : std::to_string(e.worstRf).c_str());
+        return;
+    }
+    std::printf("%-23s  %-23s  %12s  %-10s  %s\n", IsoTime(e.start).c_str(), IsoTime(e.end).c_str(), SpanText(e.end - e.start).c_str(), LogEventName(e.kind),
+                e.kind == LogEventKind::Gap ? "-" : std::to_string(e.worstRf).c_str());
+}
+
+void PrintEventSummary(const std::string& file, const LogEventSummary& s, std::size_t events, bool json)
+{
+    static const char* const states[4] = {"received_well", "jamming", "no_signal", "data_error"};
+    if (json) {
+        std::string line = "{\"file\": " + JsonString(file) + ", \"records\": " + std::to_string(s.records) + ", \"first\": \"" + IsoTime(s.first) +
+                           "\", \"last\": \"" + IsoTime(s.last) + "\", \"events\": " + std::to_string(events);
+        for (int k = 0; k < 4; ++k)
+            line += std::string(", \"") + states[k] + "_ms\": " + std::to_string(s.stateTime[static_cast<std::size_t>(k)] / 10000);
+        std::printf("%s, \"no_answer_ms\": %lld}\n", line.c_str(), static_cast<long long>(s.gapTime / 10000));
+        return;
+    }
+    std::printf("%s\nrecords: %llu, %s to %s (%s)\n", file.c_str(), static_cast<unsigned long long>(s.records), IsoTime(s.first).c_str(),
+                IsoTime(s.last).c_str(), SpanText(s.last - s.first).c_str());
+    std::printf("received well %s, jamming %s, no signal %s, data error %s, no answer %s\n", SpanText(s.stateTime[0]).c_str(),
+                SpanText(s.stateTime[1]).c_str(), SpanText(s.stateTime[2]).c_str(), SpanText(s.stateTime[3]).c_str(), SpanText(s.gapTime).c_str());
+    std::printf("%zu events\n", events);
+}
+
+int Events(const std::vector<std::string>& args)
+{
+    std::vector<std::string> files;
+    bool json = false;
+    LogEventOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--low-rf" && i + 1 < args.size()) {
+            char* end = nullptr;
+            const long v = std::strtol(args[++i].c_str(), &end, 10);
+            if (end == args[i].c_str() || *end != '\0' || v < 0 || v > 99) {
+                std::fprintf(stderr, "zrq6930 log events: --low-rf takes a level from 0 to 99 dBuV\n");
+                return kExitUsage;
+            }
+            options.lowRf = static_cast<int>(v);
+        } else if (!args[i].empty() && args[i][0] != '-') {
+            files.push_back(args[i]);
+        } else {
+            return Usage();
+        }
+    }
+    if (files.empty())
+        return Usage();
+    for (const std::string& file : files) {
+        std::vector<LogEvent> events;
+        LogEventSummary summary;
+        if (const int r = FindLogEvents(file, options, events, summary); r != kLogOpened)
+            return OpenFailure(r, file, file);
+        PrintEventSummary(file, summary, events.size(), json);
+        if (!json && !events.empty())
+            std::printf("%-23s  %-23s  %12s  %-10s  %s\n", "start", "end", "duration", "event", "worst RF [dBuV]");
+        for (const LogEvent& e : events)
+            PrintEvent(file, e, json);
+        if (!json && &file != &files.back())
+            std::printf("\n");
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int CmdLog(const std::vector<std::string>& args)
@@ -108,6 +185,8 @@ int CmdLog(const std::vector<std::string>& args)
         std::fputs(FormatLogSummary(s).c_str(), stdout);
         return kExitOk;
     }
+    if (sub == "events")
+        return Events(rest);
     if (sub == "export") {
         if (rest.size() != 2 || (rest[0] != "--csv" && rest[1] != "--csv"))
             return Usage();

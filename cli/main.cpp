@@ -34,7 +34,9 @@ constexpr CommandHelp kHelp[] = {
     {"log", "  log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
             "                                       Background Log to tab-separated text (CR LF)\n"
             "  log info FILE                        kind, receiver, times, records, parts\n"
-            "  log export FILE --csv                one CSV row per record\n"},
+            "  log export FILE --csv                one CSV row per record\n"
+            "  log events FILE.nlg... [--json] [--low-rf DBUV]\n"
+            "                                       what went wrong and when: error, jamming, low-RF and no-answer runs\n"},
 };
 
 void Usage(std::FILE* to)

@@ -10,6 +10,7 @@
 
 #include "../TestUtil.h"
 #include "CliRun.h"
+#include "../walk/LogFiles.h"
 #include "link/MessageQueue.h"
 #include "link/ReceiverLink.h"
 #include "logs/LogFileDoc.h"
@@ -71,7 +72,7 @@ TEST(Cli, NoReceiverConnected)
 TEST(Cli, EveryCommandAnswersHelpOnStandardOutput)
 {
     for (const char* args : {"list --help", "identify -h", "monitor --help", "scan channel --help", "scan spectrum -h", "fbs --help", "id --help",
-                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h"}) {
+                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h", "log events --help"}) {
         const CommandResult r = RunCli(args, "ZRQ6930_PORTS=/dev/zrq6930-none");
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zrq6930 ", 0), 0u) << args;
@@ -335,6 +336,36 @@ TEST(Cli, WalkWritesTheLogAsTheWindowDoesAndSumsItUp)
 
     EXPECT_EQ(RunCli("walk", env).exitCode, 2); // --seconds is not optional
     EXPECT_EQ(RunCli("walk --seconds 9000", env).err, "zrq6930 walk: --seconds takes a number from 0 to 7200\n");
+}
+
+TEST(Cli, LogEventsListsWhatWentWrongAndWhen)
+{
+    test::CTempDir dir;
+    std::vector<DataRow> rows(30, test::WalkRow(60, 58, false, false));
+    rows[10] = rows[11] = test::WalkRow(30, 25, true, false); // 200 ms without sync, weak signal
+    rows[20] = test::WalkRow(10, 12, false, false);            // 100 ms of low RF
+    test::WriteLog(dir.File("night.nlg"), kLogNorm, rows);
+    CommandResult r = RunCli("log events " + dir.File("night.nlg"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 7u) << r.out;
+    EXPECT_EQ(lines[1], "records: 30, 2024-05-17T09:30:05.000 to 2024-05-17T09:30:07.900 (0:00:02.900)");
+    EXPECT_EQ(lines[2], "received well 0:00:02.700, jamming 0:00:00.000, no signal 0:00:00.200, data error 0:00:00.000, no answer 0:00:00.000");
+    EXPECT_EQ(lines[4].substr(0, 7), "start  ");
+    EXPECT_EQ(lines[5], "2024-05-17T09:30:06.000  2024-05-17T09:30:06.200   0:00:00.200  sync error  30");
+    EXPECT_EQ(lines[6], "2024-05-17T09:30:07.000  2024-05-17T09:30:07.100   0:00:00.100  low RF      12");
+
+    r = RunCli("log events --json --low-rf 5 " + dir.File("night.nlg"));
+    const auto json = Lines(r.out);
+    ASSERT_EQ(json.size(), 2u) << r.out; // the summary and the sync error; 10 and 12 dBuV are not below 5
+    EXPECT_NE(json[0].find("\"records\": 30"), std::string::npos);
+    EXPECT_NE(json[1].find("\"event\": \"sync error\", \"start\": \"2024-05-17T09:30:06.000\""), std::string::npos) << json[1];
+    EXPECT_NE(json[1].find("\"duration_ms\": 200"), std::string::npos);
+
+    EXPECT_EQ(RunCli("log events --low-rf x " + dir.File("night.nlg")).exitCode, 2);
+    r = RunCli("log events " + dir.File("none.nlg"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, dir.File("none.nlg") + ": Cannot open file. File unselected or being used by another program.\n");
 }
 
 } // namespace
