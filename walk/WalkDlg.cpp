@@ -10,6 +10,7 @@
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
+#include "logs/LogExport.h"
 #include "logs/LogReader.h"
 #include "logs/WalkRecords.h"
 #include "platform/LogFolder.h"
@@ -134,6 +135,19 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     side->addWidget(m_display);
     side->addWidget(marker);
     side->addWidget(m_caution);
+    if (m_mode == kBackgroundLogViewer) {
+        // Beside the viewer's own controls: what went wrong, to jump to.
+        auto* events = new QGroupBox("Events", this);
+        auto* eventsLayout = new QVBoxLayout(events);
+        m_events = new QListWidget(events);
+        m_events->setMinimumWidth(260);
+        eventsLayout->addWidget(m_events);
+        side->addWidget(events, 1);
+        connect(m_events, &QListWidget::currentRowChanged, this, [this](int row) {
+            if (row >= 0 && row < static_cast<int>(m_eventList.size()))
+                ShowPoint(static_cast<int>(m_eventList[static_cast<std::size_t>(row)].firstRecord));
+        });
+    }
     side->addStretch(1);
     side->addLayout(logButtons);
     auto* layout = new QHBoxLayout(this);
@@ -305,10 +319,15 @@ void CWalkDlg::OnMarkerEdited(int code)
         ScrollView(+1);
         return;
     }
-    CRfGraphModel& m = m_graph->Model();
     const int64_t typed = WalkTimeToIndex(m_marker->text().toStdString(), m_msPerPoint);
-    const int i = static_cast<int>(std::clamp<int64_t>(typed, 0, std::max(0, m.pointCount - 1)));
-    // A typed time beyond the window brings the window to it, the point in the middle.
+    ShowPoint(static_cast<int>(std::clamp<int64_t>(typed, 0, std::max(0, m_graph->Model().pointCount - 1))));
+}
+
+void CWalkDlg::ShowPoint(int index)
+{
+    CRfGraphModel& m = m_graph->Model();
+    const int i = std::clamp(index, 0, std::max(0, m.pointCount - 1));
+    // A point beyond the window brings the window to it, the point in the middle.
     if (i < m.first || i > m.last) {
         m_graph->ScrollBy(i - (m.last - m.first) / 2 - m.first);
         SyncScrollBar();
@@ -493,6 +512,12 @@ void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
     m_graph->NotifyMarker(m.NearestIndex(m.markerX).second);
     SetLoadedTitle(path);
     m_log.Opened(path);
+    if (m_events) {
+        m_eventList = std::move(playback.events);
+        m_events->clear();
+        for (const LogEvent& e : m_eventList)
+            m_events->addItem(QString::fromStdString(IsoTime(e.start).substr(11) + "  " + LogEventName(e.kind) + "  " + SpanText(e.end - e.start)));
+    }
 }
 
 } // namespace zr

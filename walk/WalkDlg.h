@@ -5,6 +5,7 @@
 // deleted at the end. Three more instances are viewers: of walk logs, of
 // Background Logs (.nlg), and of one frequency of a spectrum log over time.
 #include <QCheckBox>
+#include <QListWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -74,6 +75,10 @@ public:
     // The read-out: RF A, RF B, sync error, data error at the marker.
     QLabel* ReadOut(int trace) const { return m_values[static_cast<std::size_t>(trace)]; }
     QLabel* Caution() const { return m_caution; }
+    // The Background Log viewer's list of what went wrong; choosing one shows it.
+    QListWidget* EventList() const { return m_events; }
+    // Moves the marker to point `index`, bringing the window to it.
+    void ShowPoint(int index);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -122,6 +127,8 @@ private:
     QLabel* m_caution;
     QPushButton* m_save;
     QPushButton* m_open;
+    QListWidget* m_events = nullptr;
+    std::vector<LogEvent> m_eventList;
 };
 
 } // namespace zr

@@ -28,6 +28,7 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
     model.ResetData();
     const int initialCount = model.pointCount;
     CTimeDomainReducer reducer(timeDomainKhz);
+    CLogEventFinder events;
     auto& traces = model.traces;
     if (mode != kTimeDomainViewer)
         for (int t = 0; t < model.traceCount; ++t)
@@ -52,6 +53,9 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
                 for (std::size_t t = 0; t < 4; ++t)
                     traces[t][base + i] = v[t];
             }
+            if (mode == kBackgroundLogViewer)
+                for (std::size_t i = 0; i < got; ++i)
+                    events.FeedRecord(raw + i * kLogRecordSize);
         } else {
             for (std::size_t i = 0; i < got; ++i) {
                 int level = 0;
@@ -69,6 +73,8 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
         for (int t = 0; t < 4; ++t)
             traces[static_cast<std::size_t>(t)].resize(out.records); // a record cut short at the end is none
         model.GrowForAppended(0, model.TraceSize(0));
+        events.Finish();
+        out.events = events.Events();
     }
     out.pointCount = model.pointCount;
     out.rangeGrowth = model.pointCount - initialCount;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graph/RfGraphModel.h"
+#include "logs/LogEvents.h"
 
 namespace zr {
 
@@ -26,6 +27,7 @@ struct WalkPlayback {
     int rangeGrowth = 0;   // how often the point count grew
     uint64_t records = 0;
     std::array<std::vector<uint16_t>, kMaxTraces> traces;
+    std::vector<LogEvent> events; // a Background Log's, found while it plays
 };
 
 // `progress` hears the 32-byte blocks read so far, now and then.
