@@ -52,11 +52,17 @@ void CLogEventFinder::Feed(int64_t time, const DataRow& row)
     ++s.records;
     const int status = ReceptionStatus(row);
     m_previousStatus = status;
+    const bool lowRf = row[7] < m_options.lowRf && row[6] < m_options.lowRf;
+    // Most records are good and most of the time no run is open: nothing to track.
+    if ((row[2] & 0xC0) == 0 && !lowRf && m_openRuns == 0) {
+        ++m_index;
+        return;
+    }
     const int level = std::max(row[7], row[6]);
     Track(LogEventKind::SyncError, (row[2] & 0x40) != 0, time, level);
     Track(LogEventKind::DataError, (row[2] & 0x80) != 0, time, level);
     Track(LogEventKind::Jamming, status == 1, time, level);
-    Track(LogEventKind::LowRf, row[7] < m_options.lowRf && row[6] < m_options.lowRf, time, level);
+    Track(LogEventKind::LowRf, lowRf, time, level);
     ++m_index;
 }
 
@@ -83,6 +89,7 @@ void CLogEventFinder::Track(LogEventKind kind, bool bad, int64_t time, int level
     if (run.open)
         Close(run);
     run.open = true;
+    ++m_openRuns;
     run.event = LogEvent{kind, time, time, m_index, 1, level};
     run.lastBad = time;
 }
@@ -91,6 +98,7 @@ void CLogEventFinder::Close(Run& run)
 {
     m_events.push_back(run.event);
     run.open = false;
+    --m_openRuns;
 }
 
 void CLogEventFinder::Finish()

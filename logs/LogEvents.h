@@ -64,6 +64,7 @@ private:
     LogEventSummary m_summary;
     int m_previousStatus = 0;
     uint64_t m_index = 0;
+    int m_openRuns = 0;
 };
 
 // The events of a Background Log file, in order of their start; 0 (kLogOpened)

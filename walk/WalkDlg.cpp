@@ -10,7 +10,6 @@
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
-#include "logs/LogExport.h"
 #include "logs/LogReader.h"
 #include "logs/WalkRecords.h"
 #include "platform/LogFolder.h"
@@ -139,14 +138,15 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
         // Beside the viewer's own controls: what went wrong, to jump to.
         auto* events = new QGroupBox("Events", this);
         auto* eventsLayout = new QVBoxLayout(events);
-        m_events = new QListWidget(events);
+        m_events = new QListView(events);
+        m_events->setModel(&m_eventTexts);
+        m_events->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_events->setUniformItemSizes(true); // thousands of rows stay quick
         m_events->setMinimumWidth(260);
         eventsLayout->addWidget(m_events);
         side->addWidget(events, 1);
-        connect(m_events, &QListWidget::currentRowChanged, this, [this](int row) {
-            if (row >= 0 && row < static_cast<int>(m_eventList.size()))
-                ShowPoint(static_cast<int>(m_eventList[static_cast<std::size_t>(row)].firstRecord));
-        });
+        connect(m_events->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) { ChooseEvent(current.row()); });
     }
     side->addStretch(1);
     side->addLayout(logButtons);
@@ -514,10 +514,18 @@ void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
     m_log.Opened(path);
     if (m_events) {
         m_eventList = std::move(playback.events);
-        m_events->clear();
-        for (const LogEvent& e : m_eventList)
-            m_events->addItem(QString::fromStdString(IsoTime(e.start).substr(11) + "  " + LogEventName(e.kind) + "  " + SpanText(e.end - e.start)));
+        QStringList texts;
+        texts.reserve(static_cast<qsizetype>(playback.eventTexts.size()));
+        for (const std::string& t : playback.eventTexts)
+            texts << QString::fromStdString(t);
+        m_eventTexts.setStringList(texts);
     }
+}
+
+void CWalkDlg::ChooseEvent(int row)
+{
+    if (row >= 0 && row < static_cast<int>(m_eventList.size()))
+        ShowPoint(static_cast<int>(m_eventList[static_cast<std::size_t>(row)].firstRecord));
 }
 
 } // namespace zr

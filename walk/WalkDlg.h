@@ -5,7 +5,8 @@
 // deleted at the end. Three more instances are viewers: of walk logs, of
 // Background Logs (.nlg), and of one frequency of a spectrum log over time.
 #include <QCheckBox>
-#include <QListWidget>
+#include <QListView>
+#include <QStringListModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -76,7 +77,9 @@ public:
     QLabel* ReadOut(int trace) const { return m_values[static_cast<std::size_t>(trace)]; }
     QLabel* Caution() const { return m_caution; }
     // The Background Log viewer's list of what went wrong; choosing one shows it.
-    QListWidget* EventList() const { return m_events; }
+    QListView* EventList() const { return m_events; }
+    QStringList EventTexts() const { return m_eventTexts.stringList(); }
+    void ChooseEvent(int row);
     // Moves the marker to point `index`, bringing the window to it.
     void ShowPoint(int index);
 
@@ -127,7 +130,8 @@ private:
     QLabel* m_caution;
     QPushButton* m_save;
     QPushButton* m_open;
-    QListWidget* m_events = nullptr;
+    QListView* m_events = nullptr;
+    QStringListModel m_eventTexts;
     std::vector<LogEvent> m_eventList;
 };
 

@@ -2,6 +2,7 @@
 
 #include "graph/WalkGraphModel.h"
 #include "logs/LogReader.h"
+#include "logs/TimeText.h"
 #include "logs/WalkRecords.h"
 
 namespace zr {
@@ -75,6 +76,13 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
         model.GrowForAppended(0, model.TraceSize(0));
         events.Finish();
         out.events = events.Events();
+        out.eventTexts.reserve(out.events.size());
+        CTimeText time('-', ' ');
+        for (const LogEvent& e : out.events) {
+            std::string text;
+            time.Append(text, e.start);
+            out.eventTexts.push_back(text.substr(11) + "  " + LogEventName(e.kind) + "  " + SpanText(e.end - e.start));
+        }
     }
     out.pointCount = model.pointCount;
     out.rangeGrowth = model.pointCount - initialCount;

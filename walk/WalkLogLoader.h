@@ -28,6 +28,7 @@ struct WalkPlayback {
     uint64_t records = 0;
     std::array<std::vector<uint16_t>, kMaxTraces> traces;
     std::vector<LogEvent> events; // a Background Log's, found while it plays
+    std::vector<std::string> eventTexts; // one line each: clock time, kind, duration
 };
 
 // `progress` hears the 32-byte blocks read so far, now and then.
