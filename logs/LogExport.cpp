@@ -26,27 +26,6 @@ const char* KindName(int kind)
     }
 }
 
-// The files to read: every part for a spectrum log, else the file itself.
-std::vector<std::string> FilesOf(const std::string& path, int kind)
-{
-    return kind == kLogSpec ? LogSetParts(path) : std::vector<std::string>{path};
-}
-
-// Opens every file of the log before anything is read from any of them.
-int OpenAll(const std::vector<std::string>& files, int kind, std::vector<std::unique_ptr<CLogReader>>& readers, std::string* badPart)
-{
-    for (const std::string& file : files) {
-        auto reader = std::make_unique<CLogReader>();
-        if (int r = reader->Open(file, kind); r != kLogOpened) {
-            if (badPart)
-                *badPart = file;
-            return r;
-        }
-        readers.push_back(std::move(reader));
-    }
-    return kLogOpened;
-}
-
 } // namespace
 
 std::string DurationText(int64_t first, int64_t last)
@@ -72,20 +51,13 @@ std::string IsoTime(int64_t fileTime)
 
 int SummarizeLog(const std::string& path, LogSummary& out, std::string* badPart)
 {
-    CLogReader probe;
-    if (int r = probe.Open(path, -1); r != kLogOpened) {
-        if (badPart)
-            *badPart = path;
-        return r;
-    }
-    out = LogSummary{};
-    out.kind = probe.Kind();
-    out.receiverNo = (probe.Header()[16] & 0x0F) + 1;
-    probe.Close();
-    const std::vector<std::string> files = FilesOf(path, out.kind);
+    std::vector<std::string> files;
     std::vector<std::unique_ptr<CLogReader>> readers;
-    if (int r = OpenAll(files, out.kind, readers, badPart); r != kLogOpened)
+    if (int r = OpenLogSet(path, -1, files, readers, badPart); r != kLogOpened)
         return r;
+    out = LogSummary{};
+    out.kind = readers.front()->Kind();
+    out.receiverNo = (readers.front()->Header()[16] & 0x0F) + 1;
     std::vector<LogRecord> batch(kBatch);
     for (std::size_t f = 0; f < files.size(); ++f) {
         CLogReader& reader = *readers[f];
@@ -138,18 +110,12 @@ std::string FormatLogSummary(const LogSummary& s)
 
 int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
 {
-    CLogReader probe;
-    if (int r = probe.Open(path, -1); r != kLogOpened) {
-        if (badPart)
-            *badPart = path;
-        return r;
-    }
-    const int kind = probe.Kind();
-    probe.Close();
     // Every part is opened first: a bad one stops the export before any row.
+    std::vector<std::string> files;
     std::vector<std::unique_ptr<CLogReader>> readers;
-    if (int r = OpenAll(FilesOf(path, kind), kind, readers, badPart); r != kLogOpened)
+    if (int r = OpenLogSet(path, -1, files, readers, badPart); r != kLogOpened)
         return r;
+    const int kind = readers.front()->Kind();
     switch (kind) {
     case kLogNorm:
         std::fputs("time,receiver,bank,channel,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error,reception_status,frequency_low16_khz\n", out);

@@ -82,4 +82,29 @@ std::vector<std::string> LogSetParts(const std::string& path)
     return parts.empty() ? std::vector<std::string>{path} : parts;
 }
 
+int OpenLogSet(const std::string& path, int expectedKind, std::vector<std::string>& files, std::vector<std::unique_ptr<CLogReader>>& readers,
+               std::string* badPart)
+{
+    CLogReader probe;
+    if (const int r = probe.Open(path, expectedKind); r != kLogOpened) {
+        if (badPart)
+            *badPart = path;
+        return r;
+    }
+    const int kind = probe.Kind();
+    probe.Close();
+    files = kind == kLogSpec ? LogSetParts(path) : std::vector<std::string>{path};
+    readers.clear();
+    for (const std::string& file : files) {
+        auto reader = std::make_unique<CLogReader>();
+        if (const int r = reader->Open(file, kind); r != kLogOpened) {
+            if (badPart)
+                *badPart = file;
+            return r;
+        }
+        readers.push_back(std::move(reader));
+    }
+    return kLogOpened;
+}
+
 } // namespace zr

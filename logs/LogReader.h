@@ -3,6 +3,7 @@
 // record at the end (a write cut short) is not a record and is skipped.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,11 @@ private:
 
 // The parts of the log set that `path` belongs to, in part order.
 std::vector<std::string> LogSetParts(const std::string& path);
+
+// Opens the log at `path` whole before anything is read: every daily part of
+// a spectrum log, else the file alone, each checked for `expectedKind` (-1:
+// the kind of `path`'s header). On failure `badPart` names the file at fault.
+int OpenLogSet(const std::string& path, int expectedKind, std::vector<std::string>& files, std::vector<std::unique_ptr<CLogReader>>& readers,
+               std::string* badPart);
 
 } // namespace zr
