@@ -1,4 +1,4 @@
-// log convert, log info, log export, log events.
+// log convert, log info, log export, log events, log occupancy.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +9,7 @@
 #include "logs/LogEvents.h"
 #include "logs/LogExport.h"
 #include "logs/LogReader.h"
+#include "logs/SpectrumOccupancy.h"
 #include "platform/LogFolder.h"
 
 namespace zr::cli {
@@ -20,7 +21,8 @@ int Usage()
     std::fprintf(stderr, "usage: zrq6930 log convert SOURCE.nlg [-o OUTPUT] [--force]\n"
                          "       zrq6930 log info FILE\n"
                          "       zrq6930 log export FILE --csv\n"
-                         "       zrq6930 log events FILE.nlg... [--json] [--low-rf DBUV]\n");
+                         "       zrq6930 log events FILE.nlg... [--json] [--low-rf DBUV]\n"
+                         "       zrq6930 log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n");
     return kExitUsage;
 }
 
@@ -92,6 +94,26 @@ int Convert(const std::vector<std::string>& args)
     }
 }
 
+// A level in dBuV from 0 to 99 for `option`; false after saying so.
+bool ParseLevel(const char* option, const std::string& text, int& out)
+{
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || v < 0 || v > 99) {
+        std::fprintf(stderr, "zrq6930 log: %s takes a level from 0 to 99 dBuV\n", option);
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
+std::string MhzText(int khz)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%d.%03d", khz / 1000, khz % 1000);
+    return text;
+}
+
 // One event as a line of the table, or as JSON.
 void PrintEvent(const std::string& file, const LogEvent& e, bool json)
 {
@@ -134,13 +156,8 @@ int Events(const std::vector<std::string>& args)
         if (args[i] == "--json") {
             json = true;
         } else if (args[i] == "--low-rf" && i + 1 < args.size()) {
-            char* end = nullptr;
-            const long v = std::strtol(args[++i].c_str(), &end, 10);
-            if (end == args[i].c_str() || *end != '\0' || v < 0 || v > 99) {
-                std::fprintf(stderr, "zrq6930 log events: --low-rf takes a level from 0 to 99 dBuV\n");
+            if (!ParseLevel("--low-rf", args[++i], options.lowRf))
                 return kExitUsage;
-            }
-            options.lowRf = static_cast<int>(v);
         } else if (!args[i].empty() && args[i][0] != '-') {
             files.push_back(args[i]);
         } else {
@@ -161,6 +178,65 @@ int Events(const std::vector<std::string>& args)
             PrintEvent(file, e, json);
         if (!json && &file != &files.back())
             std::printf("\n");
+    }
+    return kExitOk;
+}
+
+int Occupancy(const std::vector<std::string>& args)
+{
+    std::string file;
+    int threshold = 25;
+    bool csv = false, json = false, clean = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--threshold" && i + 1 < args.size()) {
+            if (!ParseLevel("--threshold", args[++i], threshold))
+                return kExitUsage;
+        } else if (args[i] == "--csv") {
+            csv = true;
+        } else if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--clean") {
+            clean = true;
+        } else if (file.empty() && !args[i].empty() && args[i][0] != '-') {
+            file = args[i];
+        } else {
+            return Usage();
+        }
+    }
+    if (file.empty() || (csv && json))
+        return Usage();
+    SpectrumOccupancy o;
+    std::string badPart;
+    if (const int r = ComputeOccupancy(file, threshold, o, &badPart); r != kLogOpened)
+        return OpenFailure(r, file, badPart);
+    if (clean) {
+        // The frequencies that never reached the threshold, widest range first.
+        if (csv)
+            std::printf("start_mhz,stop_mhz,points\n");
+        for (const CleanRange& c : o.clean) {
+            if (csv)
+                std::printf("%s,%s,%d\n", MhzText(c.startKhz).c_str(), MhzText(c.stopKhz).c_str(), c.points);
+            else if (json)
+                std::printf("{\"start_khz\": %d, \"stop_khz\": %d, \"points\": %d}\n", c.startKhz, c.stopKhz, c.points);
+            else
+                std::printf("%s - %s MHz  %d points\n", MhzText(c.startKhz).c_str(), MhzText(c.stopKhz).c_str(), c.points);
+        }
+        if (!csv && !json && o.clean.empty())
+            std::printf("No frequency stayed below %d dBuV.\n", threshold);
+        return kExitOk;
+    }
+    if (csv)
+        std::printf("frequency_mhz,highest_dbuv,median_dbuv,busy_share,sweeps\n");
+    else if (!json)
+        std::printf("%-11s  %7s  %6s  %9s  %6s\n", "MHz", "highest", "median", "busy", "sweeps");
+    for (const FrequencyOccupancy& p : o.points) {
+        if (csv)
+            std::printf("%s,%d,%d,%.4f,%u\n", MhzText(p.khz).c_str(), p.highest, p.median, p.BusyShare(), p.sweeps);
+        else if (json)
+            std::printf("{\"frequency_khz\": %d, \"highest_dbuv\": %d, \"median_dbuv\": %d, \"busy_share\": %.4f, \"sweeps\": %u}\n", p.khz, p.highest,
+                        p.median, p.BusyShare(), p.sweeps);
+        else
+            std::printf("%-11s  %7d  %6d  %8.1f%%  %6u\n", MhzText(p.khz).c_str(), p.highest, p.median, 100.0 * p.BusyShare(), p.sweeps);
     }
     return kExitOk;
 }
@@ -187,6 +263,8 @@ int CmdLog(const std::vector<std::string>& args)
     }
     if (sub == "events")
         return Events(rest);
+    if (sub == "occupancy")
+        return Occupancy(rest);
     if (sub == "export") {
         if (rest.size() != 2 || (rest[0] != "--csv" && rest[1] != "--csv"))
             return Usage();

@@ -36,7 +36,9 @@ constexpr CommandHelp kHelp[] = {
             "  log info FILE                        kind, receiver, times, records, parts\n"
             "  log export FILE --csv                one CSV row per record\n"
             "  log events FILE.nlg... [--json] [--low-rf DBUV]\n"
-            "                                       what went wrong and when: error, jamming, low-RF and no-answer runs\n"},
+            "                                       what went wrong and when: error, jamming, low-RF and no-answer runs\n"
+            "  log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n"
+            "                                       per frequency: highest, median, share of busy sweeps; --clean: quiet ranges\n"},
 };
 
 void Usage(std::FILE* to)

@@ -72,7 +72,7 @@ TEST(Cli, NoReceiverConnected)
 TEST(Cli, EveryCommandAnswersHelpOnStandardOutput)
 {
     for (const char* args : {"list --help", "identify -h", "monitor --help", "scan channel --help", "scan spectrum -h", "fbs --help", "id --help",
-                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h", "log events --help"}) {
+                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h", "log events --help", "log occupancy -h"}) {
         const CommandResult r = RunCli(args, "ZRQ6930_PORTS=/dev/zrq6930-none");
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zrq6930 ", 0), 0u) << args;
@@ -366,6 +366,28 @@ TEST(Cli, LogEventsListsWhatWentWrongAndWhen)
     r = RunCli("log events " + dir.File("none.nlg"));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, dir.File("none.nlg") + ": Cannot open file. File unselected or being used by another program.\n");
+}
+
+TEST(Cli, LogOccupancyAndTheCleanRanges)
+{
+    test::CTempDir dir;
+    const SpectrumLogSettings settings{606100 / 25, 606200 / 25, 0};
+    std::vector<DataRow> rows;
+    for (int sweep = 0; sweep < 2; ++sweep)
+        for (int p = 0; p < 5; ++p)
+            rows.push_back(test::SpectrumRow(606100 + 25 * p, p == 2 ? 50 : 15 + sweep));
+    test::WriteLog(dir.File("stage.slg"), kLogSpec, rows, &settings);
+    CommandResult r = RunCli("log occupancy " + dir.File("stage.slg") + " --csv");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[0], "frequency_mhz,highest_dbuv,median_dbuv,busy_share,sweeps");
+    EXPECT_EQ(lines[3], "606.150,50,50,1.0000,2");
+    r = RunCli("log occupancy --clean " + dir.File("stage.slg"));
+    EXPECT_EQ(r.out, "606.100 - 606.125 MHz  2 points\n606.175 - 606.200 MHz  2 points\n");
+    r = RunCli("log occupancy --clean --threshold 10 " + dir.File("stage.slg"));
+    EXPECT_EQ(r.out, "No frequency stayed below 10 dBuV.\n");
+    EXPECT_EQ(RunCli("log occupancy --csv --json " + dir.File("stage.slg")).exitCode, 2);
 }
 
 } // namespace
