@@ -1,6 +1,10 @@
 #include "graph/StaticRfGraph.h"
 
 #include <QMouseEvent>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPolygon>
 
@@ -311,6 +315,19 @@ void CStaticRfGraph::Render(QImage& image)
     DrawXAxis(p);
     DrawTitle(p);
     ++m_paints;
+}
+
+void CStaticRfGraph::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu menu(this);
+    QAction* save = menu.addAction("Save image...");
+    QAction* copy = menu.addAction("Copy");
+    QAction* chosen = menu.exec(e->globalPos());
+    if (chosen == save) {
+        emit saveImageRequested();
+    } else if (chosen == copy) {
+        QGuiApplication::clipboard()->setImage(Image());
+    }
 }
 
 void CStaticRfGraph::paintEvent(QPaintEvent*)

@@ -47,11 +47,19 @@ public:
     void InvalidateLayer() { m_layer = QImage(); }
     // Paints the whole graph into `image` (the widget's size), as on screen.
     void Render(QImage& image);
+    QImage Image()
+    {
+        QImage image;
+        Render(image);
+        return image;
+    }
     int Paints() const { return m_paints; }
 
 signals:
     // The marker moved, or the values under it changed: the values go with it.
     void markerMoved(const zr::MarkerList& values);
+    // "Save image..." from the graph's context menu: the window asks where.
+    void saveImageRequested();
 
 protected:
     // The graph widgets own their model: the walk graph's has more in it.
@@ -60,6 +68,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    // "Save image..." and "Copy" (to the clipboard) of the graph as it stands.
+    void contextMenuEvent(QContextMenuEvent* e) override;
     // Text at a pixel position as the system draws it: the top-left corner.
     static void Text(QPainter& p, int x, int y, const QString& text);
     QString PeakHoldText() const;

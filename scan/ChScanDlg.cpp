@@ -10,6 +10,7 @@
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
+#include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 
 namespace zr {
@@ -77,6 +78,7 @@ CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(pare
     connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
     connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CChScanDlg::OnMarkerEdited);
+    connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CChScanDlg::OnMarkerMoved);
 
     FillBanks();

@@ -136,6 +136,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
     connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
+    connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
     m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
     connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });

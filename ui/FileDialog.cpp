@@ -1,6 +1,11 @@
 #include "ui/FileDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QImage>
+#include <QRegularExpression>
+
+#include "ui/MessageBox.h"
 
 namespace zr {
 
@@ -18,6 +23,27 @@ QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& f
     if (g_handler)
         return g_handler(folder, filter);
     return QFileDialog::getOpenFileName(parent, QString(), folder, filter, nullptr, QFileDialog::ReadOnly);
+}
+
+QString GetSaveFileName(QWidget* parent, const QString& suggested, const QString& filter)
+{
+    if (g_handler)
+        return g_handler(suggested, filter);
+    return QFileDialog::getSaveFileName(parent, QString(), suggested, filter);
+}
+
+void SaveImageAs(QWidget* parent, const QImage& image, const QString& suggestedName)
+{
+    // A window's caption as a file name: "Walk Test > RECEIVER 3" gives Walk_Test_RECEIVER_3.png.
+    QString name = suggestedName;
+    name.replace(QRegularExpression("[^A-Za-z0-9.()-]+"), "_");
+    QString path = GetSaveFileName(parent, QDir::home().filePath(name + ".png"), "PNG image (*.png)");
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(".png", Qt::CaseInsensitive))
+        path += ".png";
+    if (!image.save(path, "PNG"))
+        ShowMessage(parent, "Cannot save the image.\n" + path);
 }
 
 } // namespace zr

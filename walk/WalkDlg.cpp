@@ -166,6 +166,7 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
     connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CWalkDlg::OnMarkerEdited);
+    connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CWalkDlg::OnMarkerMoved);
     connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });
     connect(m_graph, &CStaticWalkGraph::rangeGrown, this, &CWalkDlg::SyncScrollBar);

@@ -11,6 +11,7 @@
 #include "link/AppMessages.h"
 #include "logs/LogReader.h"
 #include "scan/SpScanDlg.h"
+#include "ui/FileDialog.h"
 #include "walk/WalkDlg.h"
 
 namespace zr::test {
@@ -168,6 +169,24 @@ TEST_F(WalkDialog, TypedTimesAndTheMarkersReadOut)
     EXPECT_FALSE(m_dlg->TraceBox(2)->isChecked());
     m_dlg->TraceBox(2)->setChecked(true);
     EXPECT_EQ(m_dlg->Graph()->Model().visible[2], 1);
+}
+
+TEST_F(WalkDialog, TheGraphSavesAsAPicture)
+{
+    QString asked;
+    SetFileDialogHandler([&](const QString& suggested, const QString&) {
+        asked = suggested;
+        return QString::fromStdString(m_logDir.File("walk")); // ".png" is added
+    });
+    m_dlg->Start();
+    m_dlg->OnPollReply(F1("F10045600"));
+    emit m_dlg->Graph()->saveImageRequested();
+    SetFileDialogHandler(nullptr);
+    EXPECT_TRUE(asked.endsWith("Walk_Test_RECEIVER_3.png")) << asked.toStdString();
+    QImage saved(QString::fromStdString(m_logDir.File("walk.png")));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), m_dlg->Graph()->size());
+    m_dlg->Stop();
 }
 
 class WalkTest : public GuiFixture {
