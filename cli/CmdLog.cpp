@@ -1,4 +1,4 @@
-// log convert, log info, log export, log events, log occupancy.
+// log convert, log info, log export, log events, log occupancy, log report.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,7 +9,9 @@
 #include "logs/LogEvents.h"
 #include "logs/LogExport.h"
 #include "logs/LogReader.h"
+#include "logs/ServiceReport.h"
 #include "logs/SpectrumOccupancy.h"
+#include "platform/SafeFile.h"
 #include "platform/LogFolder.h"
 
 namespace zr::cli {
@@ -22,7 +24,8 @@ int Usage()
                          "       zrq6930 log info FILE\n"
                          "       zrq6930 log export FILE --csv\n"
                          "       zrq6930 log events FILE.nlg... [--json] [--low-rf DBUV]\n"
-                         "       zrq6930 log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n");
+                         "       zrq6930 log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n"
+                         "       zrq6930 log report FILE... -o REPORT.html [--low-rf DBUV] [--threshold DBUV]\n");
     return kExitUsage;
 }
 
@@ -241,6 +244,41 @@ int Occupancy(const std::vector<std::string>& args)
     return kExitOk;
 }
 
+int Report(const std::vector<std::string>& args)
+{
+    std::vector<std::string> files;
+    std::string output;
+    ReportOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) {
+            output = args[++i];
+        } else if (args[i] == "--low-rf" && i + 1 < args.size()) {
+            if (!ParseLevel("--low-rf", args[++i], options.lowRf))
+                return kExitUsage;
+        } else if (args[i] == "--threshold" && i + 1 < args.size()) {
+            if (!ParseLevel("--threshold", args[++i], options.threshold))
+                return kExitUsage;
+        } else if (!args[i].empty() && args[i][0] != '-') {
+            files.push_back(args[i]);
+        } else {
+            return Usage();
+        }
+    }
+    if (files.empty() || output.empty())
+        return Usage();
+    std::string html, badFile;
+    if (const int r = BuildServiceReport(files, options, html, &badFile); r != kLogOpened)
+        return OpenFailure(r, badFile.empty() ? files.front() : badFile, badFile);
+    // Written beside the name and renamed into place when whole.
+    CAtomicOutput out;
+    if (!out.Create(output) || std::fwrite(html.data(), 1, html.size(), out.File()) != html.size() || !out.Commit()) {
+        std::fprintf(stderr, "zrq6930 log report: cannot write %s\n", output.c_str());
+        return kExitFailure;
+    }
+    std::printf("%s\n", output.c_str());
+    return kExitOk;
+}
+
 } // namespace
 
 int CmdLog(const std::vector<std::string>& args)
@@ -265,6 +303,8 @@ int CmdLog(const std::vector<std::string>& args)
         return Events(rest);
     if (sub == "occupancy")
         return Occupancy(rest);
+    if (sub == "report")
+        return Report(rest);
     if (sub == "export") {
         if (rest.size() != 2 || (rest[0] != "--csv" && rest[1] != "--csv"))
             return Usage();

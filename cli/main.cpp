@@ -38,7 +38,9 @@ constexpr CommandHelp kHelp[] = {
             "  log events FILE.nlg... [--json] [--low-rf DBUV]\n"
             "                                       what went wrong and when: error, jamming, low-RF and no-answer runs\n"
             "  log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n"
-            "                                       per frequency: highest, median, share of busy sweeps; --clean: quiet ranges\n"},
+            "                                       per frequency: highest, median, share of busy sweeps; --clean: quiet ranges\n"
+            "  log report FILE... -o REPORT.html [--low-rf DBUV] [--threshold DBUV]\n"
+            "                                       one self-contained HTML page: summaries, pictures, events, clean ranges\n"},
 };
 
 void Usage(std::FILE* to)

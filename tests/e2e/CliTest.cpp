@@ -72,7 +72,7 @@ TEST(Cli, NoReceiverConnected)
 TEST(Cli, EveryCommandAnswersHelpOnStandardOutput)
 {
     for (const char* args : {"list --help", "identify -h", "monitor --help", "scan channel --help", "scan spectrum -h", "fbs --help", "id --help",
-                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h", "log events --help", "log occupancy -h"}) {
+                             "record --help", "walk --help", "log --help", "log info --help", "log convert -h", "log events --help", "log occupancy -h", "log report --help"}) {
         const CommandResult r = RunCli(args, "ZRQ6930_PORTS=/dev/zrq6930-none");
         EXPECT_EQ(r.exitCode, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zrq6930 ", 0), 0u) << args;
@@ -388,6 +388,14 @@ TEST(Cli, LogOccupancyAndTheCleanRanges)
     r = RunCli("log occupancy --clean --threshold 10 " + dir.File("stage.slg"));
     EXPECT_EQ(r.out, "No frequency stayed below 10 dBuV.\n");
     EXPECT_EQ(RunCli("log occupancy --csv --json " + dir.File("stage.slg")).exitCode, 2);
+
+    // The report: the page under the chosen name, or nothing and the reader's message.
+    r = RunCli("log report " + dir.File("stage.slg") + " -o " + dir.File("report.html"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(test::Slurp(dir.File("report.html")).find("<h2>Receiver 1: Spectrum Scan log stage.slg</h2>"), std::string::npos);
+    r = RunCli("log report " + dir.File("none.nlg") + " -o " + dir.File("second.html"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("second.html")));
 }
 
 } // namespace
