@@ -29,6 +29,79 @@ int MedianOf(const LevelCounts& counts, uint32_t total)
 
 } // namespace
 
+COccupancyCounter::COccupancyCounter(int startKhz, int stopKhz, int stepKhz, int threshold, bool keepWaterfall)
+    : m_start(startKhz), m_stop(stopKhz), m_step(stepKhz), m_threshold(threshold), m_keepWaterfall(keepWaterfall)
+{
+    const std::size_t n = stepKhz > 0 && stopKhz >= startKhz ? static_cast<std::size_t>((stopKhz - startKhz) / stepKhz + 1) : 0;
+    m_counts.assign(n, LevelCounts{});
+    m_highest.assign(n, 0);
+}
+
+void COccupancyCounter::FeedRecord(const uint8_t* record)
+{
+    const int khz = (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
+    const int level = std::max(RecordRowByte(record, 7), RecordRowByte(record, 6));
+    if (khz == m_visitKhz) {
+        m_visitLevel = std::max(m_visitLevel, level);
+        return;
+    }
+    if (m_visitKhz >= 0)
+        EndVisit();
+    m_visitKhz = khz;
+    m_visitLevel = level;
+}
+
+void COccupancyCounter::EndVisit()
+{
+    if (m_counts.empty() || m_visitKhz < m_start || m_visitKhz > m_stop || (m_visitKhz - m_start) % m_step != 0)
+        return; // outside the header's range or off its steps: skipped, as the viewer does
+    const auto i = static_cast<std::size_t>((m_visitKhz - m_start) / m_step);
+    ++m_counts[i][static_cast<std::size_t>(m_visitLevel)];
+    m_highest[i] = std::max(m_highest[i], m_visitLevel);
+    if (!m_keepWaterfall)
+        return;
+    if (m_waterfall.empty() || static_cast<long>(i) <= m_lastIndex)
+        m_waterfall.resize(m_waterfall.size() + m_counts.size(), 0); // the sweep started over: a new row
+    m_waterfall[m_waterfall.size() - m_counts.size() + i] = static_cast<uint8_t>(m_visitLevel);
+    m_lastIndex = static_cast<long>(i);
+}
+
+void COccupancyCounter::Finish(SpectrumOccupancy& out)
+{
+    if (m_visitKhz >= 0)
+        EndVisit();
+    m_visitKhz = -1;
+    const std::size_t n = m_counts.size();
+    out.threshold = m_threshold;
+    out.points.assign(n, FrequencyOccupancy{});
+    out.clean.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        FrequencyOccupancy& p = out.points[i];
+        p.khz = m_start + static_cast<int>(i) * m_step;
+        p.highest = m_highest[i];
+        for (int level = 0; level < 256; ++level) {
+            p.sweeps += m_counts[i][static_cast<std::size_t>(level)];
+            if (level >= m_threshold)
+                p.busy += m_counts[i][static_cast<std::size_t>(level)];
+        }
+        p.median = MedianOf(m_counts[i], p.sweeps);
+    }
+    // Clean: swept at least once and never at the threshold.
+    for (std::size_t i = 0; i < n;) {
+        if (out.points[i].sweeps == 0 || out.points[i].highest >= m_threshold) {
+            ++i;
+            continue;
+        }
+        CleanRange range{out.points[i].khz, out.points[i].khz, 0};
+        for (; i < n && out.points[i].sweeps > 0 && out.points[i].highest < m_threshold; ++i) {
+            range.stopKhz = out.points[i].khz;
+            ++range.points;
+        }
+        out.clean.push_back(range);
+    }
+    std::stable_sort(out.clean.begin(), out.clean.end(), [](const CleanRange& a, const CleanRange& b) { return a.points > b.points; });
+}
+
 int ComputeOccupancy(const std::string& path, int threshold, SpectrumOccupancy& out, std::string* badPart)
 {
     std::vector<std::string> files;
@@ -37,74 +110,20 @@ int ComputeOccupancy(const std::string& path, int threshold, SpectrumOccupancy& 
         return r;
     const LogHeaderBytes& h = readers.front()->Header();
     out = SpectrumOccupancy{};
-    out.threshold = threshold;
     out.startKhz = (h[18] | (h[19] << 8)) * 25;
     out.stopKhz = (h[20] | (h[21] << 8)) * 25;
     out.stepKhz = h[17] == 0 ? 25 : h[17] == 1 ? 125 : 0;
     if (out.stepKhz == 0 || out.stopKhz < out.startKhz)
         return kLogInvalidType; // no range this program could have scanned
-    const std::size_t n = static_cast<std::size_t>((out.stopKhz - out.startKhz) / out.stepKhz + 1);
-    std::vector<LevelCounts> counts(n, LevelCounts{});
-    std::vector<int> highest(n, 0);
-
-    // A visit is a run of records at one frequency: one sweep's reading there.
-    int visitKhz = -1;
-    int visitLevel = 0;
-    auto endVisit = [&] {
-        if (visitKhz < out.startKhz || visitKhz > out.stopKhz || (visitKhz - out.startKhz) % out.stepKhz != 0)
-            return; // outside the header's range or off its steps: skipped, as the viewer does
-        const auto i = static_cast<std::size_t>((visitKhz - out.startKhz) / out.stepKhz);
-        ++counts[i][static_cast<std::size_t>(visitLevel)];
-        highest[i] = std::max(highest[i], visitLevel);
-    };
+    COccupancyCounter counter(out.startKhz, out.stopKhz, out.stepKhz, threshold);
     for (const auto& reader : readers) {
         const uint8_t* raw = nullptr;
         std::size_t got;
-        while ((got = reader->ReadRawRecords(raw, 4096)) > 0) {
-            for (std::size_t k = 0; k < got; ++k) {
-                const uint8_t* record = raw + k * kLogRecordSize;
-                const int khz = (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
-                const int level = std::max(RecordRowByte(record, 7), RecordRowByte(record, 6));
-                if (khz != visitKhz) {
-                    if (visitKhz >= 0)
-                        endVisit();
-                    visitKhz = khz;
-                    visitLevel = level;
-                } else {
-                    visitLevel = std::max(visitLevel, level);
-                }
-            }
-        }
+        while ((got = reader->ReadRawRecords(raw, 4096)) > 0)
+            for (std::size_t k = 0; k < got; ++k)
+                counter.FeedRecord(raw + k * kLogRecordSize);
     }
-    if (visitKhz >= 0)
-        endVisit();
-
-    out.points.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        FrequencyOccupancy& p = out.points[i];
-        p.khz = out.startKhz + static_cast<int>(i) * out.stepKhz;
-        p.highest = highest[i];
-        for (int level = 0; level < 256; ++level) {
-            p.sweeps += counts[i][static_cast<std::size_t>(level)];
-            if (level >= threshold)
-                p.busy += counts[i][static_cast<std::size_t>(level)];
-        }
-        p.median = MedianOf(counts[i], p.sweeps);
-    }
-    // Clean: swept at least once and never at the threshold.
-    for (std::size_t i = 0; i < n;) {
-        if (out.points[i].sweeps == 0 || out.points[i].highest >= threshold) {
-            ++i;
-            continue;
-        }
-        CleanRange range{out.points[i].khz, out.points[i].khz, 0};
-        for (; i < n && out.points[i].sweeps > 0 && out.points[i].highest < threshold; ++i) {
-            range.stopKhz = out.points[i].khz;
-            ++range.points;
-        }
-        out.clean.push_back(range);
-    }
-    std::stable_sort(out.clean.begin(), out.clean.end(), [](const CleanRange& a, const CleanRange& b) { return a.points > b.points; });
+    counter.Finish(out);
     return kLogOpened;
 }
 

@@ -3,6 +3,7 @@
 // per frequency the highest level, the median of its sweeps and the share of
 // sweeps at or above a threshold; and the frequencies that never reached it,
 // grouped into ranges, for choosing a clean channel.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,32 @@ struct SpectrumOccupancy {
     int threshold = 25;
     std::vector<FrequencyOccupancy> points; // in frequency order
     std::vector<CleanRange> clean;          // widest first
+};
+
+// Counts a spectrum log record by record: each visit of the sweep to a
+// frequency (a run of records there) is one sweep's reading, its highest
+// level. Optionally keeps the readings as a waterfall: a row per sweep.
+class COccupancyCounter {
+public:
+    COccupancyCounter(int startKhz, int stopKhz, int stepKhz, int threshold, bool keepWaterfall = false);
+    // A record as it lies in the file.
+    void FeedRecord(const uint8_t* record);
+    // The counts so far as occupancy and clean ranges (ends the open visit).
+    void Finish(SpectrumOccupancy& out);
+    // Sweeps in rows of Points() levels (0 where a sweep did not reach a point).
+    const std::vector<uint8_t>& Waterfall() const { return m_waterfall; }
+    std::size_t Points() const { return m_counts.size(); }
+
+private:
+    void EndVisit();
+
+    int m_start, m_stop, m_step, m_threshold;
+    bool m_keepWaterfall;
+    std::vector<std::array<uint32_t, 256>> m_counts; // per point, sweeps by level
+    std::vector<int> m_highest;
+    std::vector<uint8_t> m_waterfall;
+    int m_visitKhz = -1, m_visitLevel = 0;
+    long m_lastIndex = -1; // the point of the previous visit: a lower one starts a new sweep
 };
 
 // 0 (kLogOpened) or the reader's result; `badPart` names a bad daily part.

@@ -49,6 +49,13 @@ TEST(Occupancy, EachFrequencysSweepsAndTheCleanRanges)
     EXPECT_EQ(o.clean[0].points, 2);
     EXPECT_EQ(o.clean[1].startKhz, 606100);
 
+    // The same records as a waterfall: a row per sweep (606.300 lies outside).
+    COccupancyCounter counter(606100, 606200, 25, 25, true);
+    for (const DataRow& row : ThreeSweeps())
+        counter.FeedRecord(BuildLogRecord(0, row).data());
+    counter.Finish(o);
+    EXPECT_EQ(counter.Waterfall(), (std::vector<uint8_t>{20, 52, 10, 22, 30, 24, 30, 12, 20, 26, 18, 26, 11, 19, 31}));
+
     // A second daily part counts too; a walk log is no spectrum log.
     std::filesystem::rename(dir.File("stage.slg"), dir.File("1_20240517-120000_001.slg"));
     WriteLog(dir.File("1_20240517-120000_002.slg"), kLogSpec, {SpectrumRow(606150, 40)}, &settings);
