@@ -92,6 +92,7 @@ void CRfGraphModel::ZeroData()
 {
     for (auto& t : traces)
         t.assign(static_cast<std::size_t>(std::max(pointCount, 0)), 0);
+    shade.clear();
     first = 0;
     last = pointCount - 1;
     if (last - first < minSpan)
@@ -105,6 +106,7 @@ void CRfGraphModel::ClearData()
 {
     for (auto& t : traces)
         t.clear();
+    shade.clear();
     scanLineX = -1;
 }
 

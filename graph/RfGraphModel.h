@@ -94,6 +94,9 @@ public:
     std::array<int, kMaxTraces> pane{0, 0, 1, 1};
     std::array<int, kMaxTraces> visible{1, 1, 0, 0};
     std::array<std::vector<uint16_t>, kMaxTraces> traces;
+    // Per point 0..100: a grey column from the bottom, that share of the
+    // plot's height, behind the traces (a spectrum log's busy share). Empty: none.
+    std::vector<uint8_t> shade;
     std::array<int, kMaxTraces> markerCache{};
 
     static constexpr int kMarginLeft = 60, kMarginTop = 20, kMarginRight = 10, kMarginBottom = 35;

@@ -233,6 +233,18 @@ private:
 void CStaticRfGraph::DrawTraces(QPainter& p)
 {
     const CRfGraphModel& m = Model();
+    if (!m.shade.empty()) {
+        const GraphRect& plot = m.Plot();
+        const int to = std::min(m.last, static_cast<int>(m.shade.size()) - 1);
+        for (int i = std::max(m.first, 0); i <= to; ++i) {
+            const int share = std::min<int>(m.shade[static_cast<std::size_t>(i)], 100);
+            if (share == 0)
+                continue;
+            const int x = m.IndexToX(i), next = i < m.last ? m.IndexToX(i + 1) : x + 1;
+            const int height = (plot.bottom - plot.top) * share / 100;
+            p.fillRect(x, plot.bottom - height, std::max(1, next - x), height, kShadeGrey);
+        }
+    }
     QPolygon line;
     for (int t = kMaxTraces - 1; t >= 0; --t) {
         const auto ti = static_cast<std::size_t>(t);
@@ -266,6 +278,8 @@ void CStaticRfGraph::DrawTraces(QPainter& p)
             p.drawPoint(line.front());
     }
 }
+
+const QColor CStaticRfGraph::kShadeGrey(215, 215, 215);
 
 void CStaticRfGraph::DrawPolyline(QPainter& p, const QPolygon& line)
 {

@@ -78,6 +78,7 @@ private:
     void BuildLayer();
     void DrawTraces(QPainter& p);
     static void DrawPolyline(QPainter& p, const QPolygon& line);
+    static const QColor kShadeGrey;
 
     std::unique_ptr<CRfGraphModel> m_ownModel;
     CRfGraphModel* m_model;

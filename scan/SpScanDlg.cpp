@@ -1,5 +1,7 @@
 #include "scan/SpScanDlg.h"
 
+#include "scan/WaterfallDlg.h"
+
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,7 +14,7 @@
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
-#include "logs/WalkRecords.h"
+#include "logs/SpectrumOccupancy.h"
 #include "platform/LogFolder.h"
 #include "ui/DisabledChildren.h"
 #include "ui/FileDialog.h"
@@ -23,6 +25,7 @@ namespace zr {
 namespace {
 
 constexpr int kStepKhz[2] = {25, 125};
+constexpr int kBusyLevel = 25; // dBuV: a sweep at or above it found the frequency busy
 constexpr char kStoppedOnError[] = "Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder.";
 
 int StepOfIndex(int index)
@@ -77,6 +80,8 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     m_save = new QPushButton("Save log", this);
     m_open = new QPushButton("Open log", this);
     m_changeView = new QPushButton("Change View", this);
+    m_waterfallButton = new QPushButton("Waterfall", this);
+    m_waterfallButton->setEnabled(false);
     for (QPushButton* b : {m_zoomOut, m_zoomIn, static_cast<QPushButton*>(m_left), static_cast<QPushButton*>(m_right), m_startButton, m_stopButton, m_save, m_open,
                            m_changeView})
         b->setAutoDefault(false); // Enter presses nothing
@@ -114,6 +119,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     buttons->addWidget(m_save, 1, 0);
     buttons->addWidget(m_open, 1, 1);
     buttons->addWidget(m_changeView, 2, 0, 1, 2);
+    buttons->addWidget(m_waterfallButton, 3, 0, 1, 2);
     auto* side = new QVBoxLayout;
     side->addWidget(marker);
     side->addWidget(m_setting);
@@ -129,6 +135,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_save, &QPushButton::clicked, this, &CSpScanDlg::SaveLog);
     connect(m_open, &QPushButton::clicked, this, &CSpScanDlg::OpenLog);
     connect(m_changeView, &QPushButton::clicked, this, &CSpScanDlg::ChangeView);
+    connect(m_waterfallButton, &QPushButton::clicked, this, &CSpScanDlg::ShowWaterfall);
     connect(m_zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(0); });
     connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
     connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
@@ -296,6 +303,8 @@ void CSpScanDlg::StartScan()
         return;
     m_start = start, m_stop = stop, m_step = step, m_peak = m_peakHold->isChecked() ? 1 : 0;
     m_range[0] = start, m_range[1] = stop, m_range[2] = step;
+    m_waterfall.clear();
+    m_waterfallButton->setEnabled(false);
     if (m_owner)
         m_owner->Send(WM_APP_SPSCAN_START, static_cast<uintptr_t>(Receiver()), reinterpret_cast<intptr_t>(m_range));
     m_startWait.Begin(this);
@@ -486,6 +495,17 @@ void CSpScanDlg::OnMarkerEdited(int code)
 }
 
 
+void CSpScanDlg::ShowWaterfall()
+{
+    if (m_waterfall.empty())
+        return;
+    if (!m_waterfallDlg)
+        m_waterfallDlg = new CWaterfallDlg(this);
+    m_waterfallDlg->SetData(m_waterfall, m_graph->Model().shade.size(), m_start, m_stop, QFileInfo(m_log.path).fileName());
+    m_waterfallDlg->show();
+    m_waterfallDlg->raise();
+}
+
 void CSpScanDlg::ChangeView()
 {
     if (m_log.state == kLogStateNone) {
@@ -517,6 +537,8 @@ bool CSpScanDlg::LoadLog(const QString& path)
         int result = kLogOpened;
         int start = 0, stop = 0, step = 0;
         std::vector<uint16_t> highest; // per point: with peak hold, the highest level of the file
+        std::vector<uint8_t> busy;      // per point: the share of sweeps at or above the busy level, in percent
+        std::vector<uint8_t> waterfall; // the sweeps, a row each
     };
     m_loadingPath = path;
     if (m_owner)
@@ -538,20 +560,29 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 loaded->highest.assign(static_cast<std::size_t>((stop - start) / step + 1), 0);
             // Progress is posted (blocks read so far): the loader never waits on the window.
             uint64_t blocks = 1;
-            std::vector<LogRecord> batch(4096);
+            COccupancyCounter occupancy(start, stop, step, kBusyLevel, true);
+            const uint8_t* raw = nullptr;
             std::size_t got;
-            while ((got = reader.ReadRecords(batch.data(), batch.size())) > 0) {
+            while ((got = reader.ReadRawRecords(raw, 4096)) > 0) {
                 for (std::size_t i = 0; i < got && !loaded->highest.empty(); ++i) {
-                    const DataRow& row = batch[i].row;
-                    const int khz = SpectrumRowKhz(row);
+                    const uint8_t* record = raw + i * kLogRecordSize;
+                    occupancy.FeedRecord(record);
+                    const int khz = (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
                     if (khz < start || khz > stop)
                         continue; // outside the header's range: skipped
                     uint16_t& level = loaded->highest[static_cast<std::size_t>(khz / step - start / step)];
-                    level = std::max<uint16_t>(level, std::max(row[6], row[7]));
+                    level = std::max<uint16_t>(level, std::max(RecordRowByte(record, 6), RecordRowByte(record, 7)));
                 }
                 blocks += got;
                 if (m_owner)
                     m_owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+            }
+            if (!loaded->highest.empty()) {
+                SpectrumOccupancy o;
+                occupancy.Finish(o);
+                for (const FrequencyOccupancy& p : o.points)
+                    loaded->busy.push_back(static_cast<uint8_t>(p.BusyShare() * 100.0 + 0.5));
+                loaded->waterfall = occupancy.Waterfall();
             }
         }
         return [this, loaded, path, disabled] {
@@ -568,7 +599,12 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 ApplySettings();
                 // Peak hold over the whole file, as storing each point would leave it.
                 m_graph->Model().traces[0] = loaded->highest;
+                m_graph->Model().shade = loaded->busy; // how often each frequency was busy, behind the curve
                 m_graph->MoveMarker(m_graph->Model().markerX);
+                m_waterfall = std::move(loaded->waterfall);
+                m_waterfallButton->setEnabled(!m_waterfall.empty());
+                if (m_waterfallDlg && m_waterfallDlg->isVisible())
+                    ShowWaterfall();
                 QString caption = m_baseCaption + " (log)";
                 if (!m_viewer)
                     caption += " > RECEIVER" + QString::number(Receiver() + 1);

@@ -24,6 +24,8 @@
 
 namespace zr {
 
+class CWaterfallDlg;
+
 // The "Frequency setting error:" message for a range, or "" when it is valid.
 QString RangeErrors(int start, int stop, int step, int lowest, int highest);
 
@@ -62,6 +64,9 @@ public:
     void SaveLog();
     void OpenLog();
     void ChangeView();
+    // The loaded log's sweeps as a picture, in a window of its own.
+    void ShowWaterfall();
+    CWaterfallDlg* Waterfall() const { return m_waterfallDlg; }
     void ZoomBy(int mode);
     void ScrollView(int delta);
     // Loads a spectrum log (the worker decodes, the window applies); false
@@ -142,6 +147,9 @@ private:
     QPushButton* m_save;
     QPushButton* m_open;
     QPushButton* m_changeView;
+    QPushButton* m_waterfallButton;
+    CWaterfallDlg* m_waterfallDlg = nullptr;
+    std::vector<uint8_t> m_waterfall; // the loaded log's sweeps
 };
 
 } // namespace zr

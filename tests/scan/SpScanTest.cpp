@@ -6,6 +6,7 @@
 #include "../walk/LogFiles.h"
 #include "platform/Clock.h"
 #include "scan/SpScanDlg.h"
+#include "scan/WaterfallDlg.h"
 
 namespace zr::test {
 namespace {
@@ -208,6 +209,15 @@ TEST_F(SpectrumDialog, ALogWithRepeatedFrequenciesShowsEachOnesHighestAndTheBoxe
     EXPECT_EQ(m_dlg->State(), kLogStateOpened);
     EXPECT_EQ(m_dlg->Graph()->Model().traces[0], (std::vector<uint16_t>{20, 52, 25})); // 606.175 lies outside the header's range
     EXPECT_EQ(m_dlg->StartEdit()->text(), "606.100");
+    // Behind the curve, how often each frequency was busy (25 dBuV or more); the sweeps as a waterfall.
+    EXPECT_EQ(m_dlg->Graph()->Model().shade, (std::vector<uint8_t>{0, 100, 100}));
+    m_dlg->ShowWaterfall();
+    ASSERT_NE(m_dlg->Waterfall(), nullptr);
+    EXPECT_TRUE(m_dlg->Waterfall()->isVisible());
+    EXPECT_EQ(m_dlg->Waterfall()->Rows(), 2);
+    EXPECT_EQ(m_dlg->Waterfall()->Picture().pixel(1, 0), WaterfallColour(52));
+    EXPECT_EQ(m_dlg->Waterfall()->Picture().pixel(2, 1), WaterfallColour(0)); // the second sweep never reached 606.150
+    EXPECT_TRUE(m_dlg->Waterfall()->windowTitle().endsWith("repeats.slg"));
 
     // The frequency boxes: Page Up and Down step 500 kHz and stop at the band's ends.
     m_dlg->StartEdit()->setText("606.300");
