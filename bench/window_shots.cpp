@@ -14,6 +14,7 @@
 #include "info/IdDlg.h"
 #include "scan/ChScanDlg.h"
 #include "scan/SpScanDlg.h"
+#include "scan/WaterfallDlg.h"
 #include "ui/MessageBox.h"
 #include "walk/WalkDlg.h"
 #include "link/AppMessages.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv)
     walk->close();
 
     frame.View()->StartRecording();
-    zr::bench::Pump(std::chrono::milliseconds(15000));
+    zr::bench::Pump(std::chrono::milliseconds(30000));
     const QString backgroundLog = QString::fromStdString(frame.View()->LogDocOf(0)->CurrentPath());
     frame.View()->StopRecording();
     zr::bench::Pump(std::chrono::milliseconds(300));
@@ -113,6 +114,10 @@ int main(int argc, char** argv)
     frame.View()->OpenLogFile(spectrumLog);
     zr::bench::Pump(std::chrono::milliseconds(500));
     auto* viewer = frame.View()->SpectrumLogViewer();
+    shoot(viewer, "splog.png"); // the busy share shaded behind the curve
+    viewer->ShowWaterfall();
+    zr::bench::Pump(std::chrono::milliseconds(300));
+    shoot(viewer->Waterfall(), "waterfall.png");
     viewer->Marker()->ProcessKey(zr::kKeyHome); // the highest frequency of the sweep
     viewer->ChangeView();
     while (frame.View()->TimeDomainViewer()->Loading())

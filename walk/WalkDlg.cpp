@@ -147,8 +147,9 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
         side->addWidget(events, 1);
         connect(m_events->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) { ChooseEvent(current.row()); });
+    } else {
+        side->addStretch(1); // the event list takes the room where there is one
     }
-    side->addStretch(1);
     side->addLayout(logButtons);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
