@@ -516,11 +516,7 @@ void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
     m_log.Opened(path);
     if (m_events) {
         m_eventList = std::move(playback.events);
-        QStringList texts;
-        texts.reserve(static_cast<qsizetype>(playback.eventTexts.size()));
-        for (const std::string& t : playback.eventTexts)
-            texts << QString::fromStdString(t);
-        m_eventTexts.setStringList(texts);
+        m_eventTexts.setStringList(playback.eventTexts);
     }
 }
 
