@@ -141,7 +141,7 @@ int main(int argc, char** argv)
     std::printf("live spectrum scan, 1,201 points stored one by one, each repainted: %.3f ms a point = %.2f %% of a core at 10 points/s (goal < 2 %%); "
                 "baseline, a paint alone: %.3f ms\n",
                 perPoint, perPoint / 100.0 * 100.0, paintOnly);
-    zr::bench::TableRow("live spectrum scan: store and repaint one point", perPoint, "ms", "a paint alone", paintOnly, "< 2 % of a core at 10/s (0.2 ms)");
+    zr::bench::TableRow("live spectrum scan: store and repaint one point", perPoint, "ms", "a paint alone", paintOnly, "< 2 ms (2 % of a core at 10/s)");
 
     // Coalescing: a burst of points with the event loop running paints once per frame at most.
     spectrum.show();

@@ -1,9 +1,9 @@
 #include "logs/LogEvents.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "logs/LogReader.h"
+#include "logs/TimeText.h"
 
 namespace zr {
 
@@ -129,9 +129,14 @@ int FindLogEvents(const std::string& path, const LogEventOptions& options, std::
 std::string SpanText(int64_t span)
 {
     const int64_t ms = std::max<int64_t>(0, span) / 10000;
-    char text[40];
-    std::snprintf(text, sizeof text, "%lld:%02d:%02d.%03d", static_cast<long long>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                  static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+    std::string text;
+    AppendDecimal(text, static_cast<unsigned>(ms / 3600000));
+    text.push_back(':');
+    AppendDecimal(text, static_cast<unsigned>(ms / 60000 % 60), 2);
+    text.push_back(':');
+    AppendDecimal(text, static_cast<unsigned>(ms / 1000 % 60), 2);
+    text.push_back('.');
+    AppendDecimal(text, static_cast<unsigned>(ms % 1000), 3);
     return text;
 }
 

@@ -139,7 +139,7 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
         auto* events = new QGroupBox("Events", this);
         auto* eventsLayout = new QVBoxLayout(events);
         m_events = new QListView(events);
-        m_events->setModel(&m_eventTexts);
+        m_events->setModel(&m_eventRows);
         m_events->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_events->setUniformItemSizes(true); // thousands of rows stay quick
         m_events->setMinimumWidth(260);
@@ -515,15 +515,15 @@ void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
     SetLoadedTitle(path);
     m_log.Opened(path);
     if (m_events) {
-        m_eventList = std::move(playback.events);
-        m_eventTexts.setStringList(playback.eventTexts);
+        m_eventRows.SetEvents(std::move(playback.events));
     }
 }
 
 void CWalkDlg::ChooseEvent(int row)
 {
-    if (row >= 0 && row < static_cast<int>(m_eventList.size()))
-        ShowPoint(static_cast<int>(m_eventList[static_cast<std::size_t>(row)].firstRecord));
+    const auto& events = m_eventRows.Events();
+    if (row >= 0 && row < static_cast<int>(events.size()))
+        ShowPoint(static_cast<int>(events[static_cast<std::size_t>(row)].firstRecord));
 }
 
 } // namespace zr

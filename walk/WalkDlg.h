@@ -6,7 +6,6 @@
 // Background Logs (.nlg), and of one frequency of a spectrum log over time.
 #include <QCheckBox>
 #include <QListView>
-#include <QStringListModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +21,7 @@
 #include "ui/QtMessageOwner.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
+#include "walk/EventListModel.h"
 #include "walk/WalkLogLoader.h"
 
 namespace zr {
@@ -78,7 +78,7 @@ public:
     QLabel* Caution() const { return m_caution; }
     // The Background Log viewer's list of what went wrong; choosing one shows it.
     QListView* EventList() const { return m_events; }
-    QStringList EventTexts() const { return m_eventTexts.stringList(); }
+    const CEventListModel& EventRows() const { return m_eventRows; }
     void ChooseEvent(int row);
     // Moves the marker to point `index`, bringing the window to it.
     void ShowPoint(int index);
@@ -131,8 +131,7 @@ private:
     QPushButton* m_save;
     QPushButton* m_open;
     QListView* m_events = nullptr;
-    QStringListModel m_eventTexts;
-    std::vector<LogEvent> m_eventList;
+    CEventListModel m_eventRows;
 };
 
 } // namespace zr

@@ -2,7 +2,6 @@
 
 #include "graph/WalkGraphModel.h"
 #include "logs/LogReader.h"
-#include "logs/TimeText.h"
 #include "logs/WalkRecords.h"
 
 namespace zr {
@@ -76,19 +75,6 @@ WalkPlayback PlayWalkLog(const std::string& path, int mode, int timeDomainKhz, c
         model.GrowForAppended(0, model.TraceSize(0));
         events.Finish();
         out.events = events.Events();
-        out.eventTexts.reserve(static_cast<qsizetype>(out.events.size()));
-        CTimeText time('-', ' ');
-        std::string text;
-        for (const LogEvent& e : out.events) {
-            text.clear();
-            time.Append(text, e.start);
-            text.erase(0, 11); // the clock time: the date is the graph's title
-            text += "  ";
-            text += LogEventName(e.kind);
-            text += "  ";
-            text += SpanText(e.end - e.start);
-            out.eventTexts << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-        }
     }
     out.pointCount = model.pointCount;
     out.rangeGrowth = model.pointCount - initialCount;

@@ -2,7 +2,6 @@
 // Plays a log back into the walk graph's data, off the user-interface thread:
 // a Walk Test or Background Log sample by sample, or one frequency of a
 // spectrum log over time. The result replaces the graph's data in one step.
-#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -29,7 +28,6 @@ struct WalkPlayback {
     uint64_t records = 0;
     std::array<std::vector<uint16_t>, kMaxTraces> traces;
     std::vector<LogEvent> events; // a Background Log's, found while it plays
-    QStringList eventTexts; // one line each: clock time, kind, duration (made here, shown as they are)
 };
 
 // `progress` hears the 32-byte blocks read so far, now and then.
