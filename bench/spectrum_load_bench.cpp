@@ -36,13 +36,7 @@ int main(int argc, char** argv)
             out.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
         }
     }
-    auto cat = [&] {
-        QElapsedTimer t;
-        t.start();
-        if (std::system(("cat " + path + " > /dev/null").c_str()) != 0)
-            return -1.0;
-        return static_cast<double>(t.nsecsElapsed()) / 1e6;
-    };
+    auto cat = [&] { return zr::bench::CatMs(path); };
     zr::CSpScanDlg viewer(nullptr, nullptr);
     viewer.SetViewerMode();
     double best = 1e9, bestCat = 1e9;
@@ -73,12 +67,9 @@ int main(int argc, char** argv)
     }
     double bestOccupancy = 1e9, bestCatAll = 1e9;
     for (int round = 0; round < 3; ++round) {
+        bestCatAll = std::min(bestCatAll, zr::bench::CatMs(all));
         QElapsedTimer t;
         t.start();
-        if (std::system(("cat " + all + " > /dev/null").c_str()) != 0)
-            return 1;
-        bestCatAll = std::min(bestCatAll, static_cast<double>(t.nsecsElapsed()) / 1e6);
-        t.restart();
         zr::SpectrumOccupancy o;
         if (zr::ComputeOccupancy(path, 25, o) != zr::kLogOpened)
             return 1;

@@ -53,13 +53,7 @@ int main(int argc, char** argv)
             out.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(record.size()));
         }
     }
-    auto cat = [&] {
-        QElapsedTimer t;
-        t.start();
-        if (std::system(("cat " + path + " > /dev/null").c_str()) != 0)
-            return -1.0;
-        return static_cast<double>(t.nsecsElapsed()) / 1e6;
-    };
+    auto cat = [&] { return zr::bench::CatMs(path); };
     zr::CWalkDlg viewer(nullptr, nullptr, zr::kBackgroundLogViewer);
     viewer.resize(1200, 520);
     double best = 1e9, bestCat = 1e9;

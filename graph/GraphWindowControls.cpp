@@ -40,4 +40,15 @@ void CGraphWindowControls::OnScroll(int action)
     m_marker->ProcessKey(kKeyEnter);
 }
 
+void CGraphWindowControls::Wire(QObject* context, QPushButton* zoomIn, QPushButton* zoomOut, CMarkerButton* left, CMarkerButton* right)
+{
+    QObject::connect(m_bar, &QScrollBar::actionTriggered, context, [this](int action) { OnScroll(action); });
+    QObject::connect(zoomIn, &QPushButton::clicked, context, [this] { ZoomBy(0); });
+    QObject::connect(zoomOut, &QPushButton::clicked, context, [this] { ZoomBy(1); });
+    QObject::connect(left, &QPushButton::clicked, context, [this] { m_marker->ProcessKey(kKeyLeft); });
+    QObject::connect(right, &QPushButton::clicked, context, [this] { m_marker->ProcessKey(kKeyRight); });
+    QObject::connect(left, &CMarkerButton::keyPressed, context, [left, right](int key) { HandleMarkerButtonKey(left, key, left, right); });
+    QObject::connect(right, &CMarkerButton::keyPressed, context, [left, right](int key) { HandleMarkerButtonKey(right, key, left, right); });
+}
+
 } // namespace zr

@@ -2,6 +2,7 @@
 // The scroll bar, zoom buttons and marker edit around a graph, kept in step
 // the same way in every tool: the window moves, the bar follows, and the
 // marker edit gets the key that keeps the marker inside the new window.
+#include <QPushButton>
 #include <QScrollBar>
 #include <functional>
 
@@ -23,6 +24,9 @@ public:
     void ZoomBy(int mode);
     // A scroll-bar action (QAbstractSlider::SliderAction).
     void OnScroll(int action);
+    // The controls' signals, the same in every tool: the scroll bar, "+" and
+    // "-", and the "<" ">" pair around the marker edit. `context` owns them.
+    void Wire(QObject* context, QPushButton* zoomIn, QPushButton* zoomOut, CMarkerButton* left, CMarkerButton* right);
 
 private:
     CStaticRfGraph* m_graph;

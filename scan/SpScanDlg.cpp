@@ -136,17 +136,11 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_open, &QPushButton::clicked, this, &CSpScanDlg::OpenLog);
     connect(m_changeView, &QPushButton::clicked, this, &CSpScanDlg::ChangeView);
     connect(m_waterfallButton, &QPushButton::clicked, this, &CSpScanDlg::ShowWaterfall);
-    connect(m_zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(0); });
-    connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
-    connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
-    connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
-    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
-    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
     m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
-    connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });
+    m_window->Wire(this, m_zoomIn, m_zoomOut, m_left, m_right);
     connect(m_steps, qOverload<int>(&QComboBox::activated), this, &CSpScanDlg::OnStepChanged);
     // The up-down controls: one step up or down, as the arrow keys of the edit.
     connect(m_startUp, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyRight); });

@@ -156,20 +156,14 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     layout->addLayout(side);
 
     m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
+    m_window->Wire(this, m_zoomIn, m_zoomOut, m_left, m_right);
     connect(m_startButton, &QPushButton::clicked, this, &CWalkDlg::Start);
     connect(m_stopButton, &QPushButton::clicked, this, &CWalkDlg::Stop);
     connect(m_save, &QPushButton::clicked, this, &CWalkDlg::SaveLog);
     connect(m_open, &QPushButton::clicked, this, &CWalkDlg::OpenLog);
-    connect(m_zoomIn, &QPushButton::clicked, this, [this] { ZoomBy(0); });
-    connect(m_zoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1); });
-    connect(m_left, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyLeft); });
-    connect(m_right, &QPushButton::clicked, this, [this] { m_marker->ProcessKey(kKeyRight); });
-    connect(m_left, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_left, key, m_left, m_right); });
-    connect(m_right, &CMarkerButton::keyPressed, this, [this](int key) { HandleMarkerButtonKey(m_right, key, m_left, m_right); });
     connect(m_marker, &CEditMarker::edited, this, &CWalkDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CWalkDlg::OnMarkerMoved);
-    connect(m_scroll, &QScrollBar::actionTriggered, this, [this](int action) { m_window->OnScroll(action); });
     connect(m_graph, &CStaticWalkGraph::rangeGrown, this, &CWalkDlg::SyncScrollBar);
     connect(m_graph, &CStaticWalkGraph::followNewest, this, [this] { ScrollView(+1); });
     // Queued, as the graph's own notice: the stop follows the sample that hit the limit.
