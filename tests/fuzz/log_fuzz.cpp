@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes as a log file, through every reader of logs:
 // the header check and record reader of each kind, log info and CSV export
-// (every part of a spectrum log), and the conversion to text.
+// (every part of a spectrum log), the conversion to text, the events, the
+// spectrum occupancy and the service report.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +11,10 @@
 
 #include "logs/LogConvert.h"
 #include "logs/LogExport.h"
+#include "logs/LogEvents.h"
 #include "logs/LogReader.h"
+#include "logs/ServiceReport.h"
+#include "logs/SpectrumOccupancy.h"
 
 namespace {
 
@@ -49,5 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     zr::ConvertHooks overwrite;
     overwrite.confirmOverwrite = [] { return true; };
     (void)zr::ConvertLogToText(path, output, overwrite);
+    std::vector<zr::LogEvent> events;
+    zr::LogEventSummary states;
+    (void)zr::FindLogEvents(path, {}, events, states);
+    zr::SpectrumOccupancy occupancy;
+    (void)zr::ComputeOccupancy(path, 25, occupancy);
+    std::string html;
+    (void)zr::BuildServiceReport({path}, {}, html, nullptr);
     return 0;
 }
