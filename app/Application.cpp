@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
@@ -72,23 +73,35 @@ bool CSingleInstance::Acquire()
         return false;
     QLocalServer::removeServer(m_key);
     m_server.listen(m_key);
+    // One request per connection, read when the other copy has written it all:
+    // "activate", then "open PATH" when it was started with a file.
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = m_server.nextPendingConnection()) {
-            s->deleteLater();
-            if (m_activate)
-                m_activate();
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            connect(s, &QLocalSocket::readyRead, this, [this, s] {
+                while (s->canReadLine()) {
+                    const QString line = QString::fromUtf8(s->readLine()).chopped(1);
+                    if (line == "activate" && m_activate)
+                        m_activate();
+                    else if (line.startsWith("open ") && m_open)
+                        m_open(line.mid(5));
+                }
+            });
         }
     });
     return true;
 }
 
-bool CSingleInstance::ActivateFirst()
+bool CSingleInstance::ActivateFirst(const QString& file)
 {
     QLocalSocket socket;
     socket.connectToServer(m_key);
     if (!socket.waitForConnected(1000))
         return false;
-    socket.write("activate\n");
+    QByteArray request = "activate\n";
+    if (!file.isEmpty() && !file.contains('\n'))
+        request += "open " + QFileInfo(file).absoluteFilePath().toUtf8() + "\n";
+    socket.write(request);
     socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();
     return true;

@@ -61,7 +61,11 @@ int main(int argc, char** argv)
     }
 
     zr::CSingleInstance instance;
+    const QString logFile = zr::LogFileArgument(args);
     if (!instance.Acquire()) {
+        // A log opened from the desktop goes to the copy that runs.
+        if (!logFile.isEmpty() && instance.ActivateFirst(logFile))
+            return 0;
         zr::ShowMessage(nullptr, "The program is already running.");
         instance.ActivateFirst();
         return 1;
@@ -94,8 +98,9 @@ int main(int argc, char** argv)
         frame->move(screen->availableGeometry().topLeft());
     frame->show();
     // A log named on the command line opens in its viewer, as a double-click would.
-    if (const QString file = zr::LogFileArgument(args); !file.isEmpty())
-        QTimer::singleShot(0, frame.get(), [&frame, file] { frame->View()->OpenLogFile(file); });
+    if (!logFile.isEmpty())
+        QTimer::singleShot(0, frame.get(), [&frame, logFile] { frame->View()->OpenLogFile(logFile); });
+    instance.SetOpenHandler([&frame](const QString& file) { frame->View()->OpenLogFile(file); });
     const int rc = QApplication::exec();
     frame.reset(); // links and their threads end before the simulator
     simulator.Stop();

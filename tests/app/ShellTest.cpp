@@ -1,4 +1,5 @@
 #include <QLocalSocket>
+#include <QDir>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,13 @@ TEST(Shell, SecondCopyIsRefusedAndActivatesTheFirst)
     EXPECT_FALSE(second.Acquire());
     EXPECT_TRUE(second.ActivateFirst());
     EXPECT_TRUE(PumpUntil([&] { return activated == 1; }));
+    // Started with a log: the first copy opens it (by its full path).
+    QString opened;
+    first.SetOpenHandler([&](const QString& file) { opened = file; });
+    EXPECT_TRUE(second.ActivateFirst("night log.nlg"));
+    EXPECT_TRUE(PumpUntil([&] { return !opened.isEmpty(); }));
+    EXPECT_EQ(opened, QDir::current().absoluteFilePath("night log.nlg"));
+    EXPECT_EQ(activated, 2);
 }
 
 TEST(Shell, AboutBoxVersionAndItsTwoEntries)
