@@ -1,8 +1,10 @@
 #include "logs/LogEvents.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "logs/LogReader.h"
+#include "platform/Clock.h"
 #include "logs/TimeText.h"
 
 namespace zr {
@@ -31,6 +33,9 @@ void CLogEventFinder::FeedRecord(const uint8_t* record)
 
 void CLogEventFinder::Feed(int64_t time, const DataRow& row)
 {
+    // A record's time is whatever its eight bytes say: kept within the file
+    // times there can be, so every difference below is a number.
+    time = std::clamp<int64_t>(time, 0, kLatestFileTime);
     LogEventSummary& s = m_summary;
     if (s.records > 0) {
         const int64_t step = time - s.last;
@@ -41,7 +46,7 @@ void CLogEventFinder::Feed(int64_t time, const DataRow& row)
             gap.end = time;
             gap.firstRecord = m_index - 1;
             m_events.push_back(gap);
-            s.gapTime += step;
+            s.gapTime = step > std::numeric_limits<int64_t>::max() - s.gapTime ? std::numeric_limits<int64_t>::max() : s.gapTime + step;
         } else if (step > 0) {
             s.stateTime[static_cast<std::size_t>(m_previousStatus)] += step; // the last state lasted until now
         }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,16 @@ TEST(LogEvents, GapsAndTheTimeInEachState)
     WriteLog(dir.File("w.wlg"), kLogWalk, rows);
     EXPECT_EQ(FindLogEvents(dir.File("w.wlg"), {}, fromFile, summary), kLogInvalidType);
     EXPECT_EQ(SpanText(36610 * 10000LL), "0:00:36.610");
+
+    // Times that are no times (a damaged file) give gaps, never an overflow.
+    CLogEventFinder damaged;
+    for (int64_t t : {int64_t{0}, INT64_MAX, INT64_MIN, INT64_MAX, int64_t{-1}, INT64_MAX, int64_t{0}, INT64_MAX})
+        damaged.Feed(t, WalkRow(30, 25, true, false));
+    damaged.Finish();
+    EXPECT_EQ(damaged.Summary().records, 8u);
+    EXPECT_EQ(damaged.Summary().gapTime, std::numeric_limits<int64_t>::max());
+    for (const LogEvent& e : damaged.Events())
+        EXPECT_GE(e.start, 0);
 }
 
 } // namespace
