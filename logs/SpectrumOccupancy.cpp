@@ -11,9 +11,7 @@ namespace zr {
 namespace {
 
 // One frequency's sweeps as a histogram of levels: medians without storing sweeps.
-using LevelCounts = std::array<uint32_t, 256>;
-
-int MedianOf(const LevelCounts& counts, uint32_t total)
+int MedianOf(const std::vector<uint32_t>& counts, uint32_t total)
 {
     if (total == 0)
         return 0;
@@ -33,7 +31,7 @@ COccupancyCounter::COccupancyCounter(int startKhz, int stopKhz, int stepKhz, int
     : m_start(startKhz), m_stop(stopKhz), m_step(stepKhz), m_threshold(threshold), m_keepWaterfall(keepWaterfall)
 {
     const std::size_t n = stepKhz > 0 && stopKhz >= startKhz ? static_cast<std::size_t>((stopKhz - startKhz) / stepKhz + 1) : 0;
-    m_counts.assign(n, LevelCounts{});
+    m_counts.resize(n); // a header names the range; memory follows what was swept
     m_highest.assign(n, 0);
 }
 
@@ -53,16 +51,25 @@ void COccupancyCounter::FeedRecord(const uint8_t* record)
 
 void COccupancyCounter::EndVisit()
 {
-    if (m_counts.empty() || m_visitKhz < m_start || m_visitKhz > m_stop || (m_visitKhz - m_start) % m_step != 0)
+    if (m_highest.empty() || m_visitKhz < m_start || m_visitKhz > m_stop || (m_visitKhz - m_start) % m_step != 0)
         return; // outside the header's range or off its steps: skipped, as the viewer does
     const auto i = static_cast<std::size_t>((m_visitKhz - m_start) / m_step);
+    if (m_counts[i].empty())
+        m_counts[i].assign(256, 0);
     ++m_counts[i][static_cast<std::size_t>(m_visitLevel)];
     m_highest[i] = std::max(m_highest[i], m_visitLevel);
     if (!m_keepWaterfall)
         return;
-    if (m_waterfall.empty() || static_cast<long>(i) <= m_lastIndex)
-        m_waterfall.resize(m_waterfall.size() + m_counts.size(), 0); // the sweep started over: a new row
-    m_waterfall[m_waterfall.size() - m_counts.size() + i] = static_cast<uint8_t>(m_visitLevel);
+    const std::size_t points = m_highest.size();
+    if (m_waterfall.empty() || static_cast<long>(i) <= m_lastIndex) {
+        // The sweep started over: a new row, while the picture stays within its bound.
+        if (m_waterfall.size() + points > kMaxWaterfallBytes) {
+            m_keepWaterfall = false;
+            return;
+        }
+        m_waterfall.resize(m_waterfall.size() + points, 0);
+    }
+    m_waterfall[m_waterfall.size() - points + i] = static_cast<uint8_t>(m_visitLevel);
     m_lastIndex = static_cast<long>(i);
 }
 
@@ -71,7 +78,7 @@ void COccupancyCounter::Finish(SpectrumOccupancy& out)
     if (m_visitKhz >= 0)
         EndVisit();
     m_visitKhz = -1;
-    const std::size_t n = m_counts.size();
+    const std::size_t n = m_highest.size();
     out.threshold = m_threshold;
     out.points.assign(n, FrequencyOccupancy{});
     out.clean.clear();
@@ -79,12 +86,15 @@ void COccupancyCounter::Finish(SpectrumOccupancy& out)
         FrequencyOccupancy& p = out.points[i];
         p.khz = m_start + static_cast<int>(i) * m_step;
         p.highest = m_highest[i];
+        const std::vector<uint32_t>& counts = m_counts[i];
+        if (counts.empty())
+            continue; // never swept
         for (int level = 0; level < 256; ++level) {
-            p.sweeps += m_counts[i][static_cast<std::size_t>(level)];
+            p.sweeps += counts[static_cast<std::size_t>(level)];
             if (level >= m_threshold)
-                p.busy += m_counts[i][static_cast<std::size_t>(level)];
+                p.busy += counts[static_cast<std::size_t>(level)];
         }
-        p.median = MedianOf(m_counts[i], p.sweeps);
+        p.median = MedianOf(counts, p.sweeps);
     }
     // Clean: swept at least once and never at the threshold.
     for (std::size_t i = 0; i < n;) {

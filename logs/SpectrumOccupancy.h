@@ -41,16 +41,18 @@ public:
     void FeedRecord(const uint8_t* record);
     // The counts so far as occupancy and clean ranges (ends the open visit).
     void Finish(SpectrumOccupancy& out);
-    // Sweeps in rows of Points() levels (0 where a sweep did not reach a point).
+    // Sweeps in rows of Points() levels (0 where a sweep did not reach a point);
+    // the first sweeps only, when a log holds more than kMaxWaterfallBytes of them.
     const std::vector<uint8_t>& Waterfall() const { return m_waterfall; }
-    std::size_t Points() const { return m_counts.size(); }
+    std::size_t Points() const { return m_highest.size(); }
+    static constexpr std::size_t kMaxWaterfallBytes = 16u << 20;
 
 private:
     void EndVisit();
 
     int m_start, m_stop, m_step, m_threshold;
     bool m_keepWaterfall;
-    std::vector<std::array<uint32_t, 256>> m_counts; // per point, sweeps by level
+    std::vector<std::vector<uint32_t>> m_counts; // per point, sweeps by level (256 counts once the point is swept)
     std::vector<int> m_highest;
     std::vector<uint8_t> m_waterfall;
     int m_visitKhz = -1, m_visitLevel = 0;

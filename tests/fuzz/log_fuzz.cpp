@@ -21,7 +21,9 @@ namespace {
 std::string Folder()
 {
     static const std::string folder = [] {
-        const auto dir = std::filesystem::temp_directory_path() / ("zrq6930-log-fuzz-" + std::to_string(::getpid()));
+        // In memory where there is such a folder: the conversion syncs its output to disk every run.
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+        const auto dir = base / ("zrq6930-log-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         return dir.string();
     }();

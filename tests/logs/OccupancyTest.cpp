@@ -56,6 +56,16 @@ TEST(Occupancy, EachFrequencysSweepsAndTheCleanRanges)
     counter.Finish(o);
     EXPECT_EQ(counter.Waterfall(), (std::vector<uint8_t>{20, 52, 10, 22, 30, 24, 30, 12, 20, 26, 18, 26, 11, 19, 31}));
 
+    // A damaged header may name the widest range there is and every record a new sweep:
+    // the waterfall stops at its bound instead of growing with the file.
+    COccupancyCounter wide(0, 65535 * 25, 25, 25, true);
+    for (int k = 0; k < 1000; ++k)
+        wide.FeedRecord(BuildLogRecord(0, SpectrumRow(k % 2 ? 0 : 25, 40)).data());
+    wide.Finish(o);
+    EXPECT_EQ(wide.Points(), 65536u);
+    EXPECT_LE(wide.Waterfall().size(), COccupancyCounter::kMaxWaterfallBytes);
+    EXPECT_EQ(o.points[0].sweeps, 500u);
+
     // A second daily part counts too; a walk log is no spectrum log.
     std::filesystem::rename(dir.File("stage.slg"), dir.File("1_20240517-120000_001.slg"));
     WriteLog(dir.File("1_20240517-120000_002.slg"), kLogSpec, {SpectrumRow(606150, 40)}, &settings);
