@@ -310,16 +310,13 @@ void CSpScanDlg::StartScan()
 void CSpScanDlg::timerEvent(QTimerEvent* e)
 {
     bool timedOut = false;
-    if (!m_startWait.OnTimer(e->timerId(), m_confirmation == 2, timedOut)) {
+    if (!m_startWait.OnTimerEvent(e, m_confirmation == 2, this, m_owner, Receiver(), timedOut)) {
         CToolWindow::timerEvent(e);
         return;
     }
     if (!timedOut)
         return;
     // The receiver never confirmed the start.
-    if (m_owner)
-        m_owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(Receiver()), 0);
-    ShowMessage(this, "Cannot start scanning.");
     SetLook(true);
     m_confirmation = 0;
     m_running = false;

@@ -2,6 +2,12 @@
 // The scan windows' wait for the receiver to confirm a start: ten 100 ms
 // ticks; the 11th without a confirmation means the start failed.
 #include <QBasicTimer>
+#include <QTimerEvent>
+#include <QWidget>
+
+#include "link/AppMessages.h"
+#include "link/Owner.h"
+#include "ui/MessageBox.h"
 
 namespace zr {
 
@@ -27,6 +33,21 @@ public:
         }
         m_timer.stop();
         timedOut = true;
+        return true;
+    }
+
+    // The scan windows' timer events: false when `e` is another timer's. When
+    // the wait ends unconfirmed, the view hears of it, the user is told, and
+    // `timedOut` is set for the window to go back to its idle look.
+    bool OnTimerEvent(QTimerEvent* e, bool confirmed, QWidget* window, IMessageOwner* owner, int recNo, bool& timedOut)
+    {
+        if (!OnTimer(e->timerId(), confirmed, timedOut))
+            return false;
+        if (timedOut) {
+            if (owner)
+                owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(recNo), 0);
+            ShowMessage(window, "Cannot start scanning.");
+        }
         return true;
     }
 
