@@ -3,14 +3,27 @@
 #include <csignal>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace zr::cli {
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
+#ifdef _WIN32
+// Ctrl+C, Ctrl+Break and the console closing end a command as the signals do.
+BOOL WINAPI OnConsoleControl(DWORD)
+{
+    g_stop = 1;
+    return TRUE;
+}
+#else
 void OnStopSignal(int)
 {
     g_stop = 1;
 }
+#endif
 } // namespace
 
 std::string JsonString(const std::string& s)
@@ -43,11 +56,15 @@ bool StopRequested()
 
 void InstallStopHandlers()
 {
+#ifdef _WIN32
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+#else
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+#endif
 }
 
 } // namespace zr::cli

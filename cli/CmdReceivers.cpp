@@ -1,7 +1,9 @@
 // list, identify and monitor.
 #include <algorithm>
 #include <cerrno>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 #include <cmath>
 #include <chrono>
 #include <cstdio>
@@ -47,7 +49,11 @@ int CmdList(const std::vector<std::string>& args)
     CUSBSerialFTDI::EnumerateDevices(devices);
     for (const auto& d : devices) {
         // A port this user may not open is named as such, with the usual fix.
+#ifdef _WIN32
+        const bool denied = false; // Windows grants COM ports to every user
+#else
         const bool denied = ::access(d.portName.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+#endif
         std::printf("%s\t%s\t%s%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str(),
                     denied ? "\tpermission denied (join the dialout group)" : "");
     }

@@ -58,11 +58,11 @@ bool MoveLogSet(const char* command, const std::string& anyPart, const std::stri
                 fs::remove(parts[i], ec);
         }
         if (ec) {
-            std::fprintf(stderr, "zrq6930 %s: cannot write %s: %s (the log stays at %s)\n", command, target.c_str(), ec.message().c_str(),
+            std::fprintf(stderr, "zrq6930 %s: cannot write %s: %s (the log stays at %s)\n", command, target.string().c_str(), ec.message().c_str(),
                          parts[i].c_str());
             return false;
         }
-        std::fprintf(stderr, "Log: %s\n", target.c_str());
+        std::fprintf(stderr, "Log: %s\n", target.string().c_str());
     }
     return true;
 }

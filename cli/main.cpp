@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "Version.h"
 #include "cli/CliCommon.h"
 
@@ -120,5 +125,10 @@ int Dispatch(std::vector<std::string> args)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The same bytes as everywhere else: no line ends turned into CR LF.
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+#endif
     return CheckedExit(Dispatch(std::vector<std::string>(argv + 1, argv + argc)));
 }

@@ -62,7 +62,7 @@ int CReceiverLink::Open(const std::string& portName, const SerialSettings& setti
         return 2;
     m_portName = portName;
     if (m_port.Open(portName, settings.baudRate) != 0) {
-        m_error = std::string("cannot open: ") + std::strerror(m_port.LastErrno());
+        m_error = "cannot open: " + m_port.LastErrorText();
         return 1;
     }
     m_error.clear();

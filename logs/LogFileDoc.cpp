@@ -9,6 +9,7 @@
 #include "link/AppMessages.h"
 #include "platform/Clock.h"
 #include "platform/LogFolder.h"
+#include "platform/SafeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -75,7 +76,7 @@ void CLogFileDoc::BuildPartPath()
 
 bool CLogFileDoc::WriteHeader(bool exclusive)
 {
-    std::FILE* f = std::fopen(m_currentPath.c_str(), exclusive ? "wbx" : "wb");
+    std::FILE* f = exclusive ? CreateNewFileForWrite(m_currentPath) : std::fopen(m_currentPath.c_str(), "wb");
     if (!f)
         return false;
     const LogHeaderBytes h = BuildLogHeader(m_kind, m_receiverIndex, m_subIndex, &m_settings);

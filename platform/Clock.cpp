@@ -4,6 +4,10 @@
 #include <chrono>
 #include <ctime>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace zr {
 
 namespace {
@@ -39,6 +43,11 @@ class CSystemClock : public IClock {
 public:
     LocalTime Now() const override
     {
+#ifdef _WIN32
+        SYSTEMTIME st{};
+        ::GetLocalTime(&st);
+        return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+#else
         using namespace std::chrono;
         const auto now = system_clock::now();
         const std::time_t secs = system_clock::to_time_t(now);
@@ -53,6 +62,7 @@ public:
         t.second = tm.tm_sec;
         t.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
         return t;
+#endif
     }
 };
 

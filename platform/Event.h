@@ -1,6 +1,6 @@
 #pragma once
-// Auto- or manual-reset event with wait-for-any, the portable stand-in for
-// kernel events and WaitForMultipleObjects.
+// Auto- or manual-reset event with wait-for-any: kernel events and
+// WaitForMultipleObjects on Windows, a condition-variable stand-in elsewhere.
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -16,6 +16,9 @@ public:
     explicit CEvent(bool manualReset = false, bool initiallySet = false);
     CEvent(const CEvent&) = delete;
     CEvent& operator=(const CEvent&) = delete;
+#ifdef _WIN32
+    ~CEvent();
+#endif
 
     void Set();
     void Reset();
@@ -23,12 +26,17 @@ public:
 
 private:
     friend int WaitForAny(CEvent* const* events, std::size_t count, int timeoutMs);
+#ifdef _WIN32
+    void* m_handle; // a kernel event; its waits are the system's own
+    bool m_manualReset;
+#else
     bool TryTake(); // caller holds m_mutex
 
     mutable std::mutex m_mutex;
     bool m_manualReset;
     bool m_signalled;
     std::vector<CEventWaiter*> m_waiters;
+#endif
 };
 
 constexpr int kWaitTimeout = -1;

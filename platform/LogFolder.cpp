@@ -4,9 +4,25 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace zr {
+
+namespace {
+
+std::string WithSeparator(std::string path)
+{
+    if (path.back() != '/' && path.back() != static_cast<char>(fs::path::preferred_separator))
+        path += static_cast<char>(fs::path::preferred_separator);
+    return path;
+}
+
+} // namespace
 
 bool GetLogFolder(std::string& path)
 {
@@ -14,17 +30,16 @@ bool GetLogFolder(std::string& path)
     if (const char* dir = std::getenv("ZRQ6930_LOG_DIR"); dir && *dir) {
         fs::path p(dir);
         fs::create_directories(p, ec); // failures show up when a file is written
-        path = p.string();
-        if (path.back() != '/')
-            path += '/';
+        path = WithSeparator(p.string());
         return true;
     }
     fs::path base;
 #ifdef _WIN32
-    const char* programData = std::getenv("ProgramData");
-    if (!programData || !*programData)
+    // The all-users application data folder, C:\ProgramData as a rule.
+    wchar_t common[MAX_PATH] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, common, CSIDL_COMMON_APPDATA, FALSE) || !common[0])
         return false;
-    base = programData;
+    base = common;
 #else
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
         base = xdg;
@@ -39,7 +54,7 @@ bool GetLogFolder(std::string& path)
         p /= level;
         fs::create_directory(p, ec); // may exist already
     }
-    path = p.string() + "/";
+    path = WithSeparator(p.string());
     return true;
 }
 

@@ -17,6 +17,10 @@ struct FileIdentity {
 // EINVAL for a file that is not regular) otherwise. `size` gets its size.
 std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size = nullptr, FileIdentity* identity = nullptr);
 
+// Creates `path` for writing only if nothing is there yet; null otherwise
+// (errno EEXIST when the name is taken), so no file is ever overwritten.
+std::FILE* CreateNewFileForWrite(const std::string& path);
+
 // Identity of what `path` names after resolving links; false when nothing is there.
 bool IdentityOfPath(const std::string& path, FileIdentity& out);
 // True when something exists at `path` (a dangling link counts).
@@ -37,7 +41,11 @@ public:
 
 private:
     std::string m_lockPath;
+#ifdef _WIN32
+    void* m_handle = nullptr; // opened without sharing, deleted on close
+#else
     int m_fd = -1;
+#endif
 };
 
 // Output written under a temporary name in the target's folder and renamed

@@ -84,12 +84,12 @@ std::vector<SerialPortInfo> ScanUsbSerialPorts(const std::string& sysRoot, const
     return found;
 }
 
-std::vector<std::string> SplitPortList(const std::string& list)
+std::vector<std::string> SplitPortList(const std::string& list, char separator)
 {
     std::vector<std::string> out;
     std::size_t start = 0;
     while (start <= list.size()) {
-        std::size_t end = list.find(':', start);
+        std::size_t end = list.find(separator, start);
         if (end == std::string::npos)
             end = list.size();
         if (end > start)

@@ -1,6 +1,7 @@
 #pragma once
-// A serial port opened by path, raw 8N1 without flow control at any baud rate.
-// One reader thread blocks in Read; Wake() releases it at once from any thread.
+// A serial port opened by path (a device node; on Windows a port name such as
+// COM12), raw 8N1 without flow control at any baud rate. One reader thread
+// blocks in Read; Wake() releases it at once from any thread.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -16,9 +17,9 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // 0 opened; 1 cannot be opened (LastErrno says why).
+    // 0 opened; 1 cannot be opened (LastErrorText says why).
     int Open(const std::string& path, uint32_t baud);
-    int LastErrno() const { return m_lastErrno; }
+    std::string LastErrorText() const;
     bool IsOpen() const;
 
     enum ReadResult { kReadData, kReadWoken, kReadHangUp };
@@ -32,19 +33,30 @@ public:
 
     void PurgeInput();
     void Wake();
-    // Closes the descriptor. Called by the reader thread itself once it has
-    // left Read, so no thread ever polls a descriptor that was closed.
+    // Closes the port. Called by the reader thread itself once it has left
+    // Read, so no thread ever waits on a port that was closed.
     void Close();
 
 private:
-    mutable std::mutex m_mutex; // guards m_fd against Close during Write
+    mutable std::mutex m_mutex; // guards the port against Close during Write
+#ifdef _WIN32
+    void* m_handle = nullptr; // the port, opened for overlapped I/O
+    void* m_wakeEvent = nullptr;
+    void* m_commEvent = nullptr; // WaitCommEvent's overlap
+    void* m_readEvent = nullptr;
+    void* m_writeEvent = nullptr;
+    unsigned long m_lastError = 0;
+#else
     int m_fd = -1;
     int m_wakeFd = -1;
     int m_lastErrno = 0;
+#endif
 };
 
+#ifndef _WIN32
 // Applies raw 8N1, no flow control, and an arbitrary baud rate (termios2).
 // Kept in its own file: <asm/termbits.h> clashes with <termios.h>.
 bool ConfigureSerialLine(int fd, uint32_t baud);
+#endif
 
 } // namespace zr

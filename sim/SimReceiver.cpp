@@ -131,6 +131,7 @@ void CSimReceiver::Run()
             ssize_t r = ::read(m_master, buf, sizeof buf);
             if (r <= 0)
                 return;
+            AppendToWireLog(buf, static_cast<std::size_t>(r));
             for (ssize_t i = 0; i < r; ++i) {
                 if (!assembler.Feed(buf[i]))
                     continue;
@@ -157,6 +158,16 @@ void CSimReceiver::Run()
         } else if (fds[1].revents & (POLLHUP | POLLERR)) {
             return;
         }
+    }
+}
+
+void CSimReceiver::AppendToWireLog(const uint8_t* bytes, std::size_t count) const
+{
+    if (m_cfg.wireLogPath.empty())
+        return;
+    if (std::FILE* f = std::fopen(m_cfg.wireLogPath.c_str(), "ab")) {
+        std::fwrite(bytes, 1, count, f);
+        std::fclose(f);
     }
 }
 

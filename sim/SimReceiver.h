@@ -43,6 +43,9 @@ struct SimReceiverConfig {
     // the ID changes, so the information windows show life; 0: never.
     int changeEveryMs = 4000;
     SimFaults faults;
+    // Every byte the tool sends is appended to this file, as it came off the
+    // wire; for tests that see the port from another process. Empty: none.
+    std::string wireLogPath;
 };
 
 class CSimReceiver {
@@ -69,6 +72,7 @@ public:
 
 private:
     void Run();
+    void AppendToWireLog(const uint8_t* bytes, std::size_t count) const;
     void HandleRequest(const std::string& code, const std::string& payload);
     std::string Answer(const std::string& code, const std::string& payload);
     void WriteFrame(const std::string& codeAndPayload);

@@ -21,10 +21,11 @@ void OnSignal(int)
 void Usage(std::FILE* to = stderr)
 {
     std::fprintf(to,
-                 "usage: zrq6930-sim [--count N] [--fault I:LIST]...\n"
+                 "usage: zrq6930-sim [--count N] [--fault I:LIST]... [--wire-log DIR]\n"
                  "  I is the receiver index (1-based); LIST is comma-separated:\n"
                  "  silent, wrong-model, corrupt, noise, split=N, hangup=N (on request N),\n"
-                 "  corrupt=PERCENT, delay=MS, state=C, busy=F4F1, reject=CODE:REASON\n");
+                 "  corrupt=PERCENT, delay=MS, state=C, busy=F4F1, reject=CODE:REASON\n"
+                 "  --wire-log DIR appends every byte receiver I is sent to DIR/rxI.bin\n");
 }
 
 } // namespace
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
 {
     int count = 4;
     std::vector<std::pair<int, std::string>> faults;
+    std::string wireLogDir;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--count" && i + 1 < argc) {
@@ -45,6 +47,8 @@ int main(int argc, char** argv)
                 return 2;
             }
             faults.emplace_back(std::atoi(v.substr(0, colon).c_str()), v.substr(colon + 1));
+        } else if (a == "--wire-log" && i + 1 < argc) {
+            wireLogDir = argv[++i];
         } else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
@@ -58,8 +62,11 @@ int main(int argc, char** argv)
         return 2;
     }
     std::vector<zr::sim::SimReceiverConfig> configs;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         configs.push_back(zr::sim::DefaultConfig(i));
+        if (!wireLogDir.empty())
+            configs.back().wireLogPath = wireLogDir + "/rx" + std::to_string(i + 1) + ".bin";
+    }
     for (const auto& [index, list] : faults) {
         if (index < 1 || index > count) {
             std::fprintf(stderr, "zrq6930-sim: no receiver %d\n", index);

@@ -37,9 +37,20 @@ class CTempDir {
 public:
     CTempDir()
     {
+#ifdef _WIN32
+        // No mkdtemp: a name made unique by trying until one is new.
+        for (unsigned n = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());; ++n) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("zrq6930-test-" + std::to_string(n % 1000000007u));
+            if (std::filesystem::create_directory(candidate)) {
+                m_path = candidate.string();
+                break;
+            }
+        }
+#else
         std::string tmpl = (std::filesystem::temp_directory_path() / "zrq6930-test-XXXXXX").string();
         char* p = mkdtemp(tmpl.data());
         m_path = p ? p : tmpl;
+#endif
     }
     ~CTempDir()
     {
@@ -52,6 +63,11 @@ public:
 private:
     std::string m_path;
 };
+
+#ifdef _WIN32
+inline void setenv(const char* name, const char* value, int) { _putenv_s(name, value); }
+inline void unsetenv(const char* name) { _putenv_s(name, ""); }
+#endif
 
 class CEnvGuard {
 public:

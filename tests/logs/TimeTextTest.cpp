@@ -48,14 +48,14 @@ TEST(TimeText, ExportRowsAcrossMidnightAndWithoutATime)
     CTempDir dir;
     WriteLog(dir.File("walk.wlg"), kLogWalk, {WalkRow(45, 67, true, false), WalkRow(8, 200, false, true)}, nullptr,
              LocalTimeToFileTime({2024, 5, 17, 23, 59, 59, 950}));
-    std::FILE* out = std::fopen(dir.File("walk.csv").c_str(), "w");
+    std::FILE* out = std::fopen(dir.File("walk.csv").c_str(), "wb");
     ASSERT_EQ(ExportLogCsv(dir.File("walk.wlg"), out, nullptr), kLogOpened);
     std::fclose(out);
     EXPECT_EQ(Slurp(dir.File("walk.csv")), "time,receiver,rf_a_dbuv,rf_b_dbuv,af_peak,sync_error,data_error\n"
                                            "2024-05-17T23:59:59.950,1,45,67,0,1,0\n"
                                            "2024-05-18T00:00:00.050,1,8,200,0,0,1\n");
     WriteLog(dir.File("odd.slg"), kLogSpec, {SpectrumRow(606125, 52)}, nullptr, -1);
-    out = std::fopen(dir.File("odd.csv").c_str(), "w");
+    out = std::fopen(dir.File("odd.csv").c_str(), "wb");
     ASSERT_EQ(ExportLogCsv(dir.File("odd.slg"), out, nullptr), kLogOpened);
     std::fclose(out);
     EXPECT_EQ(Slurp(dir.File("odd.csv")), "time,receiver,frequency_khz,rf_level_dbuv\ninvalid,1,606125,52\n");

@@ -44,6 +44,54 @@ void WriteFile(const std::filesystem::path& p, const std::string& text)
     std::ofstream(p) << text << "\n";
 }
 
+// The system's device list as Windows' SetupAPI gives it: properties too long
+// for their buffer already read "not available" there, a port name that could
+// not be read is empty.
+TEST(Discovery, KeepsExactlyTheFtdiDevicesInTheSystemsOrder)
+{
+    const std::string longName(128, 'N');
+    const std::vector<SerialDeviceProperties> system = {
+        {"USB Serial Port", "FTDI", "USB Serial Port (COM12)", "COM12"},
+        {"Communications Port", "(Standard port types)", "Communications Port (COM1)", "COM1"},
+        {"USB Serial Port", "ftdi", "lower case (COM4)", "COM4"},
+        {"USB-SERIAL CH340", "wch.cn", "USB-SERIAL CH340 (COM5)", "COM5"},
+        {"not available", "FTDI", longName, ""},
+        {"USB Serial Port", "FTDI", "USB Serial Port (COM3)", "COM3"},
+        {"USB Serial Port", "FTDI ", "trailing blank (COM6)", "COM6"},
+    };
+    CUSBSerialFTDI::DeviceList list;
+    CUSBSerialFTDI::AppendFtdiAdapters(list, system);
+    const std::vector<CUSBSerialFTDI::deviceInfo_t> v(list.begin(), list.end());
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[0].portName, "COM12");
+    EXPECT_EQ(v[0].friendlyName, "USB Serial Port (COM12)");
+    EXPECT_EQ(v[0].deviceDesc, "USB Serial Port");
+    EXPECT_EQ(v[1].portName, "");
+    EXPECT_EQ(v[1].friendlyName, "not available"); // 128 characters do not fit
+    EXPECT_EQ(v[1].deviceDesc, "not available");
+    EXPECT_EQ(v[2].portName, "COM3");
+
+    CUSBSerialFTDI::DeviceList none;
+    CUSBSerialFTDI::AppendFtdiAdapters(none, {});
+    EXPECT_TRUE(none.empty());
+}
+
+// Windows lists are separated by ';' (a path there holds ':'), others by ':'.
+TEST(Discovery, ListedPortsAreSplitAsTheSystemsListsAre)
+{
+    EXPECT_EQ(SplitPortList("COM5;COM6;;\\\\.\\COM12", ';'), (std::vector<std::string>{"COM5", "COM6", "\\\\.\\COM12"}));
+    EXPECT_EQ(SplitPortList("/dev/pts/3::/dev/pts/4:", ':'), (std::vector<std::string>{"/dev/pts/3", "/dev/pts/4"}));
+    EXPECT_TRUE(SplitPortList("", kPortListSeparator).empty());
+    CUSBSerialFTDI::DeviceList list;
+    const char sep[2] = {kPortListSeparator, '\0'};
+    CUSBSerialFTDI::AppendListedPorts(list, std::string("A") + sep + "B");
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.back().portName, "B");
+    EXPECT_EQ(list.back().manufacturer, "FTDI");
+    EXPECT_EQ(list.back().deviceDesc, "Listed serial port");
+}
+
+#ifndef _WIN32
 // A sysfs tree: ttyUSB* ports under USB devices, and a built-in ttyS0.
 TEST(Discovery, ListsOnlyExactFtdiAdaptersPlusListedPorts)
 {
@@ -86,6 +134,7 @@ TEST(Discovery, ListsOnlyExactFtdiAdaptersPlusListedPorts)
     CUSBSerialFTDI::EnumerateDevices(none, (sys / "missing").string(), "/dev", "");
     EXPECT_TRUE(none.empty());
 }
+#endif
 
 } // namespace
 } // namespace zr

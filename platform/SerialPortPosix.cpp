@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 
 namespace zr {
 
@@ -54,6 +55,11 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
     m_wakeFd = wake;
     m_lastErrno = 0;
     return 0;
+}
+
+std::string CSerialPort::LastErrorText() const
+{
+    return std::strerror(m_lastErrno);
 }
 
 bool CSerialPort::IsOpen() const

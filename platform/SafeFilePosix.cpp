@@ -44,6 +44,11 @@ std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size, FileI
     return f;
 }
 
+std::FILE* CreateNewFileForWrite(const std::string& path)
+{
+    return std::fopen(path.c_str(), "wbx");
+}
+
 bool IdentityOfPath(const std::string& path, FileIdentity& out)
 {
     struct stat st {};
