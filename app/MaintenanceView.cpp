@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
-#include <sys/resource.h>
 
 #include "ui/MessageBox.h"
 #include "app/SleepInhibitor.h"
@@ -21,6 +20,7 @@
 #include "logs/gui/LoadingFileDlg.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "logs/LogReader.h"
+#include "platform/Process.h"
 
 namespace zr {
 
@@ -45,7 +45,7 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0); });
 
     // First layout: high priority where permitted, the form, the owned windows.
-    setpriority(PRIO_PROCESS, 0, -5);
+    RaiseProcessPriority();
     m_table = new CListCtrlMain(this);
     m_connectButton = new QPushButton("Connect", this);
     m_connectButton->setObjectName("connectButton");

@@ -1,5 +1,35 @@
 #include "app/SleepInhibitor.h"
 
+#ifdef _WIN32
+#include "platform/Process.h"
+
+namespace zr {
+
+CSleepInhibitor::CSleepInhibitor(std::function<void()> onResume) : m_onResume(std::move(onResume)) {}
+
+CSleepInhibitor::~CSleepInhibitor()
+{
+    Release();
+}
+
+void CSleepInhibitor::Acquire()
+{
+    if (!m_held)
+        m_held = KeepSystemAwake(true);
+}
+
+void CSleepInhibitor::Release()
+{
+    if (m_held)
+        KeepSystemAwake(false);
+    m_held = false;
+}
+
+void CSleepInhibitor::OnPrepareForSleep(bool) {}
+
+} // namespace zr
+
+#else
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
@@ -50,6 +80,7 @@ void CSleepInhibitor::Acquire()
         manager.call("Inhibit", "sleep:idle", "ZR-Q6930 Maintenance Software", "Receivers are connected", "block");
     if (reply.isValid() && reply.value().isValid())
         m_fd = ::dup(reply.value().fileDescriptor());
+    m_held = m_fd >= 0;
 }
 
 void CSleepInhibitor::Release()
@@ -57,6 +88,7 @@ void CSleepInhibitor::Release()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_held = false;
 }
 
 void CSleepInhibitor::OnPrepareForSleep(bool sleeping)
@@ -66,3 +98,4 @@ void CSleepInhibitor::OnPrepareForSleep(bool sleeping)
 }
 
 } // namespace zr
+#endif

@@ -1,6 +1,7 @@
 #pragma once
 // Keeps the system awake while receivers are connected (a logind sleep
-// inhibitor over D-Bus where present; nothing elsewhere), and reports resume.
+// inhibitor over D-Bus where present, the thread's execution state on
+// Windows; nothing elsewhere), and reports resume where logind tells of it.
 #include <QObject>
 #include <functional>
 
@@ -13,14 +14,15 @@ public:
     ~CSleepInhibitor() override;
     void Acquire();
     void Release();
-    bool Held() const { return m_fd >= 0; }
+    bool Held() const { return m_held; }
 
 private slots:
     void OnPrepareForSleep(bool sleeping);
 
 private:
     std::function<void()> m_onResume;
-    int m_fd = -1;
+    int m_fd = -1; // logind's inhibitor
+    bool m_held = false;
 };
 
 } // namespace zr

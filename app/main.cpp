@@ -11,7 +11,9 @@
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
 #include "ui/MessageBox.h"
+#ifndef _WIN32
 #include "sim/Simulator.h"
+#endif
 
 namespace {
 
@@ -72,6 +74,12 @@ int main(int argc, char** argv)
     }
 
     // Simulated receivers are found through the same discovery as adapters.
+#ifdef _WIN32
+    if (simulate > 0) {
+        std::fprintf(stderr, "zrq6930-maintenance: --simulate needs pseudo-terminals, which Windows has not\n");
+        return 2;
+    }
+#else
     zr::sim::CSimulator simulator;
     if (simulate > 0) {
         if (!simulator.Start(simulate)) {
@@ -84,6 +92,7 @@ int main(int argc, char** argv)
             ports = std::string(existing) + ":" + ports;
         setenv("ZRQ6930_PORTS", ports.c_str(), 1);
     }
+#endif
 
     const bool detail = zr::IsDetailMode(zr::RawCommandLine(args));
     auto frame = std::make_unique<zr::CMainFrame>(detail);
