@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/Trace.h"
 #include "platform/WinText.h"
 
 namespace zr {
@@ -132,8 +133,10 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
     int failures = 0;
     // True when the port is to be given up.
     auto failed = [&failures](DWORD error) {
-        if (IsPortGone(error) || ++failures >= kFailuresBeforeHangUp)
+        if (IsPortGone(error) || ++failures >= kFailuresBeforeHangUp) {
+            Trace("serial: the port is gone (error %lu: %s)\n", error, SystemErrorText(error).c_str());
             return true;
+        }
         ::Sleep(1);
         return false;
     };
@@ -185,6 +188,7 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
                 if (!::ClearCommError(port, &lineErrors, nullptr)) {
                     const DWORD gone = ::GetLastError();
                     if (IsPortGone(gone) || gone == ERROR_IO_DEVICE) {
+                        Trace("serial: the port is gone while waiting (error %lu: %s)\n", gone, SystemErrorText(gone).c_str());
                         ::CancelIoEx(port, &ov);
                         DWORD ignored = 0;
                         ::GetOverlappedResult(port, &ov, &ignored, TRUE);

@@ -187,6 +187,7 @@ TEST_F(ComPort, AHangUpFailsTheTransactionWithoutSpinningAndCloseStillEndsTheLin
     const double before = ProcessCpuSeconds();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_LT(ProcessCpuSeconds() - before, 0.2); // the reader is not spinning on the dead line
+    EXPECT_EQ(m_link->SendRequest(MakeCommand(kF0)), 1); // nothing can be written to a line that is gone
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(m_link->Close(), 0);
     Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
