@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "../TestUtil.h"
+#include "../link/LinkMessages.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/Frame.h"
-#include "link/MessageQueue.h"
 #include "link/ReceiverLink.h"
 #include "platform/SerialDiscovery.h"
 
@@ -69,7 +69,7 @@ bool RunsUnderWine()
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-class ComPort : public ::testing::Test {
+class ComPort : public LinkMessages {
 protected:
     void Use(SimRole role)
     {
@@ -81,20 +81,18 @@ protected:
         m_link = std::make_unique<CReceiverLink>(&m_queue);
         return m_link->Open(m_sim.port, SerialSettings{});
     }
-    AppMessage Expect(uint32_t msg, std::chrono::milliseconds timeout = std::chrono::seconds(10))
-    {
-        auto m = m_queue.WaitFor([msg](const AppMessage& a) { return a.msg == msg; }, timeout);
-        EXPECT_TRUE(m.has_value()) << "no message 0x" << std::hex << msg;
-        return m.value_or(AppMessage{});
-    }
-    intptr_t Identify()
-    {
-        m_link->StartIdentification();
-        const AppMessage m = Expect(WM_APP_IDENTIFY_DONE);
-        m_link->JoinIdentification();
-        return m.lParam;
-    }
     std::string Wire() const { return Slurp(m_sim.wireFile); }
+    // Closes the link and waits for its reader to end; how long that took.
+    std::chrono::steady_clock::duration CloseAndJoin()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(m_link->Close(), 0);
+        Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
+        m_link->JoinReadThread();
+        const auto took = std::chrono::steady_clock::now() - start;
+        m_link.reset();
+        return took;
+    }
     void TearDown() override
     {
         if (m_link && m_link->Close() == 0)
@@ -103,8 +101,6 @@ protected:
     }
 
     SimulatedPort m_sim;
-    CMessageQueue m_queue;
-    std::unique_ptr<CReceiverLink> m_link;
 };
 
 TEST_F(ComPort, OpenIsExclusiveAndAnswersItsResultCodes)
@@ -188,12 +184,7 @@ TEST_F(ComPort, AHangUpFailsTheTransactionWithoutSpinningAndCloseStillEndsTheLin
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_LT(ProcessCpuSeconds() - before, 0.2); // the reader is not spinning on the dead line
     EXPECT_EQ(m_link->SendRequest(MakeCommand(kF0)), 1); // nothing can be written to a line that is gone
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(m_link->Close(), 0);
-    Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
-    m_link->JoinReadThread();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    m_link.reset();
+    EXPECT_LT(CloseAndJoin(), std::chrono::seconds(1));
 }
 
 TEST_F(ComPort, CloseEndsABlockedReadAtOnce)
@@ -201,12 +192,7 @@ TEST_F(ComPort, CloseEndsABlockedReadAtOnce)
     Use(kNormal);
     ASSERT_EQ(Open(), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the reader waits for bytes
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(m_link->Close(), 0);
-    Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
-    m_link->JoinReadThread();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    m_link.reset();
+    EXPECT_LT(CloseAndJoin(), std::chrono::milliseconds(500));
 }
 
 } // namespace
