@@ -155,7 +155,11 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     layout->addLayout(left, 1);
     layout->addLayout(side);
 
-    m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
+    // The bar's range is the window's possible first points, which a zoom changes.
+    m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] {
+        SyncScrollBar();
+        SetMarkerRangeToWindow();
+    });
     m_window->Wire(this, m_zoomIn, m_zoomOut, m_left, m_right);
     connect(m_startButton, &QPushButton::clicked, this, &CWalkDlg::Start);
     connect(m_stopButton, &QPushButton::clicked, this, &CWalkDlg::Stop);
