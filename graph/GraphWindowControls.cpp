@@ -31,7 +31,9 @@ void CGraphWindowControls::OnScroll(int action)
     case QAbstractSlider::SliderSingleStepAdd: delta = 1; break;
     case QAbstractSlider::SliderPageStepSub: delta = -page; break;
     case QAbstractSlider::SliderPageStepAdd: delta = page; break;
-    case QAbstractSlider::SliderMove: delta = m_bar->sliderPosition() - m_graph->Model().first; break;
+    case QAbstractSlider::SliderMove:
+    case QAbstractSlider::SliderToMinimum: // Home and End on the bar
+    case QAbstractSlider::SliderToMaximum: delta = m_bar->sliderPosition() - m_graph->Model().first; break;
     default: break;
     }
     m_graph->ScrollBy(delta);

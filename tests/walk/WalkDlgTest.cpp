@@ -164,13 +164,15 @@ TEST_F(WalkDialog, TypedTimesAndTheMarkersReadOut)
     QTest::keyClick(m_dlg->Marker(), Qt::Key_Right);
     EXPECT_EQ(m_dlg->Marker()->text(), "000:01:30.600");
 
-    // After a zoom the bar still spans every possible window: its end shows the last point.
+    // After a zoom the bar still spans every possible window: its end (End on the bar) shows the last point.
     for (int mode : {0, 1, 1}) {
         m_dlg->ZoomBy(mode);
         EXPECT_EQ(m_dlg->ScrollBar()->maximum(), m.pointCount - 1 - (m.last - m.first)) << mode;
         m_dlg->ScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
         EXPECT_EQ(m.last, m.pointCount - 1) << mode;
         EXPECT_EQ(m_dlg->ScrollBar()->value(), m.first) << mode;
+        m_dlg->ScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        EXPECT_EQ(m.first, 0) << mode;
     }
 
     // The check boxes show and hide the traces.
