@@ -112,6 +112,8 @@ int main(int argc, char** argv)
     instance.SetOpenHandler([&frame](const QString& file) { frame->View()->OpenLogFile(file); });
     const int rc = QApplication::exec();
     frame.reset(); // links and their threads end before the simulator
+#ifndef _WIN32
     simulator.Stop();
+#endif
     return rc;
 }

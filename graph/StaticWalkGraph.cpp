@@ -1,5 +1,6 @@
 #include "graph/StaticWalkGraph.h"
 
+#include <QDateTime>
 #include <QPainter>
 #include <ctime>
 
@@ -56,12 +57,8 @@ void CStaticWalkGraph::DrawTitle(QPainter& p)
 {
     QString title = "Start time: ";
     if (m_walk->startTime != 0) {
-        const std::time_t t = static_cast<std::time_t>(m_walk->startTime);
-        std::tm local{};
-        localtime_r(&t, &local);
-        char text[64];
-        std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-        title += text;
+        // Local time, as the C library's localtime gives it, on every system.
+        title += QDateTime::fromSecsSinceEpoch(m_walk->startTime).toString("yyyy/MM/dd HH:mm:ss");
     }
     const int size = m_walk->TraceSize(0);
     if (size > 1)
