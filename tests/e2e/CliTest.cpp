@@ -204,7 +204,10 @@ TEST(Cli, ScanSpectrumLogsEveryPointAndPrintsTheHighestPerFrequency)
     EXPECT_EQ(lines[21].substr(0, 8), "606.500,");
     const auto requests = sims.Receiver(0).RequestLog();
     EXPECT_NE(std::find(requests.begin(), requests.end(), "S1606000606500025"), requests.end());
-    EXPECT_EQ(sims.Receiver(0).RequestCount("S0"), 1);
+    // The scan is stopped at the end: S0, asked again when its answer comes late
+    // (a loaded machine), as every transaction is, at most three times.
+    EXPECT_GE(sims.Receiver(0).RequestCount("S0"), 1);
+    EXPECT_LE(sims.Receiver(0).RequestCount("S0"), 3);
     // The log holds every point of both sweeps, as the window keeps it.
     std::string slg;
     for (const auto& e : std::filesystem::directory_iterator(logs.Path()))
