@@ -1,6 +1,7 @@
 #include "graph/EditMarker.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <cstdio>
 
@@ -184,6 +185,16 @@ void CMarkerButton::keyPressEvent(QKeyEvent* e)
 {
     emit keyPressed(MarkerKeyOf(e->key()));
     QPushButton::keyPressEvent(e);
+}
+
+QGridLayout* MarkerGroupLayout(QGroupBox* group, const QString& caption, CMarkerButton* left, CEditMarker* edit, CMarkerButton* right)
+{
+    auto* layout = new QGridLayout(group);
+    layout->addWidget(new QLabel(caption, group), 0, 0, 1, 3);
+    layout->addWidget(left, 1, 0);
+    layout->addWidget(edit, 1, 1);
+    layout->addWidget(right, 1, 2);
+    return layout;
 }
 
 } // namespace zr

@@ -2,6 +2,8 @@
 // The marker's read-only edit box: moved by keys (and by key codes the dialog
 // sends it), never by typing. After each handled key it clamps and aligns its
 // value, rewrites its text and tells the dialog; other keys do nothing at all.
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -106,5 +108,9 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 };
+
+// The "Marker" group's grid, the same in every graph window: `caption` on
+// row 0, then "<", the marker edit and ">"; rows from 2 on are the caller's.
+QGridLayout* MarkerGroupLayout(QGroupBox* group, const QString& caption, CMarkerButton* left, CEditMarker* edit, CMarkerButton* right);
 
 } // namespace zr

@@ -27,6 +27,11 @@ bool IdentityOfPath(const std::string& path, FileIdentity& out);
 bool PathExists(const std::string& path);
 bool IsRegularFileOrAbsent(const std::string& path);
 
+// The hidden names beside a file that its lock and its temporary output take:
+// ".NAME.lock" and ".NAME.PID-N.tmp".
+std::string LockFileName(const std::string& path);
+std::string TemporaryFileName(const std::string& finalPath, unsigned long processId, unsigned serial);
+
 // An advisory lock on a name, across processes and threads: held while the
 // object lives. The lock file sits beside the name and goes with the lock.
 class CNameLock {

@@ -3,22 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zr {
-
-namespace {
-
-std::string Sibling(const std::string& path, const std::string& prefix, const std::string& suffix)
-{
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (prefix + p.filename().string() + suffix)).string();
-}
-
-} // namespace
 
 std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size, FileIdentity* identity)
 {
@@ -75,7 +64,7 @@ bool IsRegularFileOrAbsent(const std::string& path)
 int CNameLock::Acquire(const std::string& path)
 {
     Release();
-    const std::string lockPath = Sibling(path, ".", ".lock");
+    const std::string lockPath = LockFileName(path);
     // The lock file may be removed by the holder between our open and our
     // lock: then the lock is on a file nobody else will open, so try again.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -112,7 +101,7 @@ bool CAtomicOutput::Create(const std::string& finalPath)
     Discard();
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp = Sibling(finalPath, ".", "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
+        const std::string temp = TemporaryFileName(finalPath, static_cast<unsigned long>(::getpid()), counter++);
         // 0666 and the umask: the file gets the permissions a plain create would.
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) {

@@ -6,17 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <filesystem>
 
 namespace zr {
 
 namespace {
-
-std::string Sibling(const std::string& path, const std::string& prefix, const std::string& suffix)
-{
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (prefix + p.filename().string() + suffix)).string();
-}
 
 void SetErrnoFrom(DWORD error)
 {
@@ -147,7 +140,7 @@ bool IsRegularFileOrAbsent(const std::string& path)
 int CNameLock::Acquire(const std::string& path)
 {
     Release();
-    const std::string lockPath = Sibling(path, ".", ".lock");
+    const std::string lockPath = LockFileName(path);
     // Opened without sharing, the file itself is the lock; the system deletes
     // it when the holder closes it or ends.
     HANDLE h = ::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -174,7 +167,7 @@ bool CAtomicOutput::Create(const std::string& finalPath)
     Discard();
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp = Sibling(finalPath, ".", "." + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++) + ".tmp");
+        const std::string temp = TemporaryFileName(finalPath, ::GetCurrentProcessId(), counter++);
         HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD e = ::GetLastError();

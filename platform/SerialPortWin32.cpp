@@ -44,6 +44,43 @@ constexpr int kFailuresBeforeHangUp = 1000;
 // still there: some drivers never complete a pending wait when the line dies.
 constexpr DWORD kLivenessCheckMs = 250;
 
+enum class WaitEnd { kEvent, kWoken, kGone };
+
+// Waits for a pending WaitCommEvent or the wake, and between times asks
+// whether the port is still there.
+WaitEnd AwaitCommEvent(HANDLE port, HANDLE wake, HANDLE comm)
+{
+    HANDLE both[2] = {wake, comm};
+    for (;;) {
+        const DWORD r = ::WaitForMultipleObjects(2, both, FALSE, kLivenessCheckMs);
+        if (r == WAIT_OBJECT_0)
+            return WaitEnd::kWoken;
+        if (r != WAIT_TIMEOUT)
+            return WaitEnd::kEvent;
+        DWORD lineErrors = 0;
+        if (::ClearCommError(port, &lineErrors, nullptr))
+            continue;
+        const DWORD error = ::GetLastError();
+        if (IsPortGone(error) || error == ERROR_IO_DEVICE) {
+            Trace("serial: the port is gone while waiting (error %lu: %s)\n", error, SystemErrorText(error).c_str());
+            return WaitEnd::kGone;
+        }
+    }
+}
+
+// Ends a pending WaitCommEvent and collects it, so its overlap is free before
+// Read returns: a changed mask completes it, a cancel ends what a driver holds on to.
+void EndPendingWait(HANDLE port, OVERLAPPED& ov)
+{
+    ::SetCommMask(port, EV_RXCHAR);
+    DWORD ignored = 0;
+    if (!::GetOverlappedResult(port, &ov, &ignored, FALSE) && ::GetLastError() == ERROR_IO_INCOMPLETE) {
+        ::CancelIoEx(port, &ov);
+        ::GetOverlappedResult(port, &ov, &ignored, TRUE);
+    }
+    ::ResetEvent(ov.hEvent);
+}
+
 } // namespace
 
 CSerialPort::CSerialPort() = default;
@@ -178,36 +215,10 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
                     return kReadHangUp;
                 continue;
             }
-            HANDLE both[2] = {wake, comm};
-            DWORD r;
-            for (;;) {
-                r = ::WaitForMultipleObjects(2, both, FALSE, kLivenessCheckMs);
-                if (r != WAIT_TIMEOUT)
-                    break;
-                DWORD lineErrors = 0;
-                if (!::ClearCommError(port, &lineErrors, nullptr)) {
-                    const DWORD gone = ::GetLastError();
-                    if (IsPortGone(gone) || gone == ERROR_IO_DEVICE) {
-                        Trace("serial: the port is gone while waiting (error %lu: %s)\n", gone, SystemErrorText(gone).c_str());
-                        ::CancelIoEx(port, &ov);
-                        DWORD ignored = 0;
-                        ::GetOverlappedResult(port, &ov, &ignored, TRUE);
-                        ::ResetEvent(comm);
-                        return kReadHangUp;
-                    }
-                }
-            }
-            if (r == WAIT_OBJECT_0) {
-                // A changed mask completes the pending wait; collect it so the
-                // overlap is free before Read returns.
-                ::SetCommMask(port, EV_RXCHAR);
-                DWORD ignored = 0;
-                if (!::GetOverlappedResult(port, &ov, &ignored, FALSE) && ::GetLastError() == ERROR_IO_INCOMPLETE) {
-                    ::CancelIoEx(port, &ov);
-                    ::GetOverlappedResult(port, &ov, &ignored, TRUE);
-                }
-                ::ResetEvent(comm);
-                return kReadWoken;
+            const WaitEnd end = AwaitCommEvent(port, wake, comm);
+            if (end != WaitEnd::kEvent) {
+                EndPendingWait(port, ov);
+                return end == WaitEnd::kWoken ? kReadWoken : kReadHangUp;
             }
             DWORD ignored = 0;
             const BOOL ok = ::GetOverlappedResult(port, &ov, &ignored, FALSE);

@@ -54,11 +54,7 @@ CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(pare
     settingLayout->addWidget(m_banks, 0, 1);
     settingLayout->addWidget(m_peakHold, 1, 0, 1, 2);
     auto* marker = new QGroupBox("Marker", this);
-    auto* markerLayout = new QGridLayout(marker);
-    markerLayout->addWidget(new QLabel("Channel", marker), 0, 0, 1, 3);
-    markerLayout->addWidget(m_left, 1, 0);
-    markerLayout->addWidget(m_marker, 1, 1);
-    markerLayout->addWidget(m_right, 1, 2);
+    auto* markerLayout = MarkerGroupLayout(marker, "Channel", m_left, m_marker, m_right);
     markerLayout->addWidget(m_levelCaption, 2, 0, 1, 3);
     markerLayout->addWidget(m_level, 3, 0, 1, 3);
     auto* side = new QVBoxLayout;

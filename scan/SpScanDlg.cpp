@@ -99,11 +99,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     settingLayout->addWidget(m_stopUp, 2, 2);
     settingLayout->addWidget(m_stopDown, 2, 3);
     auto* marker = new QGroupBox("Marker", this);
-    auto* markerLayout = new QGridLayout(marker);
-    markerLayout->addWidget(new QLabel("Frequency [MHz]", marker), 0, 0, 1, 3);
-    markerLayout->addWidget(m_left, 1, 0);
-    markerLayout->addWidget(m_marker, 1, 1);
-    markerLayout->addWidget(m_right, 1, 2);
+    auto* markerLayout = MarkerGroupLayout(marker, "Frequency [MHz]", m_left, m_marker, m_right);
     markerLayout->addWidget(m_levelCaption, 2, 0, 1, 3);
     markerLayout->addWidget(m_level, 3, 0, 1, 3);
     auto* zoom = new QHBoxLayout;

@@ -92,11 +92,7 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     m_right = new CMarkerButton(">", this);
     m_marker->setMinimumWidth(110);
     auto* marker = new QGroupBox("Marker", this);
-    auto* markerLayout = new QGridLayout(marker);
-    markerLayout->addWidget(new QLabel("Time[h:m:s:ms]", marker), 0, 0, 1, 3);
-    markerLayout->addWidget(m_left, 1, 0);
-    markerLayout->addWidget(m_marker, 1, 1);
-    markerLayout->addWidget(m_right, 1, 2);
+    auto* markerLayout = MarkerGroupLayout(marker, "Time[h:m:s:ms]", m_left, m_marker, m_right);
     const char* valueNames[4] = {"RF Level A[dBuV]", "RF Level B[dBuV]", "Sync Error", "Data Error"};
     for (int t = 0; t < 4; ++t) {
         auto* caption = new QLabel(valueNames[t], marker);
