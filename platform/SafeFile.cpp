@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 
+#include <cstdio>
 #include <filesystem>
 
 namespace zr {
@@ -22,6 +23,16 @@ std::string LockFileName(const std::string& path)
 std::string TemporaryFileName(const std::string& finalPath, unsigned long processId, unsigned serial)
 {
     return Sibling(finalPath, ".", "." + std::to_string(processId) + "-" + std::to_string(serial) + ".tmp");
+}
+
+void CAtomicOutput::Discard()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    if (!m_tempPath.empty())
+        std::remove(m_tempPath.c_str());
+    m_tempPath.clear();
 }
 
 } // namespace zr

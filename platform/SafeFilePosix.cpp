@@ -138,14 +138,4 @@ bool CAtomicOutput::Commit()
     return false;
 }
 
-void CAtomicOutput::Discard()
-{
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
-    if (!m_tempPath.empty())
-        ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
-}
-
 } // namespace zr
