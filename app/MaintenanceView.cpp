@@ -687,7 +687,7 @@ bool CZRQ6930_MaintenanceView::OpenLogFile(const QString& path)
     CLogReader reader;
     const int result = reader.Open(path.toStdString(), -1);
     if (result != kLogOpened) {
-        ShowMessage(this, result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+        ShowMessage(this, LogOpenMessage(result));
         return false;
     }
     const int kind = reader.Kind();

@@ -21,8 +21,9 @@ int CmdId(const std::vector<std::string>& args);
 int CmdScan(const std::vector<std::string>& args);
 int CmdWalk(const std::vector<std::string>& args);
 
-// Set by SIGINT / SIGTERM.
+// Set by SIGINT, SIGTERM and SIGHUP.
 bool StopRequested();
 void InstallStopHandlers();
+void IgnoreBrokenPipes();
 
 } // namespace zr::cli

@@ -9,6 +9,7 @@
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
 #include "link/Commands.h"
+#include "link/ReceiverRow.h"
 #include "link/ReplyFields.h"
 
 namespace zr::cli {
@@ -55,21 +56,36 @@ std::vector<SessionReceiver*> ReadAll(const char* command, CReceiverSession& ses
         return {};
     }
     served = chosen;
-    std::vector<SessionReceiver*> done;
+    std::vector<SessionReceiver*> done, busy, lost;
+    auto listed = [](const std::vector<SessionReceiver*>& v, SessionReceiver* r) { return std::find(v.begin(), v.end(), r) != v.end(); };
     PollLoopHandlers handlers;
     handlers.reply = [&](SessionReceiver& r, int) {
-        if (std::find(done.begin(), done.end(), &r) == done.end() && complete(*r.link))
-            done.push_back(&r);
-        return done.size() < served.size();
+        if (!listed(done, &r) && !listed(busy, &r)) {
+            if (complete(*r.link))
+                done.push_back(&r);
+            else if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) == kModeChannelScanRx)
+                busy.push_back(&r); // refused with E1 reason 05: it will not answer while it scans
+        }
+        return done.size() + busy.size() + lost.size() < chosen.size();
     };
-    handlers.lost = [&](SessionReceiver& r) { std::fprintf(stderr, "%s: Comm Error\n", r.port.c_str()); };
-    RunPollLoop(session, queue, served, programme, kReadSeconds, handlers);
+    handlers.lost = [&](SessionReceiver& r) {
+        lost.push_back(&r);
+        std::fprintf(stderr, "%s: Comm Error\n", r.port.c_str());
+    };
+    const LoopEnd end = RunPollLoop(session, queue, served, programme, kReadSeconds, handlers);
     std::vector<SessionReceiver*> read;
-    for (SessionReceiver* r : chosen)
-        if (std::find(done.begin(), done.end(), r) != done.end())
+    for (SessionReceiver* r : chosen) {
+        if (listed(done, r)) {
             read.push_back(r);
-        else
-            exitCode = kExitFailure;
+            continue;
+        }
+        exitCode = kExitFailure;
+        if (listed(busy, r))
+            std::fprintf(stderr, "Receiver %d (%s) is busy with its own channel scan and refused the request (E1 reason 05).\n", r->recNo + 1,
+                         r->port.c_str());
+        else if (!listed(lost, r) && end != LoopEnd::Stopped)
+            std::fprintf(stderr, "Receiver %d (%s) did not answer every request within %.0f s.\n", r->recNo + 1, r->port.c_str(), kReadSeconds);
+    }
     return read;
 }
 

@@ -1,5 +1,7 @@
 // log convert, log info, log export, log events, log occupancy, log report.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <filesystem>
@@ -38,7 +40,7 @@ int OpenFailure(int result, const std::string& named, const std::string& badPart
     if (std::filesystem::is_directory(file, ec))
         std::fprintf(stderr, "%s: is a directory, not a log file\n", file.c_str());
     else
-        std::fprintf(stderr, "%s: %s\n", file.c_str(), result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+        std::fprintf(stderr, "%s: %s\n", file.c_str(), LogOpenMessage(result));
     return kExitUsage;
 }
 
@@ -84,7 +86,8 @@ int Convert(const std::vector<std::string>& args)
         return kExitOk;
     case kConvertCannotOpen:
     case kConvertInvalidType:
-        return OpenFailure(result == kConvertCannotOpen ? kLogCannotOpen : kLogInvalidType, source, source);
+    case kConvertTooLong:
+        return OpenFailure(result == kConvertCannotOpen ? kLogCannotOpen : result == kConvertTooLong ? kLogTooLong : kLogInvalidType, source, source);
     case kConvertSameFile:
         std::fprintf(stderr, "%s\n", ConvertResultMessage(result, output).c_str());
         return kExitUsage;
@@ -266,13 +269,28 @@ int Report(const std::vector<std::string>& args)
     }
     if (files.empty() || output.empty())
         return Usage();
+    if (OutputIsAnInput(output, files)) {
+        std::fprintf(stderr, "%s\n", ConvertResultMessage(kConvertSameFile, output).c_str());
+        return kExitUsage;
+    }
+    if (!IsRegularFileOrAbsent(output)) {
+        std::fprintf(stderr, "%s\n", ConvertResultMessage(kConvertCannotCreate, output).c_str());
+        return kExitFailure;
+    }
+    // One writer per output at a time, across processes, as for conversions.
+    CNameLock lock;
+    if (const int locked = lock.Acquire(output); locked != 0) {
+        std::fprintf(stderr, "%s\n", ConvertResultMessage(locked == 1 ? kConvertBusy : kConvertCannotCreate, output).c_str());
+        return kExitFailure;
+    }
     std::string html, badFile;
     if (const int r = BuildServiceReport(files, options, html, &badFile); r != kLogOpened)
         return OpenFailure(r, badFile.empty() ? files.front() : badFile, badFile);
     // Written beside the name and renamed into place when whole.
     CAtomicOutput out;
+    errno = 0;
     if (!out.Create(output) || std::fwrite(html.data(), 1, html.size(), out.File()) != html.size() || !out.Commit()) {
-        std::fprintf(stderr, "zrq6930 log report: cannot write %s\n", output.c_str());
+        std::fprintf(stderr, "zrq6930 log report: cannot write %s: %s\n", output.c_str(), errno == ENOSPC ? "the disk is full" : std::strerror(errno ? errno : EIO));
         return kExitFailure;
     }
     std::printf("%s\n", output.c_str());

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/CliCommon.h"
+#include "platform/SerialPort.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/PollPacer.h"
@@ -49,13 +50,15 @@ int CmdList(const std::vector<std::string>& args)
     CUSBSerialFTDI::EnumerateDevices(devices);
     for (const auto& d : devices) {
         // A port this user may not open is named as such, with the usual fix.
-#ifdef _WIN32
-        const bool denied = false; // Windows grants COM ports to every user
-#else
-        const bool denied = ::access(d.portName.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+        // So is a port another program holds.
+        std::string note;
+#ifndef _WIN32 // Windows grants COM ports to every user; who holds one it does not say
+        if (::access(d.portName.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+            note = "\tpermission denied (join the dialout group)";
+        else if (const int holder = PortHolderProcess(d.portName); holder > 0)
+            note = "\tbusy: used by another program (PID " + std::to_string(holder) + ")";
 #endif
-        std::printf("%s\t%s\t%s%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str(),
-                    denied ? "\tpermission denied (join the dialout group)" : "");
+        std::printf("%s\t%s\t%s%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str(), note.c_str());
     }
     return kExitOk;
 }

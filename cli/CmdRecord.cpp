@@ -8,6 +8,8 @@
 #include "cli/PollLoop.h"
 #include "link/AppMessages.h"
 #include "logs/BackgroundRecorder.h"
+#include "logs/LogExport.h"
+#include "platform/Clock.h"
 #include "platform/LogFolder.h"
 
 namespace zr::cli {
@@ -77,10 +79,27 @@ int CmdRecord(const std::vector<std::string>& args)
     std::fflush(stdout);
 
     bool timeLimit = false;
+    // Records answered but not written (a full disk): told at once, counted,
+    // and summed up at the end, so nobody reads them as a silent receiver.
+    struct Unwritten {
+        uint64_t records = 0;
+        int64_t first = 0, last = 0;
+    };
+    std::vector<Unwritten> unwritten(kMaxReceivers);
     PollLoopHandlers handlers;
     handlers.reply = [&](SessionReceiver& r, int kind) {
-        if (kind == kF4 && recorder.Append(r.recNo, r.link->Reply(kF4).data()) == CBackgroundRecorder::kFailedFirst)
+        if (kind != kF4)
+            return true;
+        const auto result = recorder.Append(r.recNo, r.link->Reply(kF4).data());
+        if (result == CBackgroundRecorder::kFailedFirst)
             std::fprintf(stderr, "Cannot write the Background Log of receiver %d: %s\n", r.recNo + 1, recorder.Doc(r.recNo)->CurrentPath().c_str());
+        if (result == CBackgroundRecorder::kFailedFirst || result == CBackgroundRecorder::kFailedAgain) {
+            Unwritten& u = unwritten[static_cast<std::size_t>(r.recNo)];
+            const int64_t now = LocalTimeToFileTime(CurrentClock().Now());
+            if (u.records++ == 0)
+                u.first = now;
+            u.last = now;
+        }
         return true;
     };
     handlers.lost = [&](SessionReceiver& r) {
@@ -95,7 +114,16 @@ int CmdRecord(const std::vector<std::string>& args)
     recorder.Stop();
     session.CloseAll();
     std::fprintf(stderr, "%s\n", timeLimit ? kTimeLimitMessage : end == LoopEnd::AllLost ? "All receivers lost. Background Log was stopped." : kStoppedMessage);
-    if (end == LoopEnd::OutputFailed)
+    bool lostRecords = false;
+    for (std::size_t n = 0; n < unwritten.size(); ++n) {
+        const Unwritten& u = unwritten[n];
+        if (u.records == 0)
+            continue;
+        lostRecords = true;
+        std::fprintf(stderr, "Receiver %zu: %llu answered polls were not written (%s to %s); the log shows no record for them.\n", n + 1,
+                     static_cast<unsigned long long>(u.records), IsoTime(u.first).c_str(), IsoTime(u.last).c_str());
+    }
+    if (end == LoopEnd::OutputFailed || lostRecords)
         return kExitFailure;
     return end == LoopEnd::AllLost ? kExitFailure : kExitOk;
 }

@@ -14,12 +14,15 @@
 #include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
 #include "logs/LogReader.h"
+#include "logs/SpectrumLog.h"
 #include "platform/LogFolder.h"
 
 namespace zr::cli {
 
 namespace {
 
+// After a connection error the stop request could not be sent.
+constexpr char kMayStillBeScanning[] = "The receiver was not told to stop and may still be scanning: switch it off and on, or start and stop a scan again.";
 constexpr const char* kBankNames[10] = {"1", "2", "3", "4", "A", "B", "C", "D", "E", "F"};
 constexpr int kBankValues[10] = {1, 2, 3, 4, 10, 11, 12, 13, 14, 15};
 
@@ -72,6 +75,7 @@ int ScanChannel(const std::vector<std::string>& args)
     if (!scanned)
         return kExitUsage;
     SessionReceiver& r = *scanned;
+    ReleaseOtherReceivers(session, r);
     std::vector<SessionReceiver*> served{scanned};
     if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(kBankValues[bank])))) {
         std::fprintf(stderr, "Cannot start scanning.\n");
@@ -93,7 +97,7 @@ int ScanChannel(const std::vector<std::string>& args)
     };
     const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeChannelScan, seconds, handlers);
     if (end == LoopEnd::AllLost) {
-        std::fprintf(stderr, "Channel Scan was stopped due to the connection error.\n");
+        std::fprintf(stderr, "Channel Scan was stopped due to the connection error.\n%s\n", kMayStillBeScanning);
         return kExitFailure;
     }
     if (!RunOneShot(session, queue, r, MakeCommand(kC0)))
@@ -123,7 +127,8 @@ int SpectrumUsage()
 int ScanSpectrum(const std::vector<std::string>& args)
 {
     std::vector<int> wanted;
-    std::string startText, stopText, outputPath;
+    std::string startText, stopText;
+    COutputClaim output("scan spectrum");
     int step = 25;
     double sweeps = 1, seconds = -1;
     bool csv = false;
@@ -150,7 +155,7 @@ int ScanSpectrum(const std::vector<std::string>& args)
                 return SpectrumUsage();
             sweeps = 0;
         } else if (args[i] == "-o" && value) {
-            if (!TakeOutputPath("scan spectrum", args[++i], outputPath))
+            if (!output.Claim(args[++i]))
                 return kExitUsage;
         } else if (args[i] == "--csv") {
             csv = true;
@@ -165,6 +170,7 @@ int ScanSpectrum(const std::vector<std::string>& args)
     if (!scanned)
         return kExitUsage;
     SessionReceiver& r = *scanned;
+    ReleaseOtherReceivers(session, r);
     std::vector<SessionReceiver*> served{scanned};
     const auto [lowest, highest] = BandLimits(BandCodeFromModel(r.link->Reply(kM0).data()));
     // "606.125" as the window's frequency boxes read it: MHz and kHz digits.
@@ -192,8 +198,9 @@ int ScanSpectrum(const std::vector<std::string>& args)
         return kExitFailure;
     }
     std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
-    const int points = (stop - start) / step + 1;
-    std::vector<int> highestLevel(static_cast<std::size_t>(points), 0);
+    SpectrumLogRange range;
+    DecodeSpectrumHeader(BuildLogHeader(kLogSpec, r.recNo, 0, &settings).data(), range);
+    CSpectrumHighest highestLevel(range);
     int completed = 0;
     bool timeLimit = false;
     PollLoopHandlers handlers;
@@ -203,11 +210,8 @@ int ScanSpectrum(const std::vector<std::string>& args)
         const ReplySlot f2 = s.link->Reply(kF2);
         const DataRow row = DecodeF2(f2.data());
         log.AppendRecord(row); // as the window keeps it: every point, in order
+        highestLevel.FeedRecord(BuildLogRecord(0, row).data()); // read as every reader of the log reads it
         const int32_t khz = ReadReplyField(f2.data(), F2Field::Frequency);
-        if (khz >= start && khz <= stop) {
-            int& level = highestLevel[static_cast<std::size_t>(khz / step - start / step)];
-            level = std::max<int>(level, std::max(row[6], row[7]));
-        }
         if (khz >= stop)
             ++completed;
         return sweeps < 1 || completed < sweeps;
@@ -217,21 +221,25 @@ int ScanSpectrum(const std::vector<std::string>& args)
         return !timeLimit;
     };
     const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeSpectrumScan, seconds, handlers);
-    if (end == LoopEnd::AllLost) {
-        std::fprintf(stderr, "Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder.\n");
+    const bool lost = end == LoopEnd::AllLost;
+    if (!lost && !RunOneShot(session, queue, r, MakeCommand(kS0)))
+        std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
+    session.CloseAll();
+    std::string where = log.CurrentPath();
+    const bool delivered = !output.Claimed() || output.Deliver(log.CurrentPath(), where);
+    if (lost) {
+        std::fprintf(stderr, "Spectrum Scan was stopped due to the connection error. Log data was saved in %s.\n%s\n", where.c_str(), kMayStillBeScanning);
         return kExitFailure;
     }
-    if (!RunOneShot(session, queue, r, MakeCommand(kS0)))
-        std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     if (timeLimit)
         std::fprintf(stderr, "Time Limit Exceeded. Spectrum Scan was stopped. (7 days)\n");
-    if (!outputPath.empty() && !MoveLogSet("scan spectrum", log.CurrentPath(), outputPath))
+    if (!delivered)
         return kExitFailure;
     if (csv) {
         std::printf("frequency_mhz,level_dbuv\n");
-        for (int i = 0; i < points; ++i) {
-            const int khz = start + i * step;
-            std::printf("%d.%03d,%d\n", khz / 1000, khz % 1000, highestLevel[static_cast<std::size_t>(i)]);
+        for (std::size_t i = 0; i < range.Points(); ++i) {
+            const int khz = range.KhzOfPoint(i);
+            std::printf("%d.%03d,%d\n", khz / 1000, khz % 1000, highestLevel.Levels()[i]);
         }
     }
     return end == LoopEnd::OutputFailed ? kExitFailure : kExitOk;

@@ -9,6 +9,7 @@
 #include "cli/ToolRun.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
+#include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
 #include "logs/WalkRecords.h"
 #include "platform/LogFolder.h"
@@ -42,7 +43,7 @@ void PrintSummary(const WalkSummary& s)
 int CmdWalk(const std::vector<std::string>& args)
 {
     std::vector<int> wanted;
-    std::string outputPath;
+    COutputClaim output("walk");
     double seconds = -1;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool value = i + 1 < args.size();
@@ -55,7 +56,7 @@ int CmdWalk(const std::vector<std::string>& args)
                 return kExitUsage;
             }
         } else if (args[i] == "-o" && value) {
-            if (!TakeOutputPath("walk", args[++i], outputPath))
+            if (!output.Claim(args[++i]))
                 return kExitUsage;
         } else {
             return Usage();
@@ -75,6 +76,7 @@ int CmdWalk(const std::vector<std::string>& args)
         return kExitFailure;
     }
     SessionReceiver& r = *walked;
+    ReleaseOtherReceivers(session, r);
     CLogFileDoc log;
     if (log.CreateLog(kLogWalk, r.recNo, 0, &queue, nullptr) == 1) {
         std::fprintf(stderr, "%s\n", kFailedSystemFolder);
@@ -83,14 +85,21 @@ int CmdWalk(const std::vector<std::string>& args)
     std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
 
     std::vector<std::array<int, 4>> samples;
-    bool timeLimit = false, lost = false;
+    bool timeLimit = false, lost = false, channelScan = false;
     PollLoopHandlers handlers;
     handlers.reply = [&](SessionReceiver& s, int kind) {
         if (kind != kF1)
             return true;
-        const ReplySlot f1 = s.link->Reply(kF1);
-        samples.push_back(WalkSampleOfF1(f1.data()));
-        log.AppendRecord(DecodeF1(f1.data())); // as the window keeps it: every sample
+        // Refused as busy with its own channel scan: the window stops there too.
+        if (ReceiverModeFromState(ReplyChar(s.link->Reply(kF0).data(), F0Field::State)) == kModeChannelScanRx) {
+            channelScan = true;
+            return false;
+        }
+        const DataRow row = DecodeF1(s.link->Reply(kF1).data());
+        log.AppendRecord(row); // as the window keeps it: every sample
+        // The summary reads the record as written, so it tells what the log holds.
+        const auto v = WalkSampleOfRecord(BuildLogRecord(0, row).data());
+        samples.push_back({v[0], v[1], v[2], v[3]});
         return true;
     };
     handlers.lost = [&](SessionReceiver&) { lost = true; };
@@ -101,14 +110,16 @@ int CmdWalk(const std::vector<std::string>& args)
     std::vector<SessionReceiver*> served{walked};
     const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeWalk, seconds, handlers);
     session.CloseAll();
+    std::string where = log.CurrentPath();
+    const bool delivered = !output.Claimed() || output.Deliver(log.CurrentPath(), where);
     if (lost)
-        std::fprintf(stderr, "Walk Test was stopped due to the connection error. Log data was saved in the log folder.\n");
+        std::fprintf(stderr, "Walk Test was stopped due to the connection error. Log data was saved in %s.\n", where.c_str());
+    else if (channelScan)
+        std::fprintf(stderr, "Walk Test was stopped due to Channel Scan\n");
     else if (timeLimit)
         std::fprintf(stderr, "Time Limit Exceeded. Walk Test was stopped.\n");
-    if (!outputPath.empty() && !MoveLogSet("walk", log.CurrentPath(), outputPath))
-        return kExitFailure;
     PrintSummary(SummarizeWalk(samples));
-    return end == LoopEnd::OutputFailed || lost ? kExitFailure : kExitOk;
+    return end == LoopEnd::OutputFailed || lost || channelScan || !delivered ? kExitFailure : kExitOk;
 }
 
 } // namespace zr::cli

@@ -130,5 +130,6 @@ int main(int argc, char** argv)
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
 #endif
+    zr::cli::IgnoreBrokenPipes();
     return CheckedExit(Dispatch(std::vector<std::string>(argv + 1, argv + argc)));
 }

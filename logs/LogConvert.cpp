@@ -105,6 +105,7 @@ std::string ConvertResultMessage(int result, const std::string& outputPath)
     case kConvertWriteFailed: return "Cannot write the output file.\n" + outputPath;
     case kConvertBusy: return "This output file is being written by another conversion.\n" + outputPath;
     case kConvertSameFile: return "The output file is the log file itself.\n" + outputPath;
+    case kConvertTooLong: return kMsgTooLong;
     default: return "";
     }
 }
@@ -114,7 +115,8 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
     if (source.empty())
         return kConvertCannotOpen;
     FileIdentity sourceId;
-    std::FILE* in = OpenRegularFileForRead(source, nullptr, &sourceId);
+    uint64_t sourceSize = 0;
+    std::FILE* in = OpenRegularFileForRead(source, &sourceSize, &sourceId);
     if (!in)
         return kConvertCannotOpen;
     struct CloseIn {
@@ -125,6 +127,8 @@ int ConvertLogToText(const std::string& source, const std::string& output, const
     int reason = 0;
     if (std::fread(header, 1, sizeof header, in) != sizeof header || !CheckLogHeader(kLogNorm, header, reason))
         return kConvertInvalidType;
+    if ((sourceSize - kLogHeaderSize) / kLogRecordSize > MaxLogRecords(kLogNorm))
+        return kConvertTooLong;
     // The output must never be the source, under any name or link.
     FileIdentity outputId;
     if (IdentityOfPath(output, outputId) && outputId == sourceId)

@@ -19,6 +19,7 @@ enum ConvertResult {
     kConvertEmptyRemoved, // the output came out empty and was removed
     kConvertBusy,         // the same output is being written by another conversion
     kConvertSameFile,     // the output names the source itself (a link, the same path)
+    kConvertTooLong,      // kMsgTooLong: longer than a Background Log can be
 };
 
 constexpr char kMsgOverwrite[] = "The output file (*.log) already exists. Do you want to overwrite it?";

@@ -14,7 +14,17 @@ namespace zr {
 constexpr char kMsgCannotOpen[] = "Cannot open file. File unselected or being used by another program.";
 constexpr char kMsgInvalidType[] = "Invalid file type.";
 
-enum LogOpenResult { kLogOpened = 0, kLogCannotOpen = 1, kLogInvalidType = 2 };
+constexpr char kMsgTooLong[] = "The file is longer than a log of its kind can be.";
+
+enum LogOpenResult { kLogOpened = 0, kLogCannotOpen = 1, kLogInvalidType = 2, kLogTooLong = 3 };
+
+// The message a user is shown for a result other than kLogOpened.
+const char* LogOpenMessage(int result);
+
+// The most records a log part of `kind` can hold: its time limit (a day for
+// a spectrum log's daily part) at the fastest poll, twice over. A longer file
+// is no log this program wrote, and nothing is allocated from its size.
+uint64_t MaxLogRecords(int kind);
 
 class CLogReader {
 public:
@@ -44,8 +54,19 @@ private:
     std::vector<uint8_t> m_buffer;
 };
 
-// The parts of the log set that `path` belongs to, in part order.
+// The parts of the log set that `path` belongs to, in part order: the files
+// named like it (NAME_001, NAME_002, ...) whose headers name the same kind,
+// receiver and range, and whose records follow on in time from `path`'s
+// neighbours. Any other file so named is a log of its own.
 std::vector<std::string> LogSetParts(const std::string& path);
+
+// Every file the log at `path` is read from: its parts for a spectrum log,
+// else the file alone.
+std::vector<std::string> LogInputFiles(const std::string& path);
+
+// True when `output` is, under any name or link, one of the files the logs
+// in `inputs` are read from: an output must never replace its own input.
+bool OutputIsAnInput(const std::string& output, const std::vector<std::string>& inputs);
 
 // Opens the log at `path` whole before anything is read: every daily part of
 // a spectrum log, else the file alone, each checked for `expectedKind` (-1:

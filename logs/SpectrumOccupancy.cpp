@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "logs/LogReader.h"
+#include "logs/SpectrumLog.h"
 
 namespace zr {
 
@@ -28,17 +29,18 @@ int MedianOf(const std::vector<uint32_t>& counts, uint32_t total)
 } // namespace
 
 COccupancyCounter::COccupancyCounter(int startKhz, int stopKhz, int stepKhz, int threshold, bool keepWaterfall)
-    : m_start(startKhz), m_stop(stopKhz), m_step(stepKhz), m_threshold(threshold), m_keepWaterfall(keepWaterfall)
+    : m_threshold(threshold), m_keepWaterfall(keepWaterfall)
 {
-    const std::size_t n = stepKhz > 0 && stopKhz >= startKhz ? static_cast<std::size_t>((stopKhz - startKhz) / stepKhz + 1) : 0;
+    m_range.startKhz = startKhz, m_range.stopKhz = stopKhz, m_range.stepKhz = stepKhz;
+    const std::size_t n = m_range.Points();
     m_counts.resize(n); // a header names the range; memory follows what was swept
     m_highest.assign(n, 0);
 }
 
 void COccupancyCounter::FeedRecord(const uint8_t* record)
 {
-    const int khz = (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
-    const int level = std::max(RecordRowByte(record, 7), RecordRowByte(record, 6));
+    const int khz = SpectrumRecordKhz(record);
+    const int level = SpectrumRecordLevel(record);
     if (khz == m_visitKhz) {
         m_visitLevel = std::max(m_visitLevel, level);
         return;
@@ -51,9 +53,10 @@ void COccupancyCounter::FeedRecord(const uint8_t* record)
 
 void COccupancyCounter::EndVisit()
 {
-    if (m_highest.empty() || m_visitKhz < m_start || m_visitKhz > m_stop || (m_visitKhz - m_start) % m_step != 0)
-        return; // outside the header's range or off its steps: skipped, as the viewer does
-    const auto i = static_cast<std::size_t>((m_visitKhz - m_start) / m_step);
+    const long point = m_range.PointOf(m_visitKhz);
+    if (point < 0)
+        return; // outside the header's range: skipped, as the viewer does
+    const auto i = static_cast<std::size_t>(point);
     if (m_counts[i].empty())
         m_counts[i].assign(256, 0);
     ++m_counts[i][static_cast<std::size_t>(m_visitLevel)];
@@ -84,7 +87,7 @@ void COccupancyCounter::Finish(SpectrumOccupancy& out)
     out.clean.clear();
     for (std::size_t i = 0; i < n; ++i) {
         FrequencyOccupancy& p = out.points[i];
-        p.khz = m_start + static_cast<int>(i) * m_step;
+        p.khz = m_range.KhzOfPoint(i);
         p.highest = m_highest[i];
         const std::vector<uint32_t>& counts = m_counts[i];
         if (counts.empty())
@@ -118,13 +121,11 @@ int ComputeOccupancy(const std::string& path, int threshold, SpectrumOccupancy& 
     std::vector<std::unique_ptr<CLogReader>> readers;
     if (const int r = OpenLogSet(path, kLogSpec, files, readers, badPart); r != kLogOpened)
         return r;
-    const LogHeaderBytes& h = readers.front()->Header();
+    SpectrumLogRange range;
+    if (!DecodeSpectrumHeader(readers.front()->Header().data(), range))
+        return kLogInvalidType; // the reader refuses these already
     out = SpectrumOccupancy{};
-    out.startKhz = (h[18] | (h[19] << 8)) * 25;
-    out.stopKhz = (h[20] | (h[21] << 8)) * 25;
-    out.stepKhz = h[17] == 0 ? 25 : h[17] == 1 ? 125 : 0;
-    if (out.stepKhz == 0 || out.stopKhz < out.startKhz)
-        return kLogInvalidType; // no range this program could have scanned
+    out.startKhz = range.startKhz, out.stopKhz = range.stopKhz, out.stepKhz = range.stepKhz;
     COccupancyCounter counter(out.startKhz, out.stopKhz, out.stepKhz, threshold);
     for (const auto& reader : readers) {
         const uint8_t* raw = nullptr;

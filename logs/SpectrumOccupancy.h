@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "logs/SpectrumLog.h"
+
 namespace zr {
 
 struct FrequencyOccupancy {
@@ -50,7 +52,8 @@ public:
 private:
     void EndVisit();
 
-    int m_start, m_stop, m_step, m_threshold;
+    SpectrumLogRange m_range;
+    int m_threshold;
     bool m_keepWaterfall;
     std::vector<std::vector<uint32_t>> m_counts; // per point, sweeps by level (256 counts once the point is swept)
     std::vector<int> m_highest;

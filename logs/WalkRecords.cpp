@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "logs/SpectrumLog.h"
 #include "platform/Clock.h"
 
 namespace zr {
@@ -14,9 +15,10 @@ int SpectrumRowKhz(const DataRow& row)
 
 int TimeDomainMsPerPoint(const LogHeaderBytes& h)
 {
-    const int start = h[18] | (h[19] << 8);
-    const int stop = h[20] | (h[21] << 8);
-    return ((stop - start) / (h[17] != 0 ? 5 : 1) + 1) * 200;
+    SpectrumLogRange range;
+    if (!DecodeSpectrumHeader(h.data(), range))
+        return 0;
+    return static_cast<int>(range.Points()) * 200;
 }
 
 int64_t CalendarSecondsOfFileTime(int64_t fileTime)

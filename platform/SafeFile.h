@@ -53,8 +53,9 @@ private:
 #endif
 };
 
-// Output written under a temporary name in the target's folder and renamed
-// into place by Commit; destroyed uncommitted, it leaves nothing behind.
+// Output written under a temporary name in the target's folder (or as an
+// unnamed file where the system has them) and put in place by Commit;
+// destroyed uncommitted, it leaves nothing behind.
 class CAtomicOutput {
 public:
     CAtomicOutput() = default;
@@ -64,13 +65,33 @@ public:
     // false (errno set) when the temporary file cannot be created.
     bool Create(const std::string& finalPath);
     std::FILE* File() const { return m_file; }
-    // Flushes, syncs and renames; false (and nothing renamed) on any error.
-    bool Commit();
+    // Flushes, syncs and puts the file under its name; false (errno set, and
+    // nothing named) on any error. Without `replace` a name taken meanwhile
+    // stays as it is and the commit fails with EEXIST.
+    bool Commit(bool replace = true);
     void Discard();
 
 private:
     std::string m_finalPath, m_tempPath;
     std::FILE* m_file = nullptr;
+    bool m_unnamed = false; // an O_TMPFILE file: nothing to remove when discarded
 };
+
+// Renames on one file system without replacing: false with errno (EEXIST when
+// `to` is taken, EXDEV across file systems).
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Moves `from` to the name `to` without ever replacing what is there (EEXIST
+// when taken), across file systems by a synced copy beside `to` that is named
+// only when whole. False with errno set (ENOSPC for a full disk); `from` stays.
+bool MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// Removes the temporaries (".NAME.PID-N.tmp") in `folder` that processes no
+// longer running left behind: killed writers. Returns how many went.
+int SweepStaleTemporaries(const std::string& folder);
+// True while a process with this id runs.
+bool ProcessIsRunning(unsigned long processId);
+// The process id in a temporary's file name, 0 when it is none.
+unsigned long ProcessOfTemporaryName(const std::string& fileName);
 
 } // namespace zr

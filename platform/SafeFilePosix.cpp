@@ -1,6 +1,9 @@
 #include "platform/SafeFile.h"
 
 #include <atomic>
+#include <filesystem>
+#include <signal.h>
+#include <stdio.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -99,6 +102,24 @@ void CNameLock::Release()
 bool CAtomicOutput::Create(const std::string& finalPath)
 {
     Discard();
+    const std::string folder = std::filesystem::path(finalPath).parent_path().string();
+    SweepStaleTemporaries(folder);
+#ifdef O_TMPFILE
+    // Unnamed until committed: a killed writer leaves nothing to clean up.
+    const int unnamed = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (unnamed >= 0) {
+        m_file = ::fdopen(unnamed, "wb");
+        if (!m_file) {
+            ::close(unnamed);
+            return false;
+        }
+        m_finalPath = finalPath;
+        m_unnamed = true;
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return false;
+#endif
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TemporaryFileName(finalPath, static_cast<unsigned long>(::getpid()), counter++);
@@ -123,19 +144,65 @@ bool CAtomicOutput::Create(const std::string& finalPath)
     return false;
 }
 
-bool CAtomicOutput::Commit()
+bool CAtomicOutput::Commit(bool replace)
 {
     if (!m_file)
         return false;
+    errno = 0;
     bool ok = std::fflush(m_file) == 0 && !std::ferror(m_file) && ::fsync(::fileno(m_file)) == 0;
-    ok = std::fclose(m_file) == 0 && ok;
+    int error = errno ? errno : EIO;
+    if (m_unnamed && ok) {
+        // Named through /proc: linkat never replaces, so a replacing commit
+        // names it beside the target first and renames that.
+        static std::atomic<unsigned> counter{0};
+        const std::string self = "/proc/self/fd/" + std::to_string(::fileno(m_file));
+        std::string name = replace ? TemporaryFileName(m_finalPath, static_cast<unsigned long>(::getpid()), 1000000u + counter++) : m_finalPath;
+        ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        error = errno;
+        if (ok && replace)
+            m_tempPath = name; // renamed below like any temporary
+    }
+    if (std::fclose(m_file) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
     m_file = nullptr;
-    if (ok && ::rename(m_tempPath.c_str(), m_finalPath.c_str()) == 0) {
+    if (ok && m_unnamed && !replace) {
+        m_unnamed = false;
+        return true;
+    }
+    if (ok) {
+        ok = replace ? ::rename(m_tempPath.c_str(), m_finalPath.c_str()) == 0 : RenameNoReplace(m_tempPath, m_finalPath);
+        error = errno;
+    }
+    if (ok) {
         m_tempPath.clear();
+        m_unnamed = false;
         return true;
     }
     Discard();
+    errno = error;
     return false;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // A file system without the flag: a hard link never replaces either.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool ProcessIsRunning(unsigned long processId)
+{
+    return processId != 0 && (::kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM);
 }
 
 } // namespace zr

@@ -17,7 +17,8 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // 0 opened; 1 cannot be opened (LastErrorText says why).
+    // 0 opened; 1 cannot be opened (LastErrorText says why: a port another
+    // program holds reads "busy: used by another program (PID n)").
     int Open(const std::string& path, uint32_t baud);
     std::string LastErrorText() const;
     bool IsOpen() const;
@@ -50,6 +51,7 @@ private:
     int m_fd = -1;
     int m_wakeFd = -1;
     int m_lastErrno = 0;
+    int m_holderPid = 0; // the process holding the port's lock, when refused for it
 #endif
 };
 
@@ -57,6 +59,9 @@ private:
 // Applies raw 8N1, no flow control, and an arbitrary baud rate (termios2).
 // Kept in its own file: <asm/termbits.h> clashes with <termios.h>.
 bool ConfigureSerialLine(int fd, uint32_t baud);
+// The process that holds the port's lock (an open CSerialPort), 0 when none;
+// read from the system's lock table, without opening the port.
+int PortHolderProcess(const std::string& path);
 #endif
 
 } // namespace zr

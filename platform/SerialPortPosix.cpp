@@ -31,6 +31,7 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
         m_lastErrno = error;
         return 1;
     };
+    m_holderPid = 0;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(-1, errno);
@@ -40,6 +41,20 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
     // again at Close, or the next user of the port is refused with EBUSY.
     if (::ioctl(fd, TIOCEXCL) != 0)
         return fail(fd, errno);
+    // TIOCEXCL does not hold against root: a record lock on the device does,
+    // for every user, goes with the process, and tells who holds it.
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_SETLK, &whole) != 0) {
+        const int e = errno;
+        struct flock holder {};
+        holder.l_type = F_WRLCK;
+        holder.l_whence = SEEK_SET;
+        m_holderPid = ::fcntl(fd, F_GETLK, &holder) == 0 && holder.l_type != F_UNLCK ? holder.l_pid : 0;
+        ::ioctl(fd, TIOCNXCL);
+        return fail(fd, e == EACCES || e == EAGAIN ? EBUSY : e);
+    }
     ConfigureSerialLine(fd, baud); // result ignored, as SetCommState's is
     // DTR and RTS disabled, as the receiver expects: opening raises them. A
     // pseudo-terminal has no modem lines; it refuses, and that is fine.
@@ -54,11 +69,14 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
     m_fd = fd;
     m_wakeFd = wake;
     m_lastErrno = 0;
+    m_holderPid = 0;
     return 0;
 }
 
 std::string CSerialPort::LastErrorText() const
 {
+    if (m_lastErrno == EBUSY)
+        return m_holderPid > 0 ? "busy: used by another program (PID " + std::to_string(m_holderPid) + ")" : "busy: used by another program";
     return std::strerror(m_lastErrno);
 }
 

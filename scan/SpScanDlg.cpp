@@ -14,6 +14,7 @@
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
+#include "logs/SpectrumLog.h"
 #include "logs/SpectrumOccupancy.h"
 #include "platform/LogFolder.h"
 #include "ui/DisabledChildren.h"
@@ -518,67 +519,25 @@ void CSpScanDlg::OpenLog()
 
 bool CSpScanDlg::LoadLog(const QString& path)
 {
-    // Decoded on the worker; the window's controls and graph change on the
-    // user-interface thread once the whole file is read.
-    struct Loaded {
-        int result = kLogOpened;
-        int start = 0, stop = 0, step = 0;
-        std::vector<uint16_t> highest; // per point: with peak hold, the highest level of the file
-        std::vector<uint8_t> busy;      // per point: the share of sweeps at or above the busy level, in percent
-        std::vector<uint8_t> waterfall; // the sweeps, a row each
-    };
     m_loadingPath = path;
     if (m_owner)
         m_owner->Send(WM_APP_SPLOG_LOADING, 1, m_viewer ? 1 : 0);
     m_graph->hide();
     auto disabled = std::make_shared<CDisabledChildren>(this);
     const std::string file = path.toStdString();
+    // Decoded on the worker; the window's controls and graph change on the
+    // user-interface thread once the whole file is read. Progress is posted
+    // (blocks read so far): the loader never waits on the window.
     const bool started = m_loader.StartLoad([this, file, path, disabled]() -> std::function<void()> {
-        auto loaded = std::make_shared<Loaded>();
-        CLogReader reader;
-        loaded->result = reader.Open(file, kLogSpec);
-        if (loaded->result == kLogOpened) {
-            const auto& h = reader.Header();
-            loaded->start = (h[18] | (h[19] << 8)) * 25;
-            loaded->stop = (h[20] | (h[21] << 8)) * 25;
-            loaded->step = h[17] < 2 ? kStepKhz[h[17]] : 0;
-            const int start = loaded->start, stop = loaded->stop, step = loaded->step;
-            if (step > 0 && stop >= start)
-                loaded->highest.assign(static_cast<std::size_t>((stop - start) / step + 1), 0);
-            // Progress is posted (blocks read so far): the loader never waits on the window.
-            uint64_t blocks = 1;
-            COccupancyCounter occupancy(start, stop, step, kBusyLevel, true);
-            const uint8_t* raw = nullptr;
-            std::size_t got;
-            while ((got = reader.ReadRawRecords(raw, 4096)) > 0) {
-                for (std::size_t i = 0; i < got && !loaded->highest.empty(); ++i) {
-                    const uint8_t* record = raw + i * kLogRecordSize;
-                    occupancy.FeedRecord(record);
-                    const int khz = (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
-                    if (khz < start || khz > stop)
-                        continue; // outside the header's range: skipped
-                    uint16_t& level = loaded->highest[static_cast<std::size_t>(khz / step - start / step)];
-                    level = std::max<uint16_t>(level, std::max(RecordRowByte(record, 6), RecordRowByte(record, 7)));
-                }
-                blocks += got;
-                if (m_owner)
-                    m_owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
-            }
-            if (!loaded->highest.empty()) {
-                SpectrumOccupancy o;
-                occupancy.Finish(o);
-                for (const FrequencyOccupancy& p : o.points)
-                    loaded->busy.push_back(static_cast<uint8_t>(p.BusyShare() * 100.0 + 0.5));
-                loaded->waterfall = occupancy.Waterfall();
-            }
-        }
+        auto loaded = std::make_shared<SpectrumPlayback>(PlaySpectrumLog(file, kBusyLevel, [this](uint64_t blocks) {
+            if (m_owner)
+                m_owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+        }));
         return [this, loaded, path, disabled] {
             if (loaded->result != kLogOpened) {
-                ShowMessage(this, loaded->result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
-            } else if (loaded->step <= 0 || loaded->stop < loaded->start) {
-                ShowMessage(this, kMsgInvalidType); // no step this program could have written
+                ShowMessage(this, LogOpenMessage(loaded->result));
             } else {
-                m_start = loaded->start, m_stop = loaded->stop, m_step = loaded->step, m_peak = 1;
+                m_start = loaded->range.startKhz, m_stop = loaded->range.stopKhz, m_step = loaded->range.stepKhz, m_peak = 1;
                 m_startEdit->setText(FrequencyText(m_start));
                 m_stopEdit->setText(FrequencyText(m_stop));
                 m_steps->setCurrentIndex(m_step == 125 ? 1 : 0);
@@ -592,9 +551,10 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 m_waterfallButton->setEnabled(!m_waterfall.empty());
                 if (m_waterfallDlg && m_waterfallDlg->isVisible())
                     ShowWaterfall();
-                QString caption = m_baseCaption + " (log)";
+                // " (log)" goes with the receiver part, which the viewer has none of.
+                QString caption = m_baseCaption;
                 if (!m_viewer)
-                    caption += " > RECEIVER" + QString::number(Receiver() + 1);
+                    caption += " (log) > RECEIVER" + QString::number(Receiver() + 1);
                 setWindowTitle(caption + " > " + QFileInfo(path).fileName());
                 m_log.Opened(path);
             }

@@ -474,7 +474,7 @@ bool CWalkDlg::LoadLog(const QString& path)
         }));
         return [this, playback, path, disabled] {
             if (playback->result != kLogOpened)
-                ShowMessage(this, playback->result == kLogCannotOpen ? kMsgCannotOpen : kMsgInvalidType);
+                ShowMessage(this, LogOpenMessage(playback->result));
             else
                 ApplyPlayback(*playback, path);
             disabled->Restore();

@@ -68,7 +68,7 @@ TEST(Occupancy, EachFrequencysSweepsAndTheCleanRanges)
 
     // A second daily part counts too; a walk log is no spectrum log.
     std::filesystem::rename(dir.File("stage.slg"), dir.File("1_20240517-120000_001.slg"));
-    WriteLog(dir.File("1_20240517-120000_002.slg"), kLogSpec, {SpectrumRow(606150, 40)}, &settings);
+    WriteLog(dir.File("1_20240517-120000_002.slg"), kLogSpec, {SpectrumRow(606150, 40)}, &settings, LocalTimeToFileTime({2024, 5, 18, 0, 0, 0, 0}));
     ASSERT_EQ(ComputeOccupancy(dir.File("1_20240517-120000_001.slg"), 25, o), kLogOpened);
     EXPECT_EQ(o.points[2].sweeps, 4u);
     EXPECT_EQ(o.points[2].highest, 40);

@@ -77,7 +77,7 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log");
     ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(log)));
     ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading() && Viewer()->State() == kLogStateOpened; }));
-    EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log (log) > " + QString::fromStdString(std::filesystem::path(log).filename().string()));
+    EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log > " + QString::fromStdString(std::filesystem::path(log).filename().string()));
     EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21);
     EXPECT_EQ(Viewer()->StopEdit()->text(), "606.500");
     EXPECT_GT(Viewer()->Graph()->Model().ValueAt(0, 0), 0);

@@ -1,0 +1,61 @@
+#pragma once
+// A spectrum log read the one way every reader reads it: the range and step
+// its header names, which frequency a record holds and at which point of the
+// range it lands, and the highest level per point.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zr {
+
+struct SpectrumLogRange {
+    int receiverIndex = 0; // 0..15
+    int startKhz = 0, stopKhz = 0, stepKhz = 0;
+    bool operator==(const SpectrumLogRange&) const = default;
+    // Points of the range: (stop - start) / step + 1.
+    std::size_t Points() const;
+    // The point a frequency lands on: f / step - start / step, as the live
+    // window stores it; -1 outside the range or past its last point.
+    long PointOf(int khz) const;
+    // The frequency of point i: start + i * step.
+    int KhzOfPoint(std::size_t i) const { return startKhz + static_cast<int>(i) * stepKhz; }
+};
+
+// The range a spectrum header names; false when it names none this program
+// could have scanned (a step code other than 0 or 1, start above stop).
+bool DecodeSpectrumHeader(const uint8_t* header, SpectrumLogRange& out);
+
+// A record as it lies in the file: its frequency (kHz) and its level (the
+// higher of the two antennas).
+int SpectrumRecordKhz(const uint8_t* record);
+int SpectrumRecordLevel(const uint8_t* record);
+
+// The highest level of every point over the records fed; records outside the
+// range are skipped.
+class CSpectrumHighest {
+public:
+    explicit CSpectrumHighest(const SpectrumLogRange& range) : m_range(range), m_levels(range.Points(), 0) {}
+    void FeedRecord(const uint8_t* record);
+    const std::vector<uint16_t>& Levels() const { return m_levels; }
+
+private:
+    SpectrumLogRange m_range;
+    std::vector<uint16_t> m_levels;
+};
+
+// A spectrum log file decoded for its viewer, off the user-interface thread:
+// the range, the highest level per point over the whole file, how often each
+// point was busy (percent of its sweeps at or above `busyLevel`) and the
+// sweeps as a waterfall. `progress` hears the 32-byte blocks read so far.
+struct SpectrumPlayback {
+    int result = 0; // LogOpenResult
+    SpectrumLogRange range;
+    std::vector<uint16_t> highest;
+    std::vector<uint8_t> busy;
+    std::vector<uint8_t> waterfall;
+};
+SpectrumPlayback PlaySpectrumLog(const std::string& path, int busyLevel, const std::function<void(uint64_t)>& progress);
+
+} // namespace zr
