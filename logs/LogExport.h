@@ -28,7 +28,7 @@ int SummarizeLog(const std::string& path, LogSummary& out, std::string* badPart 
 std::string FormatLogSummary(const LogSummary& s);
 
 // Export's result besides the LogOpenResult values: the output failed.
-constexpr int kExportWriteFailed = 3;
+constexpr int kExportWriteFailed = 16; // apart from every LogOpenResult
 // One header row, then one row per record (all parts of a spectrum log).
 // Every part is checked before the first row is written.
 int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart = nullptr);

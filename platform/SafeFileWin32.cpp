@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <atomic>
+#include <filesystem>
 #include <cerrno>
 
 namespace zr {
@@ -165,6 +166,7 @@ void CNameLock::Release()
 bool CAtomicOutput::Create(const std::string& finalPath)
 {
     Discard();
+    SweepStaleTemporaries(std::filesystem::path(finalPath).parent_path().string());
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TemporaryFileName(finalPath, ::GetCurrentProcessId(), counter++);
@@ -190,7 +192,7 @@ bool CAtomicOutput::Create(const std::string& finalPath)
     return false;
 }
 
-bool CAtomicOutput::Commit()
+bool CAtomicOutput::Commit(bool replace)
 {
     if (!m_file)
         return false;
@@ -198,7 +200,7 @@ bool CAtomicOutput::Commit()
               ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(m_file))));
     ok = std::fclose(m_file) == 0 && ok;
     m_file = nullptr;
-    if (ok && ::MoveFileExA(m_tempPath.c_str(), m_finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && ::MoveFileExA(m_tempPath.c_str(), m_finalPath.c_str(), (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
         m_tempPath.clear();
         return true;
     }
@@ -206,6 +208,30 @@ bool CAtomicOutput::Commit()
         SetErrnoFrom(::GetLastError());
     Discard();
     return false;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+    // Without MOVEFILE_COPY_ALLOWED a move to another volume fails, and the
+    // caller copies instead.
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_NOT_SAME_DEVICE)
+        errno = EXDEV;
+    else
+        SetErrnoFrom(e);
+    return false;
+}
+
+bool ProcessIsRunning(unsigned long processId)
+{
+    HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId));
+    if (!h)
+        return ::GetLastError() == ERROR_ACCESS_DENIED; // there, but not ours to ask
+    const bool running = ::WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(h);
+    return running;
 }
 
 } // namespace zr
