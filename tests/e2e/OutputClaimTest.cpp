@@ -13,6 +13,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A Background Log header and no records.
+void WriteEmptyBackgroundLog(const std::string& path)
+{
+    std::ofstream f(path, std::ios::binary);
+    f.write("NORM\x01\x20", 6);
+    f << std::string(26, '\0');
+}
+
 TEST(OutputClaim, ANameTakenDuringAWalkIsLeftAndTheLogStaysInTheFolder)
 {
     sim::CSimulator sims;
@@ -41,11 +49,7 @@ TEST(OutputClaim, AReportNeverReplacesItsInput)
 {
     CTempDir dir;
     const std::string log = dir.File("a.nlg");
-    {
-        std::ofstream f(log, std::ios::binary);
-        f.write("NORM\x01\x20", 6);
-        f << std::string(26, '\0');
-    }
+    WriteEmptyBackgroundLog(log);
     const std::string before = Slurp(log);
     fs::create_directory(dir.File("sub"));
     fs::create_directory_symlink(dir.Path(), dir.File("link"));
@@ -61,11 +65,7 @@ TEST(OutputClaim, ALogLongerThanItsKindIsRefusedBeforeAnythingIsRead)
 {
     CTempDir dir;
     const std::string log = dir.File("big.nlg");
-    {
-        std::ofstream f(log, std::ios::binary);
-        f.write("NORM\x01\x20", 6);
-        f << std::string(26, '\0');
-    }
+    WriteEmptyBackgroundLog(log);
     fs::resize_file(log, uint64_t{1} << 40); // sparse: a terabyte of nothing
     for (const std::string& command : {"log info " + log, "log export --csv " + log, "log events " + log, "log convert " + log + " -o " + dir.File("x.log")}) {
         const CommandResult r = RunShell("timeout 20 " + kCli + " " + command + " >/dev/null");
