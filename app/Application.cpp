@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QDir>
+#include <filesystem>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -80,11 +81,12 @@ bool CSingleInstance::Acquire()
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
             connect(s, &QLocalSocket::readyRead, this, [this, s] {
                 while (s->canReadLine()) {
-                    const QString line = QString::fromUtf8(s->readLine()).chopped(1);
+                    // Bytes, not text: a file name need not be valid in any encoding.
+                    const QByteArray line = s->readLine().chopped(1);
                     if (line == "activate" && m_activate)
                         m_activate();
                     else if (line.startsWith("open ") && m_open)
-                        m_open(line.mid(5));
+                        m_open(line.mid(5).toStdString());
                 }
             });
         }
@@ -92,15 +94,17 @@ bool CSingleInstance::Acquire()
     return true;
 }
 
-bool CSingleInstance::ActivateFirst(const QString& file)
+bool CSingleInstance::ActivateFirst(const std::string& file)
 {
     QLocalSocket socket;
     socket.connectToServer(m_key);
     if (!socket.waitForConnected(1000))
         return false;
     QByteArray request = "activate\n";
-    if (!file.isEmpty() && !file.contains('\n'))
-        request += "open " + QFileInfo(file).absoluteFilePath().toUtf8() + "\n";
+    std::error_code error;
+    const std::string absolute = file.empty() ? file : std::filesystem::absolute(file, error).lexically_normal().string();
+    if (!absolute.empty() && !error && absolute.find('\n') == std::string::npos)
+        request += "open " + QByteArray::fromStdString(absolute) + "\n";
     socket.write(request);
     socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();

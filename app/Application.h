@@ -35,18 +35,19 @@ public:
     ~CSingleInstance() override;
     // True when this is the first copy (then it listens for others).
     bool Acquire();
-    // Second copy: ask the first to come forward, and to open `file` when one is given.
-    bool ActivateFirst(const QString& file = QString());
+    // Second copy: ask the first to come forward, and to open `file` (the
+    // system's own name) when one is given.
+    bool ActivateFirst(const std::string& file = {});
     void SetActivateHandler(std::function<void()> handler) { m_activate = std::move(handler); }
     // The first copy: a file another copy was asked to open.
-    void SetOpenHandler(std::function<void(const QString&)> handler) { m_open = std::move(handler); }
+    void SetOpenHandler(std::function<void(const std::string&)> handler) { m_open = std::move(handler); }
 
 private:
     QString m_key;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
     std::function<void()> m_activate;
-    std::function<void(const QString&)> m_open;
+    std::function<void(const std::string&)> m_open;
 };
 
 // Removes "--simulate N" from the arguments; N or 0.

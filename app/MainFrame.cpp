@@ -14,6 +14,7 @@
 #include "app/ControlIds.h"
 #include "app/MaintenanceView.h"
 #include "link/AppMessages.h"
+#include "ui/FileDialog.h"
 
 namespace zr {
 
@@ -118,7 +119,7 @@ void CMainFrame::dropEvent(QDropEvent* e)
         return;
     e->acceptProposedAction();
     // After the drop returns: the viewer's messages must not run inside the drag.
-    QTimer::singleShot(0, this, [this, file] { m_view->OpenLogFile(file); });
+    QTimer::singleShot(0, this, [this, file] { m_view->OpenLogFile(NativePath(file)); });
 }
 
 QString CMainFrame::StatusText() const

@@ -682,10 +682,10 @@ void CZRQ6930_MaintenanceView::ShowBackgroundLogViewer()
     m_bgLogViewer->raise();
 }
 
-bool CZRQ6930_MaintenanceView::OpenLogFile(const QString& path)
+bool CZRQ6930_MaintenanceView::OpenLogFile(const std::string& path)
 {
     CLogReader reader;
-    const int result = reader.Open(path.toStdString(), -1);
+    const int result = reader.Open(path, -1);
     if (result != kLogOpened) {
         ShowMessage(this, LogOpenMessage(result));
         return false;

@@ -61,7 +61,7 @@ public:
     void ShowBackgroundLogViewer();
     // A log file of any kind, opened in the viewer of its kind; false (and
     // the viewers' own message) when it is no log or cannot be read.
-    bool OpenLogFile(const QString& path);
+    bool OpenLogFile(const std::string& path); // the system's own name
 
     // Menu enable rules.
     bool CanStartRecording() const;

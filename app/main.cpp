@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
+#include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 #ifndef _WIN32
 #include "sim/Simulator.h"
@@ -28,6 +29,22 @@ bool HaveDisplay()
 #else
     return true;
 #endif
+}
+
+} // namespace
+
+namespace {
+
+// The command line's own bytes for `argument`: Qt's text for a name that is
+// not valid in the locale's encoding no longer names the file.
+std::string NativeArgument(const QString& argument, int argc, char** argv)
+{
+    if (argument.isEmpty())
+        return {};
+    for (int i = 1; i < argc; ++i)
+        if (QString::fromLocal8Bit(argv[i]) == argument)
+            return argv[i];
+    return zr::NativePath(argument);
 }
 
 } // namespace
@@ -63,10 +80,10 @@ int main(int argc, char** argv)
     }
 
     zr::CSingleInstance instance;
-    const QString logFile = zr::LogFileArgument(args);
+    const std::string logFile = NativeArgument(zr::LogFileArgument(args), argc, argv);
     if (!instance.Acquire()) {
         // A log opened from the desktop goes to the copy that runs.
-        if (!logFile.isEmpty() && instance.ActivateFirst(logFile))
+        if (!logFile.empty() && instance.ActivateFirst(logFile))
             return 0;
         zr::ShowMessage(nullptr, "The program is already running.");
         instance.ActivateFirst();
@@ -107,9 +124,9 @@ int main(int argc, char** argv)
         frame->move(screen->availableGeometry().topLeft());
     frame->show();
     // A log named on the command line opens in its viewer, as a double-click would.
-    if (!logFile.isEmpty())
+    if (!logFile.empty())
         QTimer::singleShot(0, frame.get(), [&frame, logFile] { frame->View()->OpenLogFile(logFile); });
-    instance.SetOpenHandler([&frame](const QString& file) { frame->View()->OpenLogFile(file); });
+    instance.SetOpenHandler([&frame](const std::string& file) { frame->View()->OpenLogFile(file); });
     const int rc = QApplication::exec();
     frame.reset(); // links and their threads end before the simulator
 #ifndef _WIN32

@@ -44,7 +44,7 @@ int main(int argc, char** argv)
         bestCat = std::min(bestCat, cat());
         QElapsedTimer t;
         t.start();
-        viewer.LoadLog(QString::fromStdString(path));
+        viewer.LoadLog(path);
         while (viewer.Loading() || viewer.State() != zr::kLogStateOpened)
             QApplication::processEvents(QEventLoop::AllEvents, 1);
         QImage image;

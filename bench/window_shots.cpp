@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     spectrum->StopButton()->click();
     zr::bench::Pump(std::chrono::milliseconds(300));
     spectrum->SaveLog();
-    const QString spectrumLog = spectrum->LogPath();
+    const std::string spectrumLog = spectrum->LogPath();
     spectrum->close();
 
     auto* walk = frame.View()->WalkDialog();
@@ -92,16 +92,16 @@ int main(int argc, char** argv)
     shoot(walk, "walk.png");
     walk->StopButton()->click();
     walk->SaveLog();
-    const QString walkLog = walk->LogPath();
+    const std::string walkLog = walk->LogPath();
     walk->close();
 
     frame.View()->StartRecording();
     zr::bench::Pump(std::chrono::milliseconds(30000));
-    const QString backgroundLog = QString::fromStdString(frame.View()->LogDocOf(0)->CurrentPath());
+    const std::string backgroundLog = frame.View()->LogDocOf(0)->CurrentPath();
     frame.View()->StopRecording();
     zr::bench::Pump(std::chrono::milliseconds(300));
 
-    auto openAndShoot = [&](const QString& log, zr::CToolWindow* viewer, const char* name) {
+    auto openAndShoot = [&](const std::string& log, zr::CToolWindow* viewer, const char* name) {
         frame.View()->OpenLogFile(log);
         while (static_cast<zr::CWalkDlg*>(viewer)->Loading())
             zr::bench::Pump(std::chrono::milliseconds(10));

@@ -489,7 +489,7 @@ void CSpScanDlg::ShowWaterfall()
         return;
     if (!m_waterfallDlg)
         m_waterfallDlg = new CWaterfallDlg(this);
-    m_waterfallDlg->SetData(m_waterfall, m_graph->Model().shade.size(), m_start, m_stop, QFileInfo(m_log.path).fileName());
+    m_waterfallDlg->SetData(m_waterfall, m_graph->Model().shade.size(), m_start, m_stop, QFileInfo(PathText(m_log.path)).fileName());
     m_waterfallDlg->show();
     m_waterfallDlg->raise();
 }
@@ -514,17 +514,17 @@ void CSpScanDlg::OpenLog()
     GetLogFolder(folder);
     const QString path = GetOpenFileName(this, QString::fromStdString(folder), "LogFile(*.slg)");
     if (!path.isEmpty())
-        LoadLog(path);
+        LoadLog(NativePath(path));
 }
 
-bool CSpScanDlg::LoadLog(const QString& path)
+bool CSpScanDlg::LoadLog(const std::string& path)
 {
     m_loadingPath = path;
     if (m_owner)
         m_owner->Send(WM_APP_SPLOG_LOADING, 1, m_viewer ? 1 : 0);
     m_graph->hide();
     auto disabled = std::make_shared<CDisabledChildren>(this);
-    const std::string file = path.toStdString();
+    const std::string file = path;
     // Decoded on the worker; the window's controls and graph change on the
     // user-interface thread once the whole file is read. Progress is posted
     // (blocks read so far): the loader never waits on the window.
@@ -555,7 +555,7 @@ bool CSpScanDlg::LoadLog(const QString& path)
                 QString caption = m_baseCaption;
                 if (!m_viewer)
                     caption += " (log) > RECEIVER" + QString::number(Receiver() + 1);
-                setWindowTitle(caption + " > " + QFileInfo(path).fileName());
+                setWindowTitle(caption + " > " + QFileInfo(PathText(path)).fileName());
                 m_log.Opened(path);
             }
             disabled->Restore();

@@ -18,6 +18,7 @@
 #include "link/Owner.h"
 #include "scan/StartWait.h"
 #include "logs/gui/ToolLog.h"
+#include "ui/FileDialog.h"
 #include "ui/QtMessageOwner.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
@@ -33,7 +34,7 @@ QString RangeErrors(int start, int stop, int step, int lowest, int highest);
 // the sender's stack).
 struct TimeDomainRequest {
     int khz = 0;
-    QString path;
+    std::string path;
 };
 
 class CSpScanDlg : public CToolWindow {
@@ -71,15 +72,15 @@ public:
     void ScrollView(int delta);
     // Loads a spectrum log (the worker decodes, the window applies); false
     // when one is loading already.
-    bool LoadLog(const QString& path);
+    bool LoadLog(const std::string& path);
     bool Loading() const { return m_loader.Running(); }
-    QString LoadingPath() const { return m_loadingPath; }
+    QString LoadingPath() const { return PathText(m_loadingPath); }
 
     bool Running() const { return m_running; }
     bool IsRunning() const override { return m_running; }
     int Confirmation() const { return m_confirmation; }
     int State() const { return m_log.state; }
-    QString LogPath() const { return m_log.path; }
+    const std::string& LogPath() const { return m_log.path; }
     CStaticSpScanGraph* Graph() const { return m_graph; }
     CEditSpMarker* Marker() const { return m_marker; }
     CEditSpMarker* StartEdit() const { return m_startEdit; }
@@ -119,7 +120,7 @@ private:
     int m_confirmation = 0;
     CStartWait m_startWait;
     CToolLog m_log;
-    QString m_loadingPath;
+    std::string m_loadingPath;
     int32_t m_range[3] = {0, 0, 0};
     CWindowWorker m_loader;
 

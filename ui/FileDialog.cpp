@@ -1,6 +1,7 @@
 #include "ui/FileDialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QRegularExpression>
@@ -16,6 +17,16 @@ FileDialogHandler g_handler;
 void SetFileDialogHandler(FileDialogHandler handler)
 {
     g_handler = std::move(handler);
+}
+
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString GetOpenFileName(QWidget* parent, const QString& folder, const QString& filter)

@@ -232,9 +232,9 @@ void CWalkDlg::SetLiveTitle()
     setWindowTitle(title);
 }
 
-void CWalkDlg::SetLoadedTitle(const QString& path)
+void CWalkDlg::SetLoadedTitle(const std::string& path)
 {
-    const QString file = QFileInfo(path).fileName();
+    const QString file = QFileInfo(PathText(path)).fileName();
     QString title = m_baseCaption;
     switch (m_mode) {
     case kWalkLive:
@@ -443,10 +443,10 @@ void CWalkDlg::OpenLog()
     GetLogFolder(folder);
     const QString path = GetOpenFileName(this, QString::fromStdString(folder), "LogFile(*" + extension + ")");
     if (!path.isEmpty())
-        LoadLog(path);
+        LoadLog(NativePath(path));
 }
 
-void CWalkDlg::ShowTimeDomain(int khz, int sourceState, const QString& path)
+void CWalkDlg::ShowTimeDomain(int khz, int sourceState, const std::string& path)
 {
     ShowFresh();
     m_sourceState = sourceState;
@@ -454,7 +454,7 @@ void CWalkDlg::ShowTimeDomain(int khz, int sourceState, const QString& path)
     LoadLog(path);
 }
 
-bool CWalkDlg::LoadLog(const QString& path)
+bool CWalkDlg::LoadLog(const std::string& path)
 {
     if (m_loader.Running())
         return false;
@@ -463,7 +463,7 @@ bool CWalkDlg::LoadLog(const QString& path)
         m_owner->Send(WM_APP_LOG_LOADING, 1, m_mode);
     m_graph->hide();
     auto disabled = std::make_shared<CDisabledChildren>(this);
-    const std::string file = path.toStdString();
+    const std::string file = path;
     const int mode = m_mode, khz = m_timeDomainKhz;
     IMessageOwner* owner = m_owner;
     const bool started = m_loader.StartLoad([=, this]() -> std::function<void()> {
@@ -491,7 +491,7 @@ bool CWalkDlg::LoadLog(const QString& path)
     return started;
 }
 
-void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const QString& path)
+void CWalkDlg::ApplyPlayback(WalkPlayback& playback, const std::string& path)
 {
     if (m_mode == kTimeDomainViewer) {
         m_msPerPoint = playback.msPerPoint;

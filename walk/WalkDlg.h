@@ -19,6 +19,7 @@
 #include "link/Owner.h"
 #include "logs/gui/ToolLog.h"
 #include "ui/QtMessageOwner.h"
+#include "ui/FileDialog.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
 #include "walk/EventListModel.h"
@@ -40,7 +41,7 @@ public:
     void SetReceiverMode(int32_t mode);
     // The time-domain viewer: `khz` of the spectrum log at `path`, which the
     // spectrum window held in `sourceState`.
-    void ShowTimeDomain(int khz, int sourceState, const QString& path);
+    void ShowTimeDomain(int khz, int sourceState, const std::string& path);
 
     void OnPollReply(const ReceiverReply& reply) override;
     void OnReceiverMode(int recNo, int32_t mode) override;
@@ -57,13 +58,13 @@ public:
     void ZoomBy(int mode) { m_window->ZoomBy(mode); }
     void ScrollView(int delta) { m_window->ScrollView(delta); }
     // Loads a log of this window's kind; false while one is loading already.
-    bool LoadLog(const QString& path);
+    bool LoadLog(const std::string& path);
     bool Loading() const { return m_loader.Running(); }
-    QString LoadingPath() const { return m_loadPath; }
+    QString LoadingPath() const { return PathText(m_loadPath); }
 
     bool Running() const { return m_running; }
     int State() const { return m_log.state; }
-    QString LogPath() const { return m_log.path; }
+    const std::string& LogPath() const { return m_log.path; }
     int MsPerPoint() const { return m_msPerPoint; }
     CStaticWalkGraph* Graph() const { return m_graph; }
     CEditWalkMarker* Marker() const { return m_marker; }
@@ -92,13 +93,13 @@ private:
     void SyncScrollBar();
     void SetMarkerRangeToWindow();
     void SetLiveTitle();
-    void SetLoadedTitle(const QString& path);
+    void SetLoadedTitle(const std::string& path);
     void SetIdleLook(bool idle);
     void DisableAll();
     void OnTimeLimit();
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited(int code);
-    void ApplyPlayback(WalkPlayback& playback, const QString& path);
+    void ApplyPlayback(WalkPlayback& playback, const std::string& path);
 
     IMessageOwner* m_owner;
     std::unique_ptr<CQtMessageOwner> m_logOwner; // the writer's time limit; the loader's results
@@ -109,7 +110,7 @@ private:
     int m_timeDomainKhz = 0;
     int m_sourceState = kLogStateNone;
     int m_msPerPoint = 100;
-    QString m_loadPath;
+    std::string m_loadPath;
     CWindowWorker m_loader;
 
     CStaticWalkGraph* m_graph;

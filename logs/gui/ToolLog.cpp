@@ -10,7 +10,7 @@ void CToolLog::Create(QWidget* dialog, int kind, int receiverIndex, IMessageOwne
     m_doc = std::make_unique<CLogFileDoc>();
     if (m_doc->CreateLog(kind, receiverIndex, 0, owner, settings) == 1)
         ShowMessage(dialog, kFailedSystemFolder);
-    path = QString::fromStdString(m_doc->CurrentPath());
+    path = m_doc->CurrentPath();
     state = kLogStateUndecided;
 }
 
@@ -28,7 +28,7 @@ bool CToolLog::AskKeep(QWidget* dialog)
     }
     CloseWriter();
     std::string error;
-    if (DeleteLogSet(path.toStdString(), error) != 0)
+    if (DeleteLogSet(path, error) != 0)
         ShowMessage(dialog, QString::fromStdString(error));
     state = kLogStateNone;
     return true;

@@ -4,6 +4,7 @@
 // Every record is on disk already; deciding only says whether it stays.
 #include <QString>
 #include <memory>
+#include <string>
 
 #include "logs/LogFileDoc.h"
 
@@ -35,14 +36,14 @@ public:
     void Save(QWidget* dialog);
     // No log any more (the file stays where it is).
     void Forget();
-    void Opened(const QString& file)
+    void Opened(const std::string& file)
     {
         path = file;
         state = kLogStateOpened;
     }
 
     int state = kLogStateNone;
-    QString path; // the log last written or opened
+    std::string path; // the log last written or opened, as the system names it
 
 private:
     std::unique_ptr<CLogFileDoc> m_doc;

@@ -58,13 +58,16 @@ TEST(Shell, SecondCopyIsRefusedAndActivatesTheFirst)
     EXPECT_FALSE(second.Acquire());
     EXPECT_TRUE(second.ActivateFirst());
     EXPECT_TRUE(PumpUntil([&] { return activated == 1; }));
-    // Started with a log: the first copy opens it (by its full path).
-    QString opened;
-    first.SetOpenHandler([&](const QString& file) { opened = file; });
-    EXPECT_TRUE(second.ActivateFirst("night log.nlg"));
-    EXPECT_TRUE(PumpUntil([&] { return !opened.isEmpty(); }));
-    EXPECT_EQ(opened, QDir::current().absoluteFilePath("night log.nlg"));
-    EXPECT_EQ(activated, 2);
+    // Started with a log: the first copy opens it by its full path, the
+    // system's bytes as they are (a name need not be valid UTF-8).
+    for (const std::string name : {"night log.nlg", "caf\xe9.nlg"}) {
+        std::string opened;
+        first.SetOpenHandler([&](const std::string& file) { opened = file; });
+        EXPECT_TRUE(second.ActivateFirst(name));
+        EXPECT_TRUE(PumpUntil([&] { return !opened.empty(); }));
+        EXPECT_EQ(opened, (std::filesystem::current_path() / name).string());
+    }
+    EXPECT_EQ(activated, 3);
 }
 
 TEST(Shell, AboutBoxVersionAndItsTwoEntries)

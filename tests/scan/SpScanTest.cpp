@@ -56,7 +56,7 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     ASSERT_TRUE(PumpUntil([&] { return dlg->Confirmation() == 2 && dlg->State() == kLogStateUndecided; }));
     EXPECT_EQ(Cell(0, 8), "Sp scan     ");
     EXPECT_EQ(dlg->Graph()->Model().pointCount, 21);
-    EXPECT_TRUE(std::filesystem::exists(dlg->LogPath().toStdString()));
+    EXPECT_TRUE(std::filesystem::exists(dlg->LogPath()));
     ASSERT_TRUE(PumpUntil([&] { return dlg->Graph()->Model().ValueAt(0, 20) > 0 && dlg->Graph()->Model().ValueAt(0, 0) > 0; }));
     dlg->close();
     EXPECT_TRUE(dlg->isVisible()); // running
@@ -66,7 +66,7 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     EXPECT_EQ(View().PollPeriod(), 5000000);
 
     // Kept, then read back by the viewer: each frequency's highest level.
-    const std::string log = dlg->LogPath().toStdString();
+    const std::string log = dlg->LogPath();
     m_answers = {MsgAnswer::Yes};
     dlg->close();
     EXPECT_FALSE(dlg->isVisible());
@@ -75,7 +75,7 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     View().ShowSpectrumLogViewer();
     ASSERT_TRUE(Viewer()->isVisible());
     EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log");
-    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(log)));
+    ASSERT_TRUE(Viewer()->LoadLog(log));
     ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading() && Viewer()->State() == kLogStateOpened; }));
     EXPECT_EQ(Viewer()->windowTitle(), "Spectrum Scan Log > " + QString::fromStdString(std::filesystem::path(log).filename().string()));
     EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21);
@@ -86,13 +86,13 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
 
     std::ofstream(m_logDir.File("bad.slg")) << std::string(64, 'x');
     m_messages.clear();
-    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(m_logDir.File("bad.slg"))));
+    ASSERT_TRUE(Viewer()->LoadLog(m_logDir.File("bad.slg")));
     ASSERT_TRUE(PumpUntil([&] { return !Viewer()->Loading(); }));
     EXPECT_EQ(m_messages, QStringList{"Invalid file type."});
     EXPECT_EQ(Viewer()->Graph()->Model().pointCount, 21); // the previous data stay
 
     // Quitting while a load runs leaves no thread behind and nothing crashes.
-    ASSERT_TRUE(Viewer()->LoadLog(QString::fromStdString(log)));
+    ASSERT_TRUE(Viewer()->LoadLog(log));
     m_frame.reset();
 }
 
@@ -111,7 +111,7 @@ TEST_F(SpectrumScan, PointsOutsideTheRangeAreIgnoredAndADiscardedLogIsDeleted)
     EXPECT_EQ(dlg.Graph()->Model().ValueAt(0, 20), 40);
     EXPECT_EQ(dlg.Graph()->Model().ValueAt(0, 0), 35);
     dlg.BeginLog();
-    const std::string log = dlg.LogPath().toStdString();
+    const std::string log = dlg.LogPath();
     ASSERT_TRUE(std::filesystem::exists(log));
     dlg.Stop();
     m_answers = {MsgAnswer::No};
@@ -204,7 +204,7 @@ TEST_F(SpectrumDialog, ALogWithRepeatedFrequenciesShowsEachOnesHighestAndTheBoxe
              {SpectrumRow(606100, 20), SpectrumRow(606125, 40), SpectrumRow(606125, 52), SpectrumRow(606125, 47), SpectrumRow(606150, 25),
               SpectrumRow(606100, 18), SpectrumRow(606125, 33), SpectrumRow(606175, 90)},
              &settings);
-    ASSERT_TRUE(m_dlg->LoadLog(QString::fromStdString(m_logDir.File("repeats.slg"))));
+    ASSERT_TRUE(m_dlg->LoadLog(m_logDir.File("repeats.slg")));
     ASSERT_TRUE(PumpUntil([&] { return !m_dlg->Loading(); }));
     EXPECT_EQ(m_dlg->State(), kLogStateOpened);
     EXPECT_EQ(m_dlg->Graph()->Model().traces[0], (std::vector<uint16_t>{20, 52, 25})); // 606.175 lies outside the header's range

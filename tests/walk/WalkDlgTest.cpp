@@ -25,9 +25,9 @@ ReceiverReply F1(const char* text)
     return r;
 }
 
-uint64_t RecordsIn(const QString& path)
+uint64_t RecordsIn(const std::string& path)
 {
-    return (std::filesystem::file_size(path.toStdString()) - kLogHeaderSize) / kLogRecordSize;
+    return (std::filesystem::file_size(path) - kLogHeaderSize) / kLogRecordSize;
 }
 
 // A live Walk Test window without an owner: its own rules only.
@@ -61,7 +61,7 @@ TEST_F(WalkDialog, KeepOrDeleteTheLogAndTheReceiverModes)
     EXPECT_TRUE(m_dlg->Running());
     EXPECT_TRUE(LookIs(false, true, false, false));
     EXPECT_EQ(m_dlg->State(), kLogStateUndecided);
-    const QString first = m_dlg->LogPath();
+    const std::string first = m_dlg->LogPath();
     m_dlg->OnPollReply(F1("F13145671")); // a sync digit of 3: neither yes nor no
     m_dlg->OnPollReply(F1("F10050600"));
     EXPECT_EQ(m_dlg->Graph()->Model().TraceSize(0), 2);
@@ -90,8 +90,8 @@ TEST_F(WalkDialog, KeepOrDeleteTheLogAndTheReceiverModes)
     m_answers = {MsgAnswer::No};
     m_dlg->Start();
     // (The new log may take the deleted one's name within the same second.)
-    EXPECT_TRUE(!std::filesystem::exists(first.toStdString()) || RecordsIn(first) == 0);
-    const QString second = m_dlg->LogPath();
+    EXPECT_TRUE(!std::filesystem::exists(first) || RecordsIn(first) == 0);
+    const std::string second = m_dlg->LogPath();
     m_dlg->SetReceiverMode(kModeChannelScanRx);
     EXPECT_FALSE(m_dlg->Running());
     EXPECT_TRUE(LookIs(false, false, false, false));
@@ -110,7 +110,7 @@ TEST_F(WalkDialog, KeepOrDeleteTheLogAndTheReceiverModes)
     EXPECT_EQ(m_messages, (QStringList{"The log data was saved.",
                                        "Walk Test was stopped due to the connection error. Log data was saved in the log folder."}));
     EXPECT_EQ(m_dlg->State(), kLogStateKept);
-    EXPECT_TRUE(std::filesystem::exists(second.toStdString()));
+    EXPECT_TRUE(std::filesystem::exists(second));
     m_dlg->close();
     EXPECT_FALSE(m_dlg->isVisible()); // a kept log asks nothing
 }
@@ -226,7 +226,7 @@ TEST_F(WalkTest, LiveTestPollsF1AndItsLogOpensInTheViewer)
 
     Live()->StopButton()->click();
     EXPECT_EQ(View().PollPeriod(), 5000000);
-    const QString log = Live()->LogPath();
+    const std::string log = Live()->LogPath();
     const int samples = Live()->Graph()->Model().TraceSize(0);
     EXPECT_GE(RecordsIn(log), static_cast<uint64_t>(samples));
     m_messages.clear();
@@ -239,7 +239,7 @@ TEST_F(WalkTest, LiveTestPollsF1AndItsLogOpensInTheViewer)
     CWalkDlg* viewer = View().WalkLogViewer();
     ASSERT_TRUE(PumpUntil([&] { return !viewer->Loading() && viewer->State() == kLogStateOpened; }));
     EXPECT_TRUE(viewer->isVisible());
-    EXPECT_EQ(viewer->windowTitle(), "Walk Test Log > " + QFileInfo(log).fileName());
+    EXPECT_EQ(viewer->windowTitle(), "Walk Test Log > " + QFileInfo(PathText(log)).fileName());
     EXPECT_EQ(static_cast<uint64_t>(viewer->Graph()->Model().TraceSize(0)), RecordsIn(log));
     EXPECT_TRUE(viewer->Graph()->isVisible());
     EXPECT_TRUE(viewer->OpenButton()->isEnabled());
@@ -250,8 +250,8 @@ TEST_F(WalkTest, LiveTestPollsF1AndItsLogOpensInTheViewer)
     ASSERT_TRUE(View().BackgroundLogViewer()->LoadLog(log));
     ASSERT_TRUE(PumpUntil([&] { return !View().BackgroundLogViewer()->Loading(); }));
     std::ofstream(m_logDir.File("notes.nlg")) << "not a log at all, only text long enough";
-    EXPECT_FALSE(View().OpenLogFile(QString::fromStdString(m_logDir.File("notes.nlg"))));
-    EXPECT_FALSE(View().OpenLogFile(QString::fromStdString(m_logDir.File("missing.wlg"))));
+    EXPECT_FALSE(View().OpenLogFile(m_logDir.File("notes.nlg")));
+    EXPECT_FALSE(View().OpenLogFile(m_logDir.File("missing.wlg")));
     EXPECT_EQ(m_messages, (QStringList{"Invalid file type.", "Invalid file type.", "Cannot open file. File unselected or being used by another program."}));
     EXPECT_EQ(View().BackgroundLogViewer()->State(), kLogStateNone);
 
@@ -268,13 +268,13 @@ TEST_F(WalkTest, ALostReceiverStopsTheTestAndKeepsItsLog)
     View().ToolButton(kIdWalkButton)->click();
     Live()->StartButton()->click();
     ASSERT_TRUE(PumpUntil([&] { return Live()->Graph()->Model().TraceSize(0) >= 2; }));
-    const QString log = Live()->LogPath();
+    const std::string log = Live()->LogPath();
     m_sim.Receiver(0).HangUp();
     ASSERT_TRUE(PumpUntil([&] { return !Live()->isVisible(); }));
     EXPECT_EQ(m_messages, QStringList{"Walk Test was stopped due to the connection error. Log data was saved in the log folder."});
     EXPECT_FALSE(Live()->Running());
     EXPECT_EQ(Live()->State(), kLogStateKept);
-    EXPECT_TRUE(std::filesystem::exists(log.toStdString()));
+    EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(View().ConnectState(), kConnected);
 }
 
@@ -309,9 +309,11 @@ TEST_F(WalkTest, BackgroundLogsAndSpectrumTimeDomainOpenInTheirViewers)
     EXPECT_EQ(background->ReadOut(2)->text(), "Yes");
     EXPECT_EQ(View().WalkLogViewer()->EventList(), nullptr); // the Background Log viewer's alone
 
-    // A walk log of a header alone: an empty graph with no start time, opened all the same.
-    WriteLog(m_logDir.File("empty.wlg"), kLogWalk, {});
-    ASSERT_TRUE(View().OpenLogFile(QString::fromStdString(m_logDir.File("empty.wlg"))));
+    // A walk log of a header alone: an empty graph with no start time, opened all the same,
+    // by a name that is not UTF-8 (as copied from an old PC): the system's bytes name the file.
+    const std::string latin1Name = m_logDir.File("empty\xe9.wlg");
+    WriteLog(latin1Name, kLogWalk, {});
+    ASSERT_TRUE(View().OpenLogFile(latin1Name));
     CWalkDlg* walkLog = View().WalkLogViewer();
     ASSERT_TRUE(PumpUntil([&] { return walkLog->State() == kLogStateOpened; }));
     EXPECT_EQ(walkLog->Graph()->Walk().startTime, 0);
@@ -323,7 +325,7 @@ TEST_F(WalkTest, BackgroundLogsAndSpectrumTimeDomainOpenInTheirViewers)
              {SpectrumRow(606100, 20), SpectrumRow(606125, 40), SpectrumRow(606125, 52), SpectrumRow(606125, 47), SpectrumRow(606150, 20),
               SpectrumRow(606100, 20), SpectrumRow(606125, 33), SpectrumRow(606150, 20)},
              &settings);
-    ASSERT_TRUE(View().OpenLogFile(QString::fromStdString(m_logDir.File("stage.slg"))));
+    ASSERT_TRUE(View().OpenLogFile(m_logDir.File("stage.slg")));
     CSpScanDlg* spectrum = View().SpectrumLogViewer();
     ASSERT_TRUE(PumpUntil([&] { return spectrum->State() == kLogStateOpened; }));
     spectrum->Marker()->ProcessKey(kKeyRight); // 606.100 -> 606.125
