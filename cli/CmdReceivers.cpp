@@ -56,7 +56,7 @@ int CmdList(const std::vector<std::string>& args)
         if (::access(d.portName.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
             note = "\tpermission denied (join the dialout group)";
         else if (const int holder = PortHolderProcess(d.portName); holder > 0)
-            note = "\tbusy: used by another program (PID " + std::to_string(holder) + ")";
+            note = "\t" + std::string(kPortHeldText) + " (PID " + std::to_string(holder) + ")";
 #endif
         std::printf("%s\t%s\t%s%s\n", d.portName.c_str(), d.manufacturer.c_str(), d.deviceDesc.c_str(), note.c_str());
     }

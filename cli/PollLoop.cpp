@@ -9,6 +9,7 @@
 
 #include "cli/CliCommon.h"
 #include "link/AppMessages.h"
+#include "platform/SerialPort.h"
 
 namespace zr::cli {
 
@@ -54,6 +55,16 @@ bool ParseReceiverOption(const char* command, const std::string& text, std::vect
 
 bool SelectReceivers(const char* command, CReceiverSession& session, const std::vector<int>& wanted, std::vector<SessionReceiver*>& out)
 {
+    // Numbers follow bank and channel over every receiver: with one out of
+    // reach they would shift, and a number could name another receiver.
+    for (const SessionReceiver& r : session.Receivers()) {
+        const std::size_t held = r.error.find(kPortHeldText);
+        if (!wanted.empty() && held != std::string::npos) {
+            std::fprintf(stderr, "zrq6930 %s: %s is %s; receiver numbers count every receiver, so none can be chosen by number until it is free\n", command,
+                         r.port.c_str(), r.error.c_str() + held);
+            return false;
+        }
+    }
     for (int n : wanted) {
         if (!session.LinkOf(n)) {
             std::fprintf(stderr, "zrq6930 %s: no receiver number %d\n", command, n + 1);

@@ -10,6 +10,8 @@
 
 namespace zr {
 
+inline constexpr char kPortHeldText[] = "busy: used by another program";
+
 class CSerialPort {
 public:
     CSerialPort();
@@ -18,7 +20,7 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // 0 opened; 1 cannot be opened (LastErrorText says why: a port another
-    // program holds reads "busy: used by another program (PID n)").
+    // program holds reads kPortHeldText, with " (PID n)" where it is known).
     int Open(const std::string& path, uint32_t baud);
     std::string LastErrorText() const;
     bool IsOpen() const;

@@ -76,7 +76,7 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
 std::string CSerialPort::LastErrorText() const
 {
     if (m_lastErrno == EBUSY)
-        return m_holderPid > 0 ? "busy: used by another program (PID " + std::to_string(m_holderPid) + ")" : "busy: used by another program";
+        return m_holderPid > 0 ? std::string(kPortHeldText) + " (PID " + std::to_string(m_holderPid) + ")" : kPortHeldText;
     return std::strerror(m_lastErrno);
 }
 

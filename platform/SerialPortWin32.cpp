@@ -92,6 +92,9 @@ CSerialPort::~CSerialPort()
 
 std::string CSerialPort::LastErrorText() const
 {
+    // Windows opens a COM port for one program at a time: denied means held.
+    if (m_lastError == ERROR_ACCESS_DENIED)
+        return kPortHeldText;
     return SystemErrorText(m_lastError);
 }
 

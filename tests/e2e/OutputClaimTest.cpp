@@ -74,5 +74,54 @@ TEST(OutputClaim, ALogLongerThanItsKindIsRefusedBeforeAnythingIsRead)
     }
 }
 
+// A receiver lost mid-run: both tools keep what they logged at -o and say
+// so by the real path; a scan also says the receiver may still be scanning.
+TEST(OutputClaim, AToolLostMidRunSaysWhereItsLogIs)
+{
+    struct Case {
+        const char* run;
+        const char* message;
+    };
+    const Case cases[] = {{"walk --seconds 5", "Walk Test was stopped due to the connection error. Log data was saved in "},
+                          {"scan spectrum --seconds 5 --start 606 --stop 607", "Spectrum Scan was stopped due to the connection error. Log data was saved in "}};
+    for (const Case& c : cases) {
+        sim::SimReceiverConfig config = sim::DefaultConfig(0);
+        config.faults.hangUpAfterRequests = 14; // a few records in
+        sim::CSimulator sims;
+        ASSERT_TRUE(sims.Start({config}));
+        CTempDir logs;
+        const std::string out = logs.File("kept.log");
+        const CommandResult r = RunCli(std::string(c.run) + " -o " + out, "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path());
+        EXPECT_EQ(r.exitCode, 1) << c.run;
+        EXPECT_NE(r.err.find(c.message + out + ".\n"), std::string::npos) << r.err;
+        EXPECT_GT(fs::file_size(out), 32u) << c.run; // header and records
+        EXPECT_EQ(r.err.find("may still be scanning") != std::string::npos, std::string(c.run).find("scan") == 0) << r.err;
+    }
+}
+
+// A closed terminal ends a run as Ctrl+C does (the scan told to stop, -o
+// written); a closed pipe is a write error with exit 1, not a silent 141.
+TEST(OutputClaim, HangUpsAndClosedPipesEndRunsCleanly)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({sim::DefaultConfig(0)}));
+    CTempDir logs;
+    const std::string env = "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path();
+    for (const std::string run : {"walk --seconds 30", "scan spectrum --seconds 30 --start 606 --stop 607"}) {
+        const std::string out = logs.File(run.substr(0, 4) + ".log");
+        const CommandResult r = RunShell(env + " " + kCli + " " + run + " -o " + out + " & pid=$!; sleep 1.5; kill -HUP $pid; wait $pid");
+        EXPECT_EQ(r.exitCode, 0) << run << r.err;
+        EXPECT_GT(fs::file_size(out), 32u) << run;
+    }
+    EXPECT_GE(sims.Receiver(0).RequestCount("S0"), 1);
+
+    WriteEmptyBackgroundLog(logs.File("a.nlg"));
+    fs::resize_file(logs.File("a.nlg"), 32 + 32 * 200000); // far more CSV than a pipe holds
+    for (const std::string run : {std::string("monitor"), "log export --csv " + logs.File("a.nlg")}) {
+        const CommandResult r = RunShell("{ " + env + " " + kCli + " " + run + "; echo $? >" + logs.File("rc") + "; } | head -c 1 >/dev/null");
+        EXPECT_EQ(Slurp(logs.File("rc")), "1\n") << run << r.err;
+    }
+}
+
 } // namespace
 } // namespace zr::test
