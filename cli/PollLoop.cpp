@@ -19,6 +19,10 @@ bool OpenAndIdentify(CReceiverSession& session, CMessageQueue& queue)
     if (session.IdentifyAll(queue) > 0)
         return true;
     std::fprintf(stderr, "No receiver connected.\n");
+    // A port that is there but held, or refused, is worth more than that.
+    for (const SessionReceiver& r : session.Receivers())
+        if (!r.error.empty())
+            std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.error.c_str());
     return false;
 }
 

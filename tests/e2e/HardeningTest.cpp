@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "CliRun.h"
+#include "../walk/LogFiles.h"
 #include "logs/LogConvert.h"
 #include "logs/LogExport.h"
 #include "logs/LogFileDoc.h"
@@ -162,6 +163,59 @@ TEST(Hardening, OneBadPartOfASpectrumLogIsNamedBeforeAnythingIsPrinted)
             EXPECT_EQ(r.out, "") << command;
         }
     }
+}
+
+// A file named as the next part is a part only when its header is the same
+// log's and its times follow on; otherwise it is a log of its own.
+TEST(Hardening, APartOfASpectrumLogIsKnownByItsHeaderAndTimesNotItsName)
+{
+    CTempDir dir;
+    const int64_t noon = LocalTimeToFileTime({2024, 5, 17, 12, 0, 0, 0});
+    const SpectrumLogSettings low{606000 / 25, 606025 / 25, 0}, high{620000 / 25, 620025 / 25, 0};
+    WriteLog(dir.File("site_001.slg"), kLogSpec, {SpectrumRow(606000, 30), SpectrumRow(606025, 31)}, &low, noon);
+    WriteLog(dir.File("site_002.slg"), kLogSpec, {SpectrumRow(620000, 10), SpectrumRow(620025, 11)}, &high, noon + 200 * kFileTimePerMs);
+    for (const char* name : {"site_001.slg", "site_002.slg"}) {
+        const CommandResult info = RunCli("log info " + dir.File(name));
+        EXPECT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_NE(info.out.find("parts: 1\n"), std::string::npos) << info.out;
+    }
+    const CommandResult csv = RunCli("log export --csv " + dir.File("site_002.slg"));
+    EXPECT_EQ(csv.out.find(",606"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find(",620025,11"), std::string::npos) << csv.out;
+    const CommandResult clean = RunCli("log occupancy --clean " + dir.File("site_002.slg"));
+    EXPECT_NE(clean.out.find("620.0"), std::string::npos) << clean.out;
+
+    // The same header and times that follow: one log in two parts.
+    WriteLog(dir.File("site_002.slg"), kLogSpec, {SpectrumRow(606000, 40), SpectrumRow(606025, 41)}, &low, noon + 200 * kFileTimePerMs);
+    EXPECT_NE(RunCli("log info " + dir.File("site_001.slg")).out.find("parts: 2\n"), std::string::npos);
+}
+
+// One validity rule for a spectrum header, whichever command reads it.
+TEST(Hardening, ASpectrumHeaderNoScanCanWriteIsRefusedByEveryReader)
+{
+    CTempDir dir;
+    const SpectrumLogSettings headers[] = {{606000 / 25, 607000 / 25, 2}, {607000 / 25, 606000 / 25, 0}};
+    for (const SpectrumLogSettings& h : headers) {
+        WriteLog(dir.File("odd.slg"), kLogSpec, {SpectrumRow(606000, 30)}, &h);
+        for (const char* command : {"log info ", "log export --csv ", "log occupancy "}) {
+            const CommandResult r = RunCli(command + dir.File("odd.slg"));
+            EXPECT_EQ(r.exitCode, 2) << command << h.stepSelector;
+            EXPECT_EQ(r.err, dir.File("odd.slg") + ": Invalid file type.\n") << command << h.stepSelector;
+        }
+    }
+}
+
+// A file name that is not UTF-8 (copied from an old PC) is read all the
+// same, and its bytes are escaped so that the JSON stays JSON.
+TEST(Hardening, NamesThatAreNotUtf8AreReadAndEscapedInJson)
+{
+    CTempDir dir;
+    const std::string log = dir.File("caf\xe9.nlg");
+    WriteLog(log, kLogNorm, {WalkRow(50, 40, false, false)});
+    const CommandResult r = RunCli("log events --json " + log);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("caf\\udce9.nlg\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\xe9'), std::string::npos);
 }
 
 TEST(Hardening, TimesNoClockCanGiveReadAsInvalid)
