@@ -668,18 +668,15 @@ void CZRQ6930_MaintenanceView::ShowSpectrumLogViewer()
     m_spLogViewer->ShowFresh();
 }
 
+// A viewer opened again from the menu starts empty, not on the file it last showed.
 void CZRQ6930_MaintenanceView::ShowWalkLogViewer()
 {
-    if (!m_walkLogViewer->isVisible())
-        m_walkLogViewer->show();
-    m_walkLogViewer->raise();
+    m_walkLogViewer->isVisible() ? m_walkLogViewer->raise() : m_walkLogViewer->ShowFresh();
 }
 
 void CZRQ6930_MaintenanceView::ShowBackgroundLogViewer()
 {
-    if (!m_bgLogViewer->isVisible())
-        m_bgLogViewer->show();
-    m_bgLogViewer->raise();
+    m_bgLogViewer->isVisible() ? m_bgLogViewer->raise() : m_bgLogViewer->ShowFresh();
 }
 
 bool CZRQ6930_MaintenanceView::OpenLogFile(const std::string& path)

@@ -1,6 +1,9 @@
 #include "graph/WalkGraphModel.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace zr {
 
@@ -15,12 +18,14 @@ std::string WalkTimeText(int64_t index, int msPerPoint)
 
 int64_t WalkTimeToIndex(const std::string& text, int msPerPoint)
 {
+    // Whatever is typed saturates: a time past the end is the end, never an
+    // overflow. Each field is cut to 12 digits, so the sum fits 64 bits.
     long long h = 0, m = 0, s = 0, ms = 0;
-    std::sscanf(text.c_str(), "%lld:%lld:%lld.%lld", &h, &m, &s, &ms);
+    std::sscanf(text.c_str(), "%12lld:%12lld:%12lld.%12lld", &h, &m, &s, &ms);
     const long long total = ((h * 60 + m) * 60 + s) * 1000 + ms;
     if (total < 0)
         return 0;
-    return total / (msPerPoint > 0 ? msPerPoint : 100);
+    return std::min<long long>(total / (msPerPoint > 0 ? msPerPoint : 100), std::numeric_limits<int32_t>::max());
 }
 
 CWalkGraphModel::CWalkGraphModel()

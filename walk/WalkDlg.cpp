@@ -219,6 +219,8 @@ void CWalkDlg::ShowFresh()
     m_graph->ClearData();
     Reset(0, 0);
     m_log.Forget();
+    if (m_events)
+        m_eventRows.SetEvents({});
     SetLiveTitle();
     show();
     raise();
@@ -406,6 +408,8 @@ void CWalkDlg::SetReceiverMode(int32_t mode)
         }
     }
     DisableAll();
+    if (m_running)
+        m_stopButton->setEnabled(true); // a mode that does not end the test leaves the user a way to
 }
 
 void CWalkDlg::OnReceiverLost(int)

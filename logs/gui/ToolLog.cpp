@@ -28,8 +28,12 @@ bool CToolLog::AskKeep(QWidget* dialog)
     }
     CloseWriter();
     std::string error;
-    if (DeleteLogSet(path, error) != 0)
+    if (DeleteLogSet(path, error) != 0) {
+        // Not deleted: what the user asked for did not happen, so what was
+        // to follow (start, open, close) does not either; the question stays.
         ShowMessage(dialog, QString::fromStdString(error));
+        return false;
+    }
     state = kLogStateNone;
     return true;
 }

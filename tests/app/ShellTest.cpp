@@ -60,7 +60,7 @@ TEST(Shell, SecondCopyIsRefusedAndActivatesTheFirst)
     EXPECT_TRUE(PumpUntil([&] { return activated == 1; }));
     // Started with a log: the first copy opens it by its full path, the
     // system's bytes as they are (a name need not be valid UTF-8).
-    for (const std::string name : {"night log.nlg", "caf\xe9.nlg"}) {
+    for (const std::string& name : {std::string("night log.nlg"), std::string("caf\xe9.nlg")}) {
         std::string opened;
         first.SetOpenHandler([&](const std::string& file) { opened = file; });
         EXPECT_TRUE(second.ActivateFirst(name));

@@ -107,8 +107,8 @@ TEST(OutputClaim, HangUpsAndClosedPipesEndRunsCleanly)
     ASSERT_TRUE(sims.Start({sim::DefaultConfig(0)}));
     CTempDir logs;
     const std::string env = "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path();
-    for (const std::string run : {"walk --seconds 30", "scan spectrum --seconds 30 --start 606 --stop 607"}) {
-        const std::string out = logs.File(run.substr(0, 4) + ".log");
+    for (const char* run : {"walk --seconds 30", "scan spectrum --seconds 30 --start 606 --stop 607"}) {
+        const std::string out = logs.File(std::string(run, 4) + ".log");
         const CommandResult r = RunShell(env + " " + kCli + " " + run + " -o " + out + " & pid=$!; sleep 1.5; kill -HUP $pid; wait $pid");
         EXPECT_EQ(r.exitCode, 0) << run << r.err;
         EXPECT_GT(fs::file_size(out), 32u) << run;
@@ -117,7 +117,7 @@ TEST(OutputClaim, HangUpsAndClosedPipesEndRunsCleanly)
 
     WriteEmptyBackgroundLog(logs.File("a.nlg"));
     fs::resize_file(logs.File("a.nlg"), 32 + 32 * 200000); // far more CSV than a pipe holds
-    for (const std::string run : {std::string("monitor"), "log export --csv " + logs.File("a.nlg")}) {
+    for (const std::string& run : {std::string("monitor"), "log export --csv " + logs.File("a.nlg")}) {
         const CommandResult r = RunShell("{ " + env + " " + kCli + " " + run + "; echo $? >" + logs.File("rc") + "; } | head -c 1 >/dev/null");
         EXPECT_EQ(Slurp(logs.File("rc")), "1\n") << run << r.err;
     }

@@ -1,7 +1,8 @@
 // libFuzzer target: any bytes as a log file, through every reader of logs:
 // the header check and record reader of each kind, log info and CSV export
 // (every part of a spectrum log), the conversion to text, the events, the
-// spectrum occupancy and the service report.
+// spectrum occupancy, the service report, and the viewers' decoders (walk,
+// background and time-domain playback, the spectrum playback).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +15,9 @@
 #include "logs/LogEvents.h"
 #include "logs/LogReader.h"
 #include "logs/ServiceReport.h"
+#include "logs/SpectrumLog.h"
 #include "logs/SpectrumOccupancy.h"
+#include "walk/WalkLogLoader.h"
 
 namespace {
 
@@ -62,5 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)zr::ComputeOccupancy(path, 25, occupancy);
     std::string html;
     (void)zr::BuildServiceReport({path}, {}, html, nullptr);
+    for (int mode : {zr::kWalkLogViewer, zr::kBackgroundLogViewer, zr::kTimeDomainViewer})
+        (void)zr::PlayWalkLog(path, mode, 606125, {});
+    (void)zr::PlaySpectrumLog(path, 25, {});
     return 0;
 }

@@ -200,7 +200,9 @@ TEST(WalkGraph, TimeTextsBothWays)
         const char* text;
         int64_t index;
     };
-    const Case cases[] = {{"1:00:00.000", 36000}, {"5", 180000}, {"0:0:0.99", 0}, {"000:02:13.400", 1334}, {"-1:00:00.000", 0}, {"", 0}};
+    const Case cases[] = {{"1:00:00.000", 36000}, {"5", 180000}, {"0:0:0.99", 0}, {"000:02:13.400", 1334}, {"-1:00:00.000", 0}, {"", 0},
+                         // Typed far past the end: the largest index, never an overflow.
+                         {"99999999999999999999:00:00.000", 2147483647}, {"9223372036854775807:59:59.999", 2147483647}, {"1:9999999999999:0.0", 2147483647}};
     for (const auto& c : cases)
         EXPECT_EQ(WalkTimeToIndex(c.text, 100), c.index) << c.text;
 

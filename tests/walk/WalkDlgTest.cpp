@@ -73,7 +73,13 @@ TEST_F(WalkDialog, KeepOrDeleteTheLogAndTheReceiverModes)
     m_dlg->SetReceiverMode(kModeWalkTest);
     m_dlg->SetReceiverMode(kModeIdle);
     EXPECT_TRUE(LookIs(false, true, false, false));
-    m_dlg->Stop();
+    // So do the modes that do not end the test themselves: the user is never locked out.
+    for (int32_t mode : {kModeSpectrumScan, kModeChannelScanPc}) {
+        m_dlg->SetReceiverMode(mode);
+        EXPECT_TRUE(m_dlg->Running()) << mode;
+        EXPECT_TRUE(LookIs(false, true, false, false)) << mode;
+    }
+    m_dlg->StopButton()->click();
     EXPECT_TRUE(LookIs(true, false, true, true));
     EXPECT_EQ(m_dlg->State(), kLogStateUndecided);
 
@@ -308,6 +314,14 @@ TEST_F(WalkTest, BackgroundLogsAndSpectrumTimeDomainOpenInTheirViewers)
     EXPECT_EQ(background->Graph()->Model().markerX, background->Graph()->Model().IndexToX(1));
     EXPECT_EQ(background->ReadOut(2)->text(), "Yes");
     EXPECT_EQ(View().WalkLogViewer()->EventList(), nullptr); // the Background Log viewer's alone
+    // Closed and opened again from the Log menu: empty, not the last file.
+    background->close();
+    View().ShowBackgroundLogViewer();
+    EXPECT_TRUE(background->isVisible());
+    EXPECT_EQ(background->State(), kLogStateNone);
+    EXPECT_EQ(background->Graph()->Model().TraceSize(0), 0);
+    EXPECT_EQ(background->EventRows().rowCount(), 0);
+    EXPECT_EQ(background->windowTitle(), "Background Log");
 
     // A walk log of a header alone: an empty graph with no start time, opened all the same,
     // by a name that is not UTF-8 (as copied from an old PC): the system's bytes name the file.
