@@ -189,7 +189,10 @@ FbsCells FbsCellTexts(const uint8_t* reply)
         cells.frequency = " - ";
     }
     cells.gain = gain >= -150 && gain <= 0 ? std::to_string(gain / 10) : " - ";
-    cells.onOff = onOff == 1 ? "On" : onOff == 0 ? "Off" : " - ";
+    // A cleared on/off byte is how a filter is turned off when the receiver's
+    // FBS is off: it reads as off, not as unreadable.
+    const bool cleared = reply[kFbsOnOffByte] == 0;
+    cells.onOff = onOff == 1 ? "On" : onOff == 0 || cleared ? "Off" : " - ";
     return cells;
 }
 

@@ -157,7 +157,7 @@ TEST(Cli, FbsAndIdReadOnceWithTheWindowsRules)
     auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 9u) << r.out;
     EXPECT_EQ(lines[0], "Receiver 2 (" + sims.Receiver(1).PortPath() + "), FBS Off");
-    EXPECT_EQ(lines[2], "1            -           -         - ");
+    EXPECT_EQ(lines[2], "1            -           -        Off"); // FBS off: every filter reads off
     r = RunCli("id", env);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     lines = Lines(r.out);

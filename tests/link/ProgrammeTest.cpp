@@ -128,7 +128,7 @@ TEST(FbsFilters, OneChangedFilterPerPollAndFbsOffTurnsEveryFilterOff)
         ++changed;
     EXPECT_EQ(changed, kFbsFilterCount); // filter 2's "off" character is cleared too
     for (const auto& r : shown)
-        EXPECT_EQ(FbsCellTexts(r.data()).onOff, " - "); // on/off character cleared
+        EXPECT_EQ(FbsCellTexts(r.data()).onOff, "Off"); // on/off character cleared: off, not unreadable
 }
 
 } // namespace
