@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "link/AppMessages.h"
 #include "link/Commands.h"
@@ -452,6 +454,12 @@ void CWalkDlg::OpenLog()
 
 void CWalkDlg::ShowTimeDomain(int khz, int sourceState, const std::string& path)
 {
+    // One load at a time, each under its own frequency: a request while one
+    // runs waits for its end (the newest request only), then loads.
+    if (m_loader.Running()) {
+        m_pendingTimeDomain = PendingTimeDomain{khz, sourceState, path};
+        return;
+    }
     ShowFresh();
     m_sourceState = sourceState;
     m_timeDomainKhz = khz;
@@ -486,6 +494,14 @@ bool CWalkDlg::LoadLog(const std::string& path)
             m_graph->RequestRepaint();
             if (m_owner)
                 m_owner->Send(WM_APP_LOG_LOADING, 0, m_mode);
+            if (m_pendingTimeDomain)
+                QTimer::singleShot(0, this, [this] {
+                    if (!m_pendingTimeDomain)
+                        return;
+                    const PendingTimeDomain next = *std::exchange(m_pendingTimeDomain, std::nullopt);
+                    m_loader.Join(); // the worker is past this load's apply: it ends at once
+                    ShowTimeDomain(next.khz, next.sourceState, next.path);
+                });
         };
     });
     if (!started) {

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "graph/EditMarker.h"
 #include "graph/GraphWindowControls.h"
@@ -108,6 +110,11 @@ private:
     bool m_running = false;
     CToolLog m_log;
     int m_timeDomainKhz = 0;
+    struct PendingTimeDomain {
+        int khz = 0, sourceState = 0;
+        std::string path;
+    };
+    std::optional<PendingTimeDomain> m_pendingTimeDomain;
     int m_sourceState = kLogStateNone;
     int m_msPerPoint = 100;
     std::string m_loadPath;

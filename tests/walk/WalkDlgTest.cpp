@@ -355,6 +355,18 @@ TEST_F(WalkTest, BackgroundLogsAndSpectrumTimeDomainOpenInTheirViewers)
     EXPECT_FALSE(timeDomain->OpenButton()->isVisible());
     EXPECT_TRUE(timeDomain->Caution()->isVisible());
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join("|").toStdString();
+
+    // Change View twice before the first load is in: each frequency's data under its own
+    // title, and the newest request is the one that stays.
+    spectrum->Marker()->ProcessKey(kKeyLeft); // 606.100
+    spectrum->ChangeView();
+    spectrum->Marker()->ProcessKey(kKeyRight);
+    spectrum->Marker()->ProcessKey(kKeyRight); // 606.150
+    spectrum->ChangeView();
+    ASSERT_TRUE(PumpUntil([&] { return timeDomain->windowTitle().endsWith("606.150MHz") && !timeDomain->Loading(); })) << timeDomain->windowTitle().toStdString() << " " << spectrum->Marker()->text().toStdString();
+    PumpFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(timeDomain->windowTitle(), "Spectrum Scan (time domain) > stage.slg > 606.150MHz");
+    EXPECT_EQ(timeDomain->Graph()->Model().traces[0], (std::vector<uint16_t>{20, 20}));
 }
 
 } // namespace
