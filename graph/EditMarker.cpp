@@ -184,6 +184,12 @@ void HandleMarkerButtonKey(CMarkerButton* button, int key, CMarkerButton* left, 
 void CMarkerButton::keyPressEvent(QKeyEvent* e)
 {
     emit keyPressed(MarkerKeyOf(e->key()));
+    // Left and Right are the marker's (held, they walk it): Qt's own handling
+    // would move the focus on to the next button as well.
+    if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
+        e->accept();
+        return;
+    }
     QPushButton::keyPressEvent(e);
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QImage>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -295,6 +298,31 @@ TEST(Markers, ButtonPairKeys)
         EXPECT_EQ(leftClicks.count(), c.leftClicks) << c.key;
         EXPECT_EQ(rightClicks.count(), c.rightClicks) << c.key;
     }
+
+    // Real key presses, as a held key repeats them: the focus stays where the
+    // rule puts it and never wanders on to a neighbour, as Qt's arrows would.
+    QObject::connect(left, &CMarkerButton::keyPressed, &dialog, [&](int key) { HandleMarkerButtonKey(left, key, left, right); });
+    QObject::connect(right, &CMarkerButton::keyPressed, &dialog, [&](int key) { HandleMarkerButtonKey(right, key, left, right); });
+    auto* layout = new QHBoxLayout(&dialog);
+    auto* before = new QPushButton("before", &dialog);
+    auto* after = new QPushButton("after", &dialog);
+    for (QWidget* w : {static_cast<QWidget*>(before), static_cast<QWidget*>(left), static_cast<QWidget*>(right), static_cast<QWidget*>(after)})
+        layout->addWidget(w);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    right->setFocus();
+    const int rightBefore = rightClicks.count(), leftBefore = leftClicks.count();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(right, Qt::Key_Right);
+    EXPECT_EQ(rightClicks.count(), rightBefore + 5);
+    EXPECT_TRUE(right->hasFocus());
+    QTest::keyClick(right, Qt::Key_Left);
+    EXPECT_TRUE(left->hasFocus());
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(left, Qt::Key_Left);
+    EXPECT_EQ(leftClicks.count(), leftBefore + 5);
+    EXPECT_TRUE(left->hasFocus());
 }
 
 } // namespace
