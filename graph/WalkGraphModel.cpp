@@ -72,9 +72,11 @@ void CWalkGraphModel::ResetData()
 
 bool CWalkGraphModel::GrowFor(int stored)
 {
-    if (stored <= pointCount)
+    // The sample about to be stored gets index `stored`: the range reaches it,
+    // so the newest sample is always one the marker and the bar can reach.
+    if (stored < pointCount)
         return false;
-    ++pointCount;
+    pointCount = stored + 1;
     return true;
 }
 
@@ -105,8 +107,8 @@ CWalkGraphModel::AddResult CWalkGraphModel::AddSample(const std::array<int, 4>& 
             traces[static_cast<std::size_t>(t)].push_back(static_cast<uint16_t>(values[static_cast<std::size_t>(t)]));
     }
     if (live) {
-        const int k = TraceSize(0) - 1 - (r.grew ? 1 : 0);
-        r.follow = k == last + 1;
+        r.follow = TraceSize(0) - 1 == last + 1; // the newest just past the window
+
     }
     return r;
 }

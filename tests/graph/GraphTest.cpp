@@ -169,11 +169,15 @@ TEST(WalkGraph, GrowsToAnHourAndFollowsTheNewestSample)
     m.SetClientSize(470, 310);
     m.ResetData();
     EXPECT_EQ(m.pointCount, 1201);
-    for (int i = 0; i < 1202; ++i)
+    for (int i = 0; i < 1201; ++i)
         EXPECT_FALSE(m.AddSample({50, 40, 0, 1}, true, false).grew) << i;
-    EXPECT_EQ(m.pointCount, 1201); // the 1202nd point fits
-    EXPECT_TRUE(m.AddSample({50, 40, 0, 1}, true, false).grew);
-    EXPECT_EQ(m.pointCount, 1202);
+    EXPECT_EQ(m.pointCount, 1201); // indices 0 to 1200
+    // Each further sample grows the range to reach it: the newest is never out of reach.
+    for (int n = 1202; n <= 1204; ++n) {
+        EXPECT_TRUE(m.AddSample({50, 40, 0, 1}, true, false).grew);
+        EXPECT_EQ(m.pointCount, n);
+        EXPECT_EQ(m.pointCount, m.TraceSize(0));
+    }
 
     CWalkGraphModel follow;
     follow.ResetData();

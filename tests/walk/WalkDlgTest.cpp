@@ -133,8 +133,8 @@ TEST_F(WalkDialog, TheHourOfGraphAndTheTwoHoursOfLogEndTheTest)
     EXPECT_FALSE(m_dlg->Running());
     EXPECT_EQ(m_messages, QStringList{"Time Limit Exceeded. Walk Test was stopped."});
     EXPECT_EQ(m_dlg->Graph()->Model().TraceSize(0), kWalkGraphMaxSamples);
-    // The window followed the newest sample to the end.
-    EXPECT_EQ(m_dlg->Graph()->Model().pointCount, kWalkGraphMaxSamples - 1);
+    // The window followed the newest sample to the end, and the newest is in it.
+    EXPECT_EQ(m_dlg->Graph()->Model().pointCount, kWalkGraphMaxSamples);
     EXPECT_EQ(m_dlg->Graph()->Model().last, m_dlg->Graph()->Model().pointCount - 1);
     EXPECT_EQ(m_dlg->ScrollBar()->value(), m_dlg->Graph()->Model().first);
 

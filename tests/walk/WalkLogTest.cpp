@@ -89,7 +89,7 @@ TEST(WalkPlayback, FilesOfEachKindPlayIntoTheGraphsData)
     EXPECT_EQ(p.records, 0u);
     EXPECT_TRUE(p.traces[0].empty());
 
-    // 1203 samples: the point count grows once past its initial 1201.
+    // 1203 samples: the point count grows past its initial 1201 to reach the newest.
     std::vector<DataRow> rows;
     for (int i = 0; i < 1203; ++i)
         rows.push_back(WalkRow(40 + i % 20, 60, i % 7 == 0, i % 11 == 0));
@@ -99,8 +99,8 @@ TEST(WalkPlayback, FilesOfEachKindPlayIntoTheGraphsData)
     EXPECT_EQ(p.result, kLogOpened);
     EXPECT_EQ(p.records, 1203u);
     EXPECT_EQ(lastProgress, 1204u); // the header and every record
-    EXPECT_EQ(p.pointCount, 1202);
-    EXPECT_EQ(p.rangeGrowth, 1);
+    EXPECT_EQ(p.pointCount, 1203);
+    EXPECT_EQ(p.rangeGrowth, 2);
     ASSERT_EQ(p.traces[3].size(), 1203u);
     EXPECT_EQ(p.traces[0][21], 41);
     EXPECT_EQ(p.traces[2][7], 1);
