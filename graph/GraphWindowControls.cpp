@@ -1,50 +1,54 @@
 #include "graph/GraphWindowControls.h"
 
+#include <QSignalBlocker>
+#include <algorithm>
+
 namespace zr {
 
 void CGraphWindowControls::ScrollView(int delta)
 {
-    m_bar->setValue(m_bar->value() + delta);
     if (!m_graph->ScrollBy(delta).changed)
         return;
+    SyncBar();
     m_windowMoved();
     m_marker->ProcessKey(delta < 1 ? kKeyLeft : kKeyRight); // one more step into the shifted window
 }
 
 void CGraphWindowControls::ZoomBy(int mode)
 {
-    const auto w = m_graph->Zoom(mode);
-    if (!w.changed)
+    if (!m_graph->Zoom(mode).changed)
         return;
-    m_bar->setPageStep(w.last - w.first);
-    m_bar->setValue(w.first);
+    SyncBar();
     m_windowMoved();
     m_marker->ProcessKey(kKeyEnter); // the marker clamped into the new window, and reported
 }
 
-void CGraphWindowControls::OnScroll(int action)
+void CGraphWindowControls::SyncBar()
 {
-    const int page = m_bar->pageStep();
-    int delta = 0;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: delta = -1; break;
-    case QAbstractSlider::SliderSingleStepAdd: delta = 1; break;
-    case QAbstractSlider::SliderPageStepSub: delta = -page; break;
-    case QAbstractSlider::SliderPageStepAdd: delta = page; break;
-    case QAbstractSlider::SliderMove:
-    case QAbstractSlider::SliderToMinimum: // Home and End on the bar
-    case QAbstractSlider::SliderToMaximum: delta = m_bar->sliderPosition() - m_graph->Model().first; break;
-    default: break;
-    }
+    const CRfGraphModel& m = m_graph->Model();
+    const int span = m.last - m.first;
+    const int maximum = std::max(0, m.pointCount - 1 - span);
+    const QSignalBlocker quiet(m_bar); // the bar follows the window here, not the other way
+    m_bar->setRange(0, maximum);
+    m_bar->setPageStep(std::max(1, span));
+    m_bar->setValue(m.first);
+    m_bar->setEnabled(maximum > 0);
+}
+
+void CGraphWindowControls::OnBarValue(int value)
+{
+    const int delta = value - m_graph->Model().first;
+    if (delta == 0)
+        return;
     m_graph->ScrollBy(delta);
-    m_bar->setValue(m_graph->Model().first);
+    SyncBar();
     m_windowMoved();
     m_marker->ProcessKey(kKeyEnter);
 }
 
 void CGraphWindowControls::Wire(QObject* context, QPushButton* zoomIn, QPushButton* zoomOut, CMarkerButton* left, CMarkerButton* right)
 {
-    QObject::connect(m_bar, &QScrollBar::actionTriggered, context, [this](int action) { OnScroll(action); });
+    QObject::connect(m_bar, &QScrollBar::valueChanged, context, [this](int value) { OnBarValue(value); });
     QObject::connect(zoomIn, &QPushButton::clicked, context, [this] { ZoomBy(0); });
     QObject::connect(zoomOut, &QPushButton::clicked, context, [this] { ZoomBy(1); });
     QObject::connect(left, &QPushButton::clicked, context, [this] { m_marker->ProcessKey(kKeyLeft); });

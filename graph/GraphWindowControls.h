@@ -22,8 +22,13 @@ public:
     void ScrollView(int delta);
     // mode 0 halves the span, 1 doubles it.
     void ZoomBy(int mode);
-    // A scroll-bar action (QAbstractSlider::SliderAction).
-    void OnScroll(int action);
+    // The bar after the window: its positions are the window's possible first
+    // points (0 .. points - 1 - span), a page is the span, and it is disabled
+    // when the whole range is in view.
+    void SyncBar();
+    // The bar's value changed, however (a click, a key, a drag, setValue, an
+    // accessibility client): the plot goes where the bar is.
+    void OnBarValue(int value);
     // The controls' signals, the same in every tool: the scroll bar, "+" and
     // "-", and the "<" ">" pair around the marker edit. `context` owns them.
     void Wire(QObject* context, QPushButton* zoomIn, QPushButton* zoomOut, CMarkerButton* left, CMarkerButton* right);

@@ -221,10 +221,7 @@ void CSpScanDlg::ApplySettings()
     }
     m_graph->Model().peakHoldTitle = m_peak;
     m_graph->Model().storeMode = m_peak;
-    m_scroll->setEnabled(true);
-    const int n = m_step > 0 ? (m_stop - m_start) / m_step : 0;
-    m_scroll->setRange(0, std::max(0, n - 1));
-    m_scroll->setPageStep(std::max(1, n));
+    m_window->SyncBar();
     m_marker->minimum = m_start;
     m_marker->maximum = m_stop;
     m_marker->step = m_step > 0 ? m_step : 1;

@@ -90,6 +90,8 @@ public:
     QPushButton* StartButton() const { return m_startButton; }
     QPushButton* StopButton() const { return m_stopButton; }
     QLabel* Level() const { return m_level; }
+    QScrollBar* ScrollBar() const { return m_scroll; }
+    QPushButton* ZoomInButton() const { return m_zoomIn; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -284,12 +284,7 @@ void CWalkDlg::Reset(int timeMode, int64_t calendarSeconds)
 
 void CWalkDlg::SyncScrollBar()
 {
-    // The bar's positions are the window's possible first points.
-    const CRfGraphModel& m = m_graph->Model();
-    const int span = m.last - m.first;
-    m_scroll->setRange(0, std::max(0, m.pointCount - 1 - span));
-    m_scroll->setPageStep(std::max(1, span));
-    m_scroll->setValue(m.first);
+    m_window->SyncBar();
 }
 
 void CWalkDlg::SetMarkerRangeToWindow()

@@ -96,6 +96,39 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     m_frame.reset();
 }
 
+// The bar follows the window with Qt's rule (positions are first points,
+// a page is the span, nothing to scroll: disabled), and any change of its
+// value, a click or an accessibility client's, moves the plot.
+TEST_F(SpectrumScan, TheScrollBarFollowsTheWindowAndMovesThePlot)
+{
+    StartReceivers({sim::DefaultConfig(0)});
+    Connect(1);
+    CSpScanDlg dlg(nullptr, nullptr);
+    dlg.SetLimits(606000, 636000);
+    dlg.ShowFresh();
+    dlg.StopEdit()->setText("607.000");
+    dlg.StartButton()->click();
+    dlg.BeginLog(); // as the start's acknowledgement does: the range applies
+    const CRfGraphModel& m = dlg.Graph()->Model();
+    QScrollBar* bar = dlg.ScrollBar();
+    ASSERT_EQ(m.pointCount, 41);
+    EXPECT_EQ(bar->maximum(), 0); // every point in view
+    EXPECT_FALSE(bar->isEnabled());
+    dlg.ZoomInButton()->click();
+    const int span = m.last - m.first;
+    ASSERT_LT(span, 40);
+    EXPECT_EQ(bar->maximum(), 40 - span);
+    EXPECT_EQ(bar->pageStep(), span);
+    EXPECT_TRUE(bar->isEnabled());
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(m.last, 40);
+    EXPECT_EQ(m.first, bar->value());
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(m.first, bar->value());
+    EXPECT_EQ(m.first, 40 - 2 * span);
+    dlg.StopButton()->click();
+}
+
 TEST_F(SpectrumScan, PointsOutsideTheRangeAreIgnoredAndADiscardedLogIsDeleted)
 {
     StartReceivers({sim::DefaultConfig(0)});

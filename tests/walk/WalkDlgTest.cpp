@@ -179,6 +179,10 @@ TEST_F(WalkDialog, TypedTimesAndTheMarkersReadOut)
         EXPECT_EQ(m_dlg->ScrollBar()->value(), m.first) << mode;
         m_dlg->ScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
         EXPECT_EQ(m.first, 0) << mode;
+        const int to = std::min(7, m_dlg->ScrollBar()->maximum());
+        m_dlg->ScrollBar()->setValue(to); // no action at all, as an accessibility client sets it
+        EXPECT_EQ(m.first, to) << mode;
+        m_dlg->ScrollBar()->setValue(0);
     }
 
     // The check boxes show and hide the traces.
