@@ -225,6 +225,10 @@ void CSpScanDlg::ApplySettings()
     m_marker->minimum = m_start;
     m_marker->maximum = m_stop;
     m_marker->step = m_step > 0 ? m_step : 1;
+    // A new range: the marker goes to its first point, as the reset puts it,
+    // rather than naming a frequency the range no longer has.
+    m_graph->Model().markerX = m_graph->Model().IndexToX(0);
+    m_graph->NotifyMarker(0);
 }
 
 void CSpScanDlg::ResetView()

@@ -106,12 +106,14 @@ TEST_F(SpectrumScan, TheScrollBarFollowsTheWindowAndMovesThePlot)
     CSpScanDlg dlg(nullptr, nullptr);
     dlg.SetLimits(606000, 636000);
     dlg.ShowFresh();
-    dlg.StopEdit()->setText("607.000");
+    dlg.StopEdit()->setText("611.000");
+    dlg.StartEdit()->setText("610.000");
     dlg.StartButton()->click();
     dlg.BeginLog(); // as the start's acknowledgement does: the range applies
     const CRfGraphModel& m = dlg.Graph()->Model();
     QScrollBar* bar = dlg.ScrollBar();
     ASSERT_EQ(m.pointCount, 41);
+    EXPECT_EQ(dlg.Marker()->text(), "610.000"); // the new range's first point, not the old marker
     EXPECT_EQ(bar->maximum(), 0); // every point in view
     EXPECT_FALSE(bar->isEnabled());
     dlg.ZoomInButton()->click();
