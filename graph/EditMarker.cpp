@@ -128,8 +128,15 @@ void CEditSpMarker::ApplyKey(int key, int& value, bool& unhandled) const
     case kKeyHome: value = maximum; break;
     case kKeyLeft: value -= step; break;
     case kKeyRight: value += step; break;
+    case kKeyUp: upDownKeys ? void(value += step) : void(unhandled = true); break;
+    case kKeyDown: upDownKeys ? void(value -= step) : void(unhandled = true); break;
     default: unhandled = true; break;
     }
+}
+
+int UpDownStepsHeld(int64_t heldMs)
+{
+    return heldMs < 2000 ? 1 : heldMs < 5000 ? 5 : 20;
 }
 
 CEditWalkMarker::CEditWalkMarker(QWidget* parent) : CEditMarker(parent)

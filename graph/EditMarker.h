@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <cstdint>
 
 namespace zr {
 
@@ -69,6 +70,8 @@ class CEditSpMarker : public CEditMarker {
     Q_OBJECT
 public:
     using CEditMarker::CEditMarker;
+    // The Start and Stop boxes of an up-down control: Up and Down step too.
+    bool upDownKeys = false;
     int ParseValue(const QString& text) const override;
     QString FormatValue(int value) const override;
     void ApplyKey(int key, int& value, bool& unhandled) const override;
@@ -89,6 +92,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 };
+
+// Steps per repeat of a held up-down arrow, as the Windows control
+// accelerates: one for the first 2 s, then 5, after 5 s 20.
+int UpDownStepsHeld(int64_t heldMs);
 
 class CMarkerButton;
 // The key handling of a "<"/">" pair, the same in every tool: Enter clicks the

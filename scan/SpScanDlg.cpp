@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QTimerEvent>
 #include <QVBoxLayout>
+#include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "link/AppMessages.h"
 #include "link/Commands.h"
@@ -139,11 +141,23 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     m_window = std::make_unique<CGraphWindowControls>(m_graph, m_scroll, m_marker, [this] { SetMarkerRangeToWindow(); });
     m_window->Wire(this, m_zoomIn, m_zoomOut, m_left, m_right);
     connect(m_steps, qOverload<int>(&QComboBox::activated), this, &CSpScanDlg::OnStepChanged);
-    // The up-down controls: one step up or down, as the arrow keys of the edit.
-    connect(m_startUp, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyRight); });
-    connect(m_startDown, &QToolButton::clicked, this, [this] { m_startEdit->ProcessKey(kKeyLeft); });
-    connect(m_stopUp, &QToolButton::clicked, this, [this] { m_stopEdit->ProcessKey(kKeyRight); });
-    connect(m_stopDown, &QToolButton::clicked, this, [this] { m_stopEdit->ProcessKey(kKeyLeft); });
+    // The up-down controls: a step up or down as the arrow keys of the edit,
+    // repeating while held and faster the longer it is held.
+    m_startEdit->upDownKeys = m_stopEdit->upDownKeys = true;
+    const auto upDown = [this](QToolButton* button, CEditSpMarker* edit, int key) {
+        button->setAutoRepeat(true);
+        auto pressedAt = std::make_shared<std::chrono::steady_clock::time_point>();
+        connect(button, &QToolButton::pressed, this, [pressedAt] { *pressedAt = std::chrono::steady_clock::now(); });
+        connect(button, &QToolButton::clicked, this, [pressedAt, edit, key] {
+            const auto held = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - *pressedAt).count();
+            for (int i = UpDownStepsHeld(held); i > 0; --i)
+                edit->ProcessKey(key);
+        });
+    };
+    upDown(m_startUp, m_startEdit, kKeyRight);
+    upDown(m_startDown, m_startEdit, kKeyLeft);
+    upDown(m_stopUp, m_stopEdit, kKeyRight);
+    upDown(m_stopDown, m_stopEdit, kKeyLeft);
 
     InitSettingsPanel();
     ResetView();

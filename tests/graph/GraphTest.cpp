@@ -280,6 +280,25 @@ TEST(Markers, KeysMoveClampAlignAndReport)
     EXPECT_EQ(box.text(), "4");
 }
 
+// The Start and Stop boxes step on Up and Down as on Right and Left (the
+// marker box does not); a held arrow button speeds up as Windows' does.
+TEST(Markers, UpDownBoxesStepOnUpAndDownAndAccelerateWhenHeld)
+{
+    for (bool upDown : {true, false}) {
+        CEditSpMarker box;
+        box.minimum = 606000, box.maximum = 636000, box.step = 25;
+        box.upDownKeys = upDown;
+        box.setText("610.000");
+        QTest::keyClick(&box, Qt::Key_Up);
+        QTest::keyClick(&box, Qt::Key_Up);
+        QTest::keyClick(&box, Qt::Key_Down);
+        EXPECT_EQ(box.text(), upDown ? "610.025" : "610.000") << upDown;
+    }
+    const std::pair<int64_t, int> held[] = {{0, 1}, {1999, 1}, {2000, 5}, {4999, 5}, {5000, 20}, {600000, 20}};
+    for (const auto& [ms, steps] : held)
+        EXPECT_EQ(UpDownStepsHeld(ms), steps) << ms;
+}
+
 TEST(Markers, ButtonPairKeys)
 {
     QWidget dialog;
