@@ -25,6 +25,7 @@ CAboutDlg::CAboutDlg(bool detailMode, std::function<intptr_t(uint32_t)> send, QW
     m_icon->setPixmap(QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32)
                                                           : QApplication::windowIcon().pixmap(32, 32));
     m_icon->installEventFilter(this);
+    m_icon->setAccessibleName("Program icon");
     auto* name = new QLabel("ZR-Q6930 Maintenance Software", this);
     m_version = new QLabel("Version " + VersionText(detailMode), this);
     auto* ok = new QPushButton("OK", this);

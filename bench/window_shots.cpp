@@ -9,6 +9,7 @@
 
 #include "GuiHarness.h"
 #include "app/MainFrame.h"
+#include "graph/StaticRfGraph.h"
 #include "info/FbsDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
@@ -42,9 +43,21 @@ int main(int argc, char** argv)
     frame.View()->Table()->selectRow(1);
     frame.View()->ToolButton(zr::kIdFbsButton)->click();
     zr::bench::Pump(std::chrono::milliseconds(1500));
-    auto shoot = [&](QWidget* w, const char* name) {
+    auto shootOnce = [&](QWidget* w, const QString& name) {
         w->grab().save(QDir(folder).filePath(name));
-        std::printf("%s: \"%s\"\n", name, qPrintable(w->windowTitle()));
+        std::printf("%s: \"%s\" %dx%d\n", qPrintable(name), qPrintable(w->windowTitle()), w->width(), w->height());
+    };
+    // A graph window also at 800 px wide: its labels must fit there too.
+    auto shoot = [&](QWidget* w, const char* name) {
+        shootOnce(w, name);
+        if (!w->findChild<zr::CStaticRfGraph*>())
+            return;
+        const QSize size = w->size();
+        w->resize(800, size.height());
+        zr::bench::Pump(std::chrono::milliseconds(200));
+        shootOnce(w, QString(name).replace(".png", "-800.png"));
+        w->resize(size);
+        zr::bench::Pump(std::chrono::milliseconds(100));
     };
     shoot(&frame, "main.png");
     shoot(frame.findChild<zr::CFbsDlg*>(), "fbs.png");

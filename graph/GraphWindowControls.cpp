@@ -1,9 +1,24 @@
 #include "graph/GraphWindowControls.h"
 
+#include <QLabel>
 #include <QSignalBlocker>
 #include <algorithm>
 
 namespace zr {
+
+void NameGraphAfterWindow(QWidget* window, QWidget* graph)
+{
+    graph->setAccessibleName(window->windowTitle());
+    QObject::connect(window, &QWidget::windowTitleChanged, graph, &QWidget::setAccessibleName);
+}
+
+void DescribeMarker(QWidget* graph, const QString& where, std::initializer_list<std::pair<const QLabel*, const QLabel*>> readOuts)
+{
+    QStringList parts;
+    for (const auto& [caption, value] : readOuts)
+        parts << caption->text() + " " + value->text();
+    graph->setAccessibleDescription("Marker " + where + ": " + parts.join("; "));
+}
 
 void CGraphWindowControls::ScrollView(int delta)
 {

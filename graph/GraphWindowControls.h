@@ -5,11 +5,21 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 #include "graph/EditMarker.h"
 #include "graph/StaticRfGraph.h"
 
+class QLabel;
+
 namespace zr {
+
+// What a screen reader hears of a graph: its name is the window's title (kept
+// so as the title changes), its description where the marker stands and what
+// the read-outs beside it show ("Marker 606.125: RF level [dBuV] 45").
+void NameGraphAfterWindow(QWidget* window, QWidget* graph);
+void DescribeMarker(QWidget* graph, const QString& where, std::initializer_list<std::pair<const QLabel*, const QLabel*>> readOuts);
 
 class CGraphWindowControls {
 public:

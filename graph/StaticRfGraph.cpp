@@ -143,6 +143,16 @@ void CStaticRfGraph::Text(QPainter& p, int x, int y, const QString& text)
     p.drawText(QRect(x, y, 1000, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
 }
 
+void CStaticRfGraph::TextRight(QPainter& p, int right, int y, const QString& text)
+{
+    Text(p, right - p.fontMetrics().horizontalAdvance(text), y, text);
+}
+
+void CStaticRfGraph::TextCentred(QPainter& p, int centre, int y, const QString& text)
+{
+    Text(p, centre - p.fontMetrics().horizontalAdvance(text) / 2, y, text);
+}
+
 QString CStaticRfGraph::PeakHoldText() const
 {
     return Model().peakHoldTitle == 1 ? "ON" : Model().peakHoldTitle == 0 ? "OFF" : " - ";
@@ -170,17 +180,22 @@ void CStaticRfGraph::BuildLayer()
         const int y = r.top + (h * (60 - g)) / 55;
         p.drawLine(r.left, y, r.right, y);
     }
-    // Y labels: "%4d" right-aligned at x 35, the axis name at x 5.
+    // Y labels right-aligned against the plot; the axis name ("R", "F",
+    // "[dBuV]") at x 5 in the gaps between the labels' rows, so the two never
+    // meet whatever the font and the height.
     p.setPen(Qt::black);
     const int s = h / 6;
-    auto label = [&](int value, int y) { Text(p, 35, y, QString::asprintf("%4d", value)); };
+    const int labelRight = m.Plot().left - 4;
+    const auto rowOf = [&](int level) { return r.top - 10 + (h * (60 - level)) / 55; };
+    auto label = [&](int value, int y) { TextRight(p, labelRight, y, QString::number(value)); };
     label(5, r.bottom - 10);
     for (int g : kGridLevels)
-        label(g, r.top - 10 + (h * (60 - g)) / 55);
+        label(g, rowOf(g));
     label(60, r.bottom - 6 * s - 10);
-    Text(p, 5, r.top + 2 * s, "  R");
-    Text(p, 5, r.top + 3 * s, "  F");
-    Text(p, 5, r.top + 4 * s, "[dBuV]");
+    const int gap = (h * 10) / 55;
+    Text(p, 5, rowOf(50) + gap / 2, "R");
+    Text(p, 5, rowOf(40) + gap / 2, "F");
+    Text(p, 5, rowOf(30) + gap / 2, "[dBuV]");
     if (m.twoPane) {
         const int t = m.Lower().Height() / 3;
         Text(p, 35, m.Lower().top, "Yes");
@@ -386,8 +401,8 @@ void CStaticChScanGraph::DrawXAxis(QPainter& p)
     const int w = m.Plot().Width();
     const int n = m.pointCount;
     for (int i = 0; i < n && n > 0; ++i)
-        Text(p, m.Plot().left + (w * i) / n + (w / n) / 2, m.Frame().bottom + 5, QString::number(i, 16).toUpper());
-    Text(p, m.Plot().left + w / 2 - 25, m.Frame().bottom + 20, "Channel");
+        TextCentred(p, m.Plot().left + (w * i) / n + (w / n) / 2, m.Frame().bottom + 5, QString::number(i, 16).toUpper());
+    TextCentred(p, m.Plot().left + w / 2, m.Frame().bottom + 20, "Channel");
 }
 
 void CStaticChScanGraph::DrawTitle(QPainter& p)
@@ -439,8 +454,8 @@ void CStaticSpScanGraph::DrawXAxis(QPainter& p)
     const CRfGraphModel& m = Model();
     const bool set = m_step >= 0;
     Text(p, m.Plot().left, m.Frame().bottom + 5, SpFrequencyText(m.first * m_step + m_start, set));
-    Text(p, m.Plot().right - 35, m.Frame().bottom + 5, SpFrequencyText(m.last * m_step + m_start, set));
-    Text(p, m.Plot().left + m.Plot().Width() / 2 - 25, m.Frame().bottom + 15, "Frequency[MHz]");
+    TextRight(p, m.Frame().right, m.Frame().bottom + 5, SpFrequencyText(m.last * m_step + m_start, set));
+    TextCentred(p, m.Plot().left + m.Plot().Width() / 2, m.Frame().bottom + 15, "Frequency[MHz]");
 }
 
 void CStaticSpScanGraph::DrawTitle(QPainter& p)

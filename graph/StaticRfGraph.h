@@ -72,6 +72,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     // Text at a pixel position as the system draws it: the top-left corner.
     static void Text(QPainter& p, int x, int y, const QString& text);
+    // Placed by the font's measured width, so nothing runs past the widget:
+    // the text's right edge at `right`, or its middle at `centre`.
+    static void TextRight(QPainter& p, int right, int y, const QString& text);
+    static void TextCentred(QPainter& p, int centre, int y, const QString& text);
     QString PeakHoldText() const;
 
 private:

@@ -49,8 +49,8 @@ void CStaticWalkGraph::DrawXAxis(QPainter& p)
 {
     const CWalkGraphModel& m = *m_walk;
     Text(p, m.Plot().left, m.Frame().bottom + 5, QString::fromStdString(WalkTimeText(m.first, m.msPerPoint)));
-    Text(p, m.Plot().right - 65, m.Frame().bottom + 5, QString::fromStdString(WalkTimeText(m.last, m.msPerPoint)));
-    Text(p, m.Plot().left + m.Plot().Width() / 2 - 10, m.Frame().bottom + 15, "Time");
+    TextRight(p, m.Frame().right, m.Frame().bottom + 5, QString::fromStdString(WalkTimeText(m.last, m.msPerPoint)));
+    TextCentred(p, m.Plot().left + m.Plot().Width() / 2, m.Frame().bottom + 15, "Time");
 }
 
 void CStaticWalkGraph::DrawTitle(QPainter& p)

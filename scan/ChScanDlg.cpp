@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+#include "graph/GraphWindowControls.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
@@ -76,6 +77,9 @@ CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(pare
     connect(m_marker, &CEditMarker::edited, this, &CChScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CChScanDlg::OnMarkerMoved);
+    m_level->setAccessibleName(m_levelCaption->text());
+    m_marker->setAccessibleName("Marker channel");
+    NameGraphAfterWindow(this, m_graph);
 
     FillBanks();
     InitGraph();
@@ -252,6 +256,7 @@ void CChScanDlg::OnMarkerMoved(const MarkerList& values)
 {
     m_marker->setText(m_marker->FormatValue(values.points[0].index));
     m_level->setText(QString::number(values.points[0].value));
+    DescribeMarker(m_graph, "channel " + m_marker->text(), {{m_levelCaption, m_level}});
 }
 
 void CChScanDlg::OnMarkerEdited()

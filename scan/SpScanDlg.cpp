@@ -144,6 +144,14 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     // The up-down controls: a step up or down as the arrow keys of the edit,
     // repeating while held and faster the longer it is held.
     m_startEdit->upDownKeys = m_stopEdit->upDownKeys = true;
+    // Named for what they are, not after their group ("Setting").
+    const std::pair<QWidget*, const char*> names[] = {{m_startEdit, "Start frequency [MHz]"}, {m_startUp, "Start frequency up"},
+                                                      {m_startDown, "Start frequency down"},  {m_stopEdit, "Stop frequency [MHz]"},
+                                                      {m_stopUp, "Stop frequency up"},         {m_stopDown, "Stop frequency down"},
+                                                      {m_level, "RF Level [dBuV]"},            {m_marker, "Marker frequency [MHz]"}};
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(name);
+    NameGraphAfterWindow(this, m_graph);
     const auto upDown = [this](QToolButton* button, CEditSpMarker* edit, int key) {
         button->setAutoRepeat(true);
         auto pressedAt = std::make_shared<std::chrono::steady_clock::time_point>();
@@ -477,6 +485,7 @@ void CSpScanDlg::OnMarkerMoved(const MarkerList& values)
 {
     m_marker->setText(FrequencyText(m_step * values.points[0].index + m_start));
     m_level->setText(QString::number(values.points[0].value));
+    DescribeMarker(m_graph, m_marker->text(), {{m_levelCaption, m_level}});
 }
 
 void CSpScanDlg::OnMarkerEdited(int code)

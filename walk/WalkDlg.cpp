@@ -77,7 +77,9 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     for (int t = 0; t < 4; ++t) {
         auto* box = new QCheckBox(traceNames[t], m_display);
         auto* legend = new QLabel("( - )", m_display);
-        legend->setStyleSheet(QString("QLabel { color: %1; font-weight: bold; }").arg(kLegendColours[t]));
+        // The trace's colour as a swatch beside dark text: light green text on grey reads badly.
+        legend->setStyleSheet(QString("QLabel { color: black; font-weight: bold; border-left: 14px solid %1; padding-left: 3px; }").arg(kLegendColours[t]));
+        legend->setAccessibleName(QString(traceNames[t]) + " trace colour");
         m_traceBoxes[static_cast<std::size_t>(t)] = box;
         m_legends[static_cast<std::size_t>(t)] = legend;
         displayLayout->addWidget(box, t, 0);
@@ -102,6 +104,7 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
         value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(60);
+        value->setAccessibleName(valueNames[t]);
         m_valueCaptions[static_cast<std::size_t>(t)] = caption;
         m_values[static_cast<std::size_t>(t)] = value;
         markerLayout->addWidget(caption, 2 + t, 0, 1, 2);
@@ -166,6 +169,8 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     connect(m_marker, &CEditMarker::edited, this, &CWalkDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CWalkDlg::OnMarkerMoved);
+    m_marker->setAccessibleName("Marker time [h:m:s:ms]");
+    NameGraphAfterWindow(this, m_graph);
     connect(m_graph, &CStaticWalkGraph::rangeGrown, this, &CWalkDlg::SyncScrollBar);
     connect(m_graph, &CStaticWalkGraph::followNewest, this, [this] { ScrollView(+1); });
     // Queued, as the graph's own notice: the stop follows the sample that hit the limit.
@@ -302,6 +307,8 @@ void CWalkDlg::OnMarkerMoved(const MarkerList& values)
     m_values[1]->setText(QString::number(values.points[1].value));
     m_values[2]->setText(ErrorText(values.points[2].value));
     m_values[3]->setText(ErrorText(values.points[3].value));
+    DescribeMarker(m_graph, m_marker->text(),
+                   {{m_valueCaptions[0], m_values[0]}, {m_valueCaptions[1], m_values[1]}, {m_valueCaptions[2], m_values[2]}, {m_valueCaptions[3], m_values[3]}});
 }
 
 void CWalkDlg::OnMarkerEdited(int code)

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -128,6 +129,14 @@ TEST_F(SpectrumScan, TheScrollBarFollowsTheWindowAndMovesThePlot)
     bar->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(m.first, bar->value());
     EXPECT_EQ(m.first, 40 - 2 * span);
+
+    // What a screen reader hears: the graph by the window's title, with the marker's reading;
+    // the frequency boxes and their arrows by what they are.
+    const auto accessible = [](QWidget* w, QAccessible::Text t) { return QAccessible::queryAccessibleInterface(w)->text(t).toStdString(); };
+    EXPECT_EQ(accessible(dlg.Graph(), QAccessible::Name), dlg.windowTitle().toStdString());
+    EXPECT_EQ(accessible(dlg.Graph(), QAccessible::Description), "Marker " + dlg.Marker()->text().toStdString() + ": RF Level [dBuV] " + dlg.Level()->text().toStdString());
+    EXPECT_EQ(accessible(dlg.StartEdit(), QAccessible::Name), "Start frequency [MHz]");
+    EXPECT_EQ(accessible(dlg.StopEdit(), QAccessible::Name), "Stop frequency [MHz]");
     dlg.StopButton()->click();
 }
 
