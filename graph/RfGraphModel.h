@@ -97,6 +97,7 @@ public:
     // Per point 0..100: a grey column from the bottom, that share of the
     // plot's height, behind the traces (a spectrum log's busy share). Empty: none.
     std::vector<uint8_t> shade;
+    bool shadeShown = true; // the viewer's check box switches the shading off
     std::array<int, kMaxTraces> markerCache{};
 
     static constexpr int kMarginLeft = 60, kMarginTop = 20, kMarginRight = 10, kMarginBottom = 35;

@@ -248,7 +248,7 @@ private:
 void CStaticRfGraph::DrawTraces(QPainter& p)
 {
     const CRfGraphModel& m = Model();
-    if (!m.shade.empty()) {
+    if (!m.shade.empty() && m.shadeShown) {
         const GraphRect& plot = m.Plot();
         const int to = std::min(m.last, static_cast<int>(m.shade.size()) - 1);
         for (int i = std::max(m.first, 0); i <= to; ++i) {

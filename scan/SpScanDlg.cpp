@@ -78,6 +78,13 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     m_startUp = arrow(Qt::UpArrow), m_startDown = arrow(Qt::DownArrow);
     m_stopUp = arrow(Qt::UpArrow), m_stopDown = arrow(Qt::DownArrow);
     m_peakHold = new QCheckBox("Peak Hold", this);
+    m_shadeBox = new QCheckBox("Grey: busy share (sweeps at\nor above 25 dBuV)", this);
+    m_shadeBox->setChecked(true);
+    m_shadeBox->hide(); // the viewer's alone
+    connect(m_shadeBox, &QCheckBox::toggled, this, [this](bool on) {
+        m_graph->Model().shadeShown = on;
+        m_graph->RequestRepaint();
+    });
     m_startButton = new QPushButton("Start Scan", this);
     m_stopButton = new QPushButton("Stop Scan", this);
     m_save = new QPushButton("Save log", this);
@@ -123,6 +130,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     side->addWidget(marker);
     side->addWidget(m_setting);
     side->addWidget(m_peakHold);
+    side->addWidget(m_shadeBox);
     side->addLayout(buttons);
     side->addStretch(1);
     auto* layout = new QHBoxLayout(this);
@@ -189,6 +197,7 @@ void CSpScanDlg::SetViewerMode()
                        static_cast<QWidget*>(m_peakHold)})
         w->hide();
     m_changeView->show();
+    m_shadeBox->show();
     setObjectName("spLogViewer");
     m_baseCaption = "Spectrum Scan Log";
     setWindowTitle(m_baseCaption);

@@ -91,6 +91,7 @@ public:
     QPushButton* StopButton() const { return m_stopButton; }
     QLabel* Level() const { return m_level; }
     QScrollBar* ScrollBar() const { return m_scroll; }
+    QCheckBox* ShadeBox() const { return m_shadeBox; }
     QPushButton* ZoomInButton() const { return m_zoomIn; }
 
 protected:
@@ -145,6 +146,7 @@ private:
     QToolButton* m_stopUp;
     QToolButton* m_stopDown;
     QCheckBox* m_peakHold;
+    QCheckBox* m_shadeBox; // the viewer's legend of the grey shading, and its switch
     QPushButton* m_startButton;
     QPushButton* m_stopButton;
     QPushButton* m_save;

@@ -76,9 +76,9 @@ CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
     auto* displayLayout = new QGridLayout(m_display);
     for (int t = 0; t < 4; ++t) {
         auto* box = new QCheckBox(traceNames[t], m_display);
-        auto* legend = new QLabel("( - )", m_display);
         // The trace's colour as a swatch beside dark text: light green text on grey reads badly.
-        legend->setStyleSheet(QString("QLabel { color: black; font-weight: bold; border-left: 14px solid %1; padding-left: 3px; }").arg(kLegendColours[t]));
+        auto* legend = new QLabel(QString("<span style=\"background-color: %1\">&nbsp;&nbsp;&nbsp;&nbsp;</span>&nbsp;<b>( - )</b>").arg(kLegendColours[t]), m_display);
+        legend->setTextFormat(Qt::RichText);
         legend->setAccessibleName(QString(traceNames[t]) + " trace colour");
         m_traceBoxes[static_cast<std::size_t>(t)] = box;
         m_legends[static_cast<std::size_t>(t)] = legend;

@@ -84,6 +84,12 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
     EXPECT_GT(Viewer()->Graph()->Model().ValueAt(0, 0), 0);
     EXPECT_GT(std::filesystem::file_size(log), 32u + 20 * 32u); // every point of the sweep was logged
     EXPECT_TRUE(Viewer()->PeakHold()->isChecked());
+    // The grey behind the curve says what it is, and can be switched off.
+    EXPECT_TRUE(Viewer()->ShadeBox()->isVisible());
+    EXPECT_TRUE(Viewer()->ShadeBox()->text().contains("busy share"));
+    Viewer()->ShadeBox()->click();
+    EXPECT_FALSE(Viewer()->Graph()->Model().shadeShown);
+    Viewer()->ShadeBox()->click();
 
     std::ofstream(m_logDir.File("bad.slg")) << std::string(64, 'x');
     m_messages.clear();
