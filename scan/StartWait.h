@@ -20,15 +20,20 @@ public:
     }
     // A timer event: false when it is not this wait's. `timedOut` is set on
     // the tick that ends the wait unconfirmed.
+    bool Waiting() const { return m_timer.isActive(); }
     bool OnTimer(int timerId, bool confirmed, bool& timedOut)
     {
         timedOut = false;
         if (timerId != m_timer.timerId())
             return false;
+        // A confirmation is one whenever it came, the last tick's included:
+        // the wait never reports a failed start the receiver confirmed.
+        if (confirmed) {
+            m_timer.stop();
+            return true;
+        }
         if (m_countdown > 0) {
             --m_countdown;
-            if (confirmed)
-                m_timer.stop();
             return true;
         }
         m_timer.stop();
