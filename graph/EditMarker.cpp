@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "graph/WalkGraphModel.h"
+#include "ui/ReadOnlyText.h"
 
 namespace zr {
 
@@ -29,7 +30,7 @@ int MarkerKeyOf(int qtKey)
 
 CEditMarker::CEditMarker(QWidget* parent) : QLineEdit(parent)
 {
-    setReadOnly(true);
+    MakeReadOnly(this); // moved by keys alone, never by typed or set text
     setAlignment(Qt::AlignCenter);
 }
 
@@ -141,7 +142,8 @@ int UpDownStepsHeld(int64_t heldMs)
 
 CEditWalkMarker::CEditWalkMarker(QWidget* parent) : CEditMarker(parent)
 {
-    setReadOnly(false);
+    setReadOnly(false); // the one box that takes a typed time
+    setProperty("zrReadOnlyText", false);
     setMaxLength(32);
 }
 

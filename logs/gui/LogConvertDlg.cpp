@@ -5,6 +5,7 @@
 
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/ReadOnlyText.h"
 #include "link/AppMessages.h"
 #include "logs/LogConvert.h"
 #include "platform/LogFolder.h"
@@ -18,7 +19,7 @@ CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialo
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel("Log file (*.nlg)", this), 0, 0, 1, 2);
     m_sourceEdit = new QLineEdit(this);
-    m_sourceEdit->setReadOnly(true);
+    MakeReadOnly(m_sourceEdit); // chosen with "..." only
     m_sourceEdit->setMinimumWidth(360);
     auto* browse = new QPushButton("...", this);
     browse->setObjectName("browseButton");
@@ -26,7 +27,7 @@ CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialo
     layout->addWidget(browse, 1, 1);
     auto* outputLabel = new QLabel("Output file (*.log)", this);
     m_outputEdit = new QLineEdit(this);
-    m_outputEdit->setReadOnly(true);
+    MakeReadOnly(m_outputEdit);
     outputLabel->hide(); // the output always goes into the log folder
     m_outputEdit->hide();
     layout->addWidget(outputLabel, 2, 0);

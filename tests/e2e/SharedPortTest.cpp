@@ -52,5 +52,21 @@ TEST(SharedPort, AReceiverBusyWithItsOwnScanIsNamedWithItsReason)
     }
 }
 
+// A walk whose receiver answers busy with its own scan stops as the window
+// does, and writes no zeros for the refused samples.
+TEST(SharedPort, AWalkOnAReceiverBusyWithItsOwnScanStopsAndLogsNothingMade)
+{
+    sim::SimReceiverConfig busy = sim::DefaultConfig(0);
+    busy.faults.busyCodes = "F1";
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start({busy}));
+    CTempDir logs;
+    const CommandResult r = RunCli("walk --seconds 3 -o " + logs.File("o.wlg"), "ZRQ6930_PORTS=" + sims.PortList() + " ZRQ6930_LOG_DIR=" + logs.Path());
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("Walk Test was stopped due to Channel Scan\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Samples: 0\n"), std::string::npos) << r.out; // the summary is what the log holds
+    EXPECT_EQ(Slurp(logs.File("o.wlg")).size(), 32u);                    // a header, no made-up records
+}
+
 } // namespace
 } // namespace zr::test

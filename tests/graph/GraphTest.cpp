@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QImage>
@@ -294,6 +295,20 @@ TEST(Markers, UpDownBoxesStepOnUpAndDownAndAccelerateWhenHeld)
         QTest::keyClick(&box, Qt::Key_Down);
         EXPECT_EQ(box.text(), upDown ? "610.025" : "610.000") << upDown;
     }
+    // Read-only to an accessibility client as well: its text is refused, the keys still move it.
+    CEditSpMarker marker;
+    marker.minimum = 606000, marker.maximum = 636000, marker.step = 25;
+    marker.setText("610.000");
+    QAccessibleInterface* outside = QAccessible::queryAccessibleInterface(&marker);
+    ASSERT_NE(outside, nullptr);
+    EXPECT_EQ(outside->editableTextInterface(), nullptr);
+    EXPECT_TRUE(outside->state().readOnly);
+    outside->setText(QAccessible::Value, "999.999");
+    EXPECT_EQ(outside->text(QAccessible::Value), "610.000");
+    EXPECT_EQ(marker.text(), "610.000");
+    QTest::keyClick(&marker, Qt::Key_Right);
+    EXPECT_EQ(marker.text(), "610.025");
+
     const std::pair<int64_t, int> held[] = {{0, 1}, {1999, 1}, {2000, 5}, {4999, 5}, {5000, 20}, {600000, 20}};
     for (const auto& [ms, steps] : held)
         EXPECT_EQ(UpDownStepsHeld(ms), steps) << ms;
