@@ -92,6 +92,7 @@ public:
     QLabel* Level() const { return m_level; }
     QScrollBar* ScrollBar() const { return m_scroll; }
     QCheckBox* ShadeBox() const { return m_shadeBox; }
+    bool LogWriting() const { return m_log.Writing(); }
     QPushButton* ZoomInButton() const { return m_zoomIn; }
 
 protected:

@@ -1,4 +1,5 @@
 #include <QTest>
+#include <cstring>
 
 #include "../app/GuiFixture.h"
 #include "link/AppMessages.h"
@@ -93,6 +94,46 @@ TEST_F(ChannelScan, ALostReceiverStopsTheScanAndTheWindowGoes)
     EXPECT_EQ(m_messages, QStringList{"Channel Scan was stopped due to the connection error."});
     EXPECT_FALSE(Dialog()->Running());
     EXPECT_EQ(View().ConnectState(), kConnected); // the other receiver goes on
+}
+
+ReceiverReply F3(const char* text)
+{
+    ReceiverReply r;
+    r.kind = kF3;
+    std::memcpy(r.reply.data(), text, std::strlen(text));
+    return r;
+}
+
+// Only the scanned bank's readable channels become bars; with Peak Hold a bar
+// keeps its highest level, without it the newest.
+TEST_F(ChannelScan, RepliesOfAnotherBankOrUnreadableAreLeftOutAndPeakHoldKeepsTheHighest)
+{
+    for (bool peak : {false, true}) {
+        CChScanDlg dlg(nullptr, nullptr); // no owner: the dialog's own rules only
+        dlg.SetReceiver(0);
+        dlg.show();
+        dlg.Banks()->setCurrentIndex(4); // "A"
+        dlg.PeakHold()->setChecked(peak);
+        dlg.StartButton()->click();
+        const CRfGraphModel& m = dlg.Graph()->Model();
+        struct Case {
+            const char* reply;
+            int channel, level; // the bar afterwards
+        };
+        const Case cases[] = {
+            {"F355A3", 3, 55},
+            {"F366B4", 4, 0},               // bank B while A is scanned
+            {"F377?5", 5, 0},               // the bank unreadable
+            {"F388A?", 3, 55},              // the channel unreadable: nothing moves
+            {"F310A4", 4, 10},
+            {"F320A3", 3, peak ? 55 : 20}, // lower on the next sweep
+        };
+        for (const Case& c : cases) {
+            dlg.OnPollReply(F3(c.reply));
+            EXPECT_EQ(m.ValueAt(0, c.channel), c.level) << c.reply << " peak " << peak;
+        }
+        dlg.StopButton()->click();
+    }
 }
 
 } // namespace

@@ -106,6 +106,30 @@ TEST_F(SpectrumScan, ScansARangeIntoALogThatTheViewerReadsBack)
 // The bar follows the window with Qt's rule (positions are first points,
 // a page is the span, nothing to scroll: disabled), and any change of its
 // value, a click or an accessibility client's, moves the plot.
+// A receiver lost mid-scan: the scan stops with the message, the log stays
+// with what it had, its writer closed, and the window goes.
+TEST_F(SpectrumScan, ALostReceiverStopsTheScanAndKeepsItsLog)
+{
+    StartReceivers({sim::DefaultConfig(0), sim::DefaultConfig(1)});
+    Connect(2);
+    View().ToolButton(kIdSpScanButton)->click();
+    CSpScanDlg* dlg = Live();
+    dlg->StopEdit()->setText("606.500");
+    dlg->StartButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return dlg->State() == kLogStateUndecided && std::filesystem::file_size(dlg->LogPath()) > 32u + 3 * 32u; }));
+    const std::string log = dlg->LogPath();
+    m_sim.Receiver(0).HangUp();
+    ASSERT_TRUE(PumpUntil([&] { return !dlg->isVisible(); }));
+    EXPECT_EQ(m_messages, QStringList{"Spectrum Scan was stopped due to the connection error. Log data was saved in the log folder."});
+    EXPECT_FALSE(dlg->Running());
+    EXPECT_FALSE(dlg->LogWriting());
+    const auto size = std::filesystem::file_size(log);
+    EXPECT_EQ((size - 32) % 32, 0u); // whole records
+    PumpFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(std::filesystem::file_size(log), size);
+    EXPECT_EQ(View().ConnectState(), kConnected); // the other receiver goes on
+}
+
 TEST_F(SpectrumScan, TheScrollBarFollowsTheWindowAndMovesThePlot)
 {
     StartReceivers({sim::DefaultConfig(0)});
