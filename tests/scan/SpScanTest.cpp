@@ -130,6 +130,37 @@ TEST_F(SpectrumScan, ALostReceiverStopsTheScanAndKeepsItsLog)
     EXPECT_EQ(View().ConnectState(), kConnected); // the other receiver goes on
 }
 
+// A step the range does not fit is refused with the range's message and the
+// list goes back; a fitting 125 kHz step goes to the receiver as it stands.
+TEST_F(SpectrumScan, AStepTheRangeDoesNotFitRevertsAnd125kHzGoesOnTheWire)
+{
+    CTempDir wire;
+    sim::SimReceiverConfig rx = sim::DefaultConfig(0);
+    rx.wireLogPath = wire.File("rx.bin");
+    StartReceivers({rx});
+    Connect(1);
+    View().ToolButton(kIdSpScanButton)->click();
+    CSpScanDlg* dlg = Live();
+    dlg->StartEdit()->setText("606.100");
+    dlg->Steps()->setCurrentIndex(1);
+    emit dlg->Steps()->activated(1); // as the user's choice of "125kHz"
+    EXPECT_EQ(m_messages, QStringList{"Frequency setting error:\nThe value must be a multiple of Step Frequency.\n"});
+    EXPECT_EQ(dlg->Steps()->currentIndex(), 0);
+
+    m_messages.clear();
+    dlg->StartEdit()->setText("606.125");
+    dlg->StopEdit()->setText("606.500");
+    dlg->Steps()->setCurrentIndex(1);
+    emit dlg->Steps()->activated(1);
+    EXPECT_TRUE(m_messages.isEmpty());
+    dlg->StartButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return dlg->Confirmation() == 2; }));
+    EXPECT_NE(Slurp(wire.File("rx.bin")).find("S1606125606500125"), std::string::npos);
+    EXPECT_EQ(dlg->Graph()->Model().pointCount, 4);
+    dlg->StopButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return !dlg->Running(); }));
+}
+
 TEST_F(SpectrumScan, TheScrollBarFollowsTheWindowAndMovesThePlot)
 {
     StartReceivers({sim::DefaultConfig(0)});

@@ -210,6 +210,23 @@ TEST_F(WalkDialog, TheGraphSavesAsAPicture)
     m_dlg->Stop();
 }
 
+// A log opened in the live window: its title names the receiver and the file,
+// and a time-domain view of a log not yet opened names the frequency alone.
+TEST_F(WalkDialog, LoadedTitles)
+{
+    WriteLog(m_logDir.File("site.wlg"), kLogWalk, {WalkRow(50, 40, false, false)});
+    ASSERT_TRUE(m_dlg->LoadLog(m_logDir.File("site.wlg")));
+    ASSERT_TRUE(PumpUntil([&] { return !m_dlg->Loading() && m_dlg->State() == kLogStateOpened; }));
+    EXPECT_EQ(m_dlg->windowTitle(), "Walk Test (log) > RECEIVER3 > site.wlg");
+
+    CWalkDlg timeDomain(nullptr, nullptr, kTimeDomainViewer);
+    SpectrumLogSettings settings{606100 / 25, 606150 / 25, 0};
+    WriteLog(m_logDir.File("s.slg"), kLogSpec, {SpectrumRow(606100, 20), SpectrumRow(606125, 40), SpectrumRow(606150, 20)}, &settings);
+    timeDomain.ShowTimeDomain(606125, kLogStateUndecided, m_logDir.File("s.slg")); // a scan's own log, not opened
+    ASSERT_TRUE(PumpUntil([&] { return !timeDomain.Loading() && timeDomain.State() == kLogStateOpened; }));
+    EXPECT_EQ(timeDomain.windowTitle(), "Spectrum Scan (time domain) > 606.125MHz");
+}
+
 class WalkTest : public GuiFixture {
 protected:
     CWalkDlg* Live() { return View().WalkDialog(); }
