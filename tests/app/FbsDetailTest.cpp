@@ -97,6 +97,17 @@ TEST_F(FbsDetail, NothingOpensDuringRecordingAndIdViewIsRefusedToo)
     EXPECT_FALSE(Dialog()->isVisible());
     EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
     EXPECT_TRUE(m_messages.isEmpty()); // FBS Detail refuses silently
+    // The tools say why, each in its own words, and none opens.
+    const std::pair<int, const char*> tools[] = {{kIdWalkButton, "During Background Log recording, cannot start Walk Test."},
+                                                 {kIdChScanButton, "During Background Log recording, cannot start Channel Scan."},
+                                                 {kIdSpScanButton, "During Background Log recording, cannot start Spectrum Scan."}};
+    for (const auto& [button, text] : tools) {
+        m_messages.clear();
+        View().OnToolButton(button);
+        EXPECT_EQ(m_messages, QStringList{text});
+    }
+    for (const QDialog* d : m_frame->findChildren<QDialog*>())
+        EXPECT_FALSE(d->isVisible()) << d->objectName().toStdString();
     View().StopRecording();
 }
 
