@@ -6,6 +6,8 @@
 
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
+#include "cli/ReceiverRecovery.h"
+#include "cli/RecordingEvents.h"
 #include "link/AppMessages.h"
 #include "logs/BackgroundRecorder.h"
 #include "logs/LogExport.h"
@@ -102,10 +104,12 @@ int CmdRecord(const std::vector<std::string>& args)
         }
         return true;
     };
-    handlers.lost = [&](SessionReceiver& r) {
-        std::fprintf(stderr, "Receiver %d (%s): Comm Error%s%s\n", r.recNo + 1, r.port.c_str(), r.link->LastError().empty() ? "" : ": ",
-                     r.link->LastError().c_str());
-    };
+    // A receiver that stops answering is asked again until it is back: its
+    // log goes on, the gap reads as no answer. Each loss and return is told
+    // on stderr and kept in a small text log beside the Background Logs.
+    CRecordingEvents events;
+    CReceiverRecovery recovery(session, [&](const std::string& line) { events.Add(line); });
+    handlers.recovery = &recovery;
     handlers.other = [&](const AppMessage& m) {
         timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
         return !timeLimit;
@@ -123,7 +127,9 @@ int CmdRecord(const std::vector<std::string>& args)
         std::fprintf(stderr, "Receiver %zu: %llu answered polls were not written (%s to %s); the log shows no record for them.\n", n + 1,
                      static_cast<unsigned long long>(u.records), IsoTime(u.first).c_str(), IsoTime(u.last).c_str());
     }
-    if (end == LoopEnd::OutputFailed || lostRecords)
+    if (recovery.Pending())
+        std::fprintf(stderr, "Not every receiver answered again before the end.\n");
+    if (end == LoopEnd::OutputFailed || lostRecords || recovery.Pending())
         return kExitFailure;
     return end == LoopEnd::AllLost ? kExitFailure : kExitOk;
 }

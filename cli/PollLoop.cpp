@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/CliCommon.h"
+#include "cli/ReceiverRecovery.h"
 #include "link/AppMessages.h"
 #include "platform/SerialPort.h"
 
@@ -104,11 +105,14 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
                     double seconds, const PollLoopHandlers& handlers)
 {
     CPollPacer pacer;
-    for (SessionReceiver* r : served) {
+    const auto serve = [&](SessionReceiver* r) {
         r->link->StartPolling();
         ApplyPollProgramme(*r->link, programme);
         pacer.Restart(r->recNo, programme.periodMs);
-    }
+    };
+    for (SessionReceiver* r : served)
+        serve(r);
+    CReceiverRecovery* const recovery = handlers.recovery;
     // A message of the loop's own: the loop's end, or nothing to say.
     auto handle = [&](const AppMessage& m) -> std::optional<LoopEnd> {
         if (m.msg == WM_APP_LINK_CLOSED) {
@@ -116,6 +120,14 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
             return std::nullopt;
         }
         if (m.msg != WM_APP_POLL_REPLY && m.msg != WM_APP_POLL_FAILED) {
+            std::vector<SessionReceiver*> back;
+            if (recovery && recovery->OnMessage(m, back)) {
+                for (SessionReceiver* r : back) {
+                    served.push_back(r);
+                    serve(r);
+                }
+                return std::nullopt;
+            }
             if (handlers.other && !handlers.other(m))
                 return LoopEnd::ByHandler;
             return std::nullopt;
@@ -130,6 +142,8 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
         } else {
             if (handlers.lost)
                 handlers.lost(*r);
+            if (recovery)
+                recovery->Lost(*r);
             served.erase(it);
             r->link->Close();
         }
@@ -143,8 +157,10 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
     for (;;) {
         if (StopRequested())
             return LoopEnd::Stopped;
-        if (served.empty())
+        if (served.empty() && (!recovery || !recovery->Pending()))
             return LoopEnd::AllLost;
+        if (recovery)
+            recovery->Tick();
         if (std::ferror(stdout))
             return LoopEnd::OutputFailed;
         if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
@@ -166,7 +182,7 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
                 break;
             if (const auto end = handle(*m))
                 return *end;
-            if (StopRequested() || served.empty())
+            if (StopRequested() || (served.empty() && (!recovery || !recovery->Pending())))
                 break;
         }
     }

@@ -32,6 +32,8 @@ bool SelectReceivers(const char* command, CReceiverSession& session, const std::
 // most a few seconds); true when the receiver acknowledged it.
 bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command);
 
+class CReceiverRecovery;
+
 struct PollLoopHandlers {
     // An answered poll of a served receiver; false ends the loop.
     std::function<bool(SessionReceiver&, int kind)> reply;
@@ -39,6 +41,9 @@ struct PollLoopHandlers {
     std::function<void(SessionReceiver&)> lost;
     // Any other message (the log writer's time limit); false ends the loop.
     std::function<bool(const AppMessage&)> other;
+    // Where given, a lost receiver is asked again until it is back (then it
+    // is served again) and the loop does not end while one may come back.
+    CReceiverRecovery* recovery = nullptr;
 };
 
 enum class LoopEnd { Stopped, TimeUp, AllLost, ByHandler, OutputFailed };

@@ -93,6 +93,26 @@ void CReceiverSession::OnLinkClosed(uintptr_t link)
     }
 }
 
+bool CReceiverSession::Reopen(SessionReceiver& r, const std::string& port)
+{
+    if (r.link || r.identifying)
+        return false;
+    auto link = std::make_unique<CReceiverLink>(m_owner);
+    SerialSettings settings;
+    settings.baudRate = kReceiverBaud;
+    r.identified = false;
+    if (link->Open(port, settings) != 0) {
+        r.error = link->LastError();
+        return false;
+    }
+    r.port = port;
+    r.error.clear();
+    r.link = std::move(link);
+    r.identifying = true;
+    r.link->StartIdentification();
+    return true;
+}
+
 int CReceiverSession::IdentifyAll(CMessageQueue& queue)
 {
     while (PendingIdentifications() > 0) {

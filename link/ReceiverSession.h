@@ -43,6 +43,11 @@ public:
     std::vector<StateRecord> Number();
     // WM_APP_LINK_CLOSED: joins and deletes the link.
     void OnLinkClosed(uintptr_t link);
+    // A receiver that stopped answering, asked again: a new link in the same
+    // place (pointers to it stay good) on `port`, its own or the one a
+    // replugged adapter came back on, and its identification started. False
+    // when its old link has not gone yet or the port does not open (error set).
+    bool Reopen(SessionReceiver& r, const std::string& port);
 
     // OpenAll's adapters identified and numbered, serving `queue`, which must
     // be this session's owner. Returns the number identified.

@@ -189,7 +189,7 @@ void CSimReceiver::HandleRequest(const std::string& code, const std::string& pay
         m_hungUp = true; // Run closes the descriptors: the cable is out
         return;
     }
-    if (f.silent)
+    if (f.silent || InSilence(f))
         return;
     if (f.replyDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(f.replyDelayMs));
@@ -446,6 +446,17 @@ SimReceiverConfig DefaultConfig(int index)
     return c;
 }
 
+bool CSimReceiver::InSilence(const SimFaults& f) const
+{
+    if (f.silenceAtMs < 0 || f.silenceForMs <= 0)
+        return false;
+    const auto age = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_born).count();
+    if (age < f.silenceAtMs)
+        return false;
+    const long long into = age - f.silenceAtMs;
+    return (f.silenceEveryMs > 0 ? into % f.silenceEveryMs : into) < f.silenceForMs;
+}
+
 bool ParseFaults(const std::string& text, SimReceiverConfig& cfg, std::string& error)
 {
     std::size_t start = 0;
@@ -473,6 +484,8 @@ bool ParseFaults(const std::string& text, SimReceiverConfig& cfg, std::string& e
             f.splitBytes = std::atoi(value.c_str());
         else if (key == "hangup" && !value.empty())
             f.hangUpAfterRequests = std::atoi(value.c_str());
+        else if (key == "silence" && std::sscanf(value.c_str(), "%d:%d:%d", &f.silenceAtMs, &f.silenceForMs, &f.silenceEveryMs) >= 2)
+            ; // read in the condition
         else if (key == "delay" && !value.empty())
             f.replyDelayMs = std::atoi(value.c_str());
         else if (key == "state" && value.size() == 1)

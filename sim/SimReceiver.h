@@ -26,6 +26,9 @@ struct SimFaults {
     int splitBytes = 0;           // write replies in pieces of this many bytes
     int hangUpAfterRequests = -1; // hang up on receiving request N (1-based), unanswered
     int replyDelayMs = 0;         // answer late
+    int silenceAtMs = -1;         // silent from this long after the start ...
+    int silenceForMs = 0;         // ... for this long ...
+    int silenceEveryMs = 0;       // ... and again this long after each start (0: once)
 };
 
 struct SimReceiverConfig {
@@ -82,6 +85,8 @@ private:
 
     SimReceiverConfig m_cfg;
     SimFaults m_faults;
+    std::chrono::steady_clock::time_point m_born = std::chrono::steady_clock::now();
+    bool InSilence(const SimFaults& f) const;
     std::mutex m_faultMutex;
     std::string m_path;
     int m_master = -1;
@@ -115,6 +120,7 @@ private:
 
 // Parses a fault list such as "silent", "wrong-model", "reject=F0:3",
 // "busy=F4", "corrupt", "noise", "split=3", "hangup=5", "state=7",
+// "silence=AT:FOR[:EVERY]" (milliseconds after the start),
 // "delay=50" (comma-separated). false on an unknown item.
 bool ParseFaults(const std::string& text, SimReceiverConfig& cfg, std::string& error);
 

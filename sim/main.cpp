@@ -24,7 +24,8 @@ void Usage(std::FILE* to = stderr)
                  "usage: zrq6930-sim [--count N] [--fault I:LIST]... [--wire-log DIR]\n"
                  "  I is the receiver index (1-based); LIST is comma-separated:\n"
                  "  silent, wrong-model, corrupt, noise, split=N, hangup=N (on request N),\n"
-                 "  corrupt=PERCENT, delay=MS, state=C, busy=F4F1, reject=CODE:REASON\n"
+                 "  corrupt=PERCENT, delay=MS, state=C, busy=F4F1, reject=CODE:REASON,\n"
+                 "  silence=AT:FOR[:EVERY] (silent FOR ms from AT ms after the start, again every EVERY ms)\n"
                  "  --wire-log DIR appends every byte receiver I is sent to DIR/rxI.bin\n");
 }
 
