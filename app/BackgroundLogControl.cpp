@@ -43,6 +43,12 @@ void CZRQ6930_MaintenanceView::StartRecording()
             emit statusMessage(QString("Cannot create the Background Log file %1").arg(QString::fromStdString(issue.path)));
     }
     m_recording = true;
+    m_recordingEvents = std::make_unique<CRecordingEvents>(false);
+    m_recovery = std::make_unique<CReceiverRecovery>(*m_session, [this](const std::string& line) {
+        m_recordingEvents->Add(line);
+        emit statusMessage(QString::fromStdString(line));
+    });
+    m_recoveryTimer.start(250);
     m_loggingLabel->show();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
@@ -54,6 +60,9 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
     if (!m_recording)
         return;
     m_recording = false;
+    m_recoveryTimer.stop();
+    m_recovery.reset(); // a receiver still away stays "Comm Error", as without recording
+    m_recordingEvents.reset();
     m_loggingLabel->hide();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(true);

@@ -110,6 +110,10 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_pacingTimer.setSingleShot(true);
     m_pacingTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pacingTimer, &QTimer::timeout, this, &CZRQ6930_MaintenanceView::OnPacingTick);
+    connect(&m_recoveryTimer, &QTimer::timeout, this, [this] {
+        if (m_recovery)
+            m_recovery->Tick();
+    });
     setMinimumSize(760, 380);
 }
 
@@ -141,9 +145,16 @@ void CZRQ6930_MaintenanceView::SetConnectionLabel(bool connected)
 intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam)
 {
     switch (msg) {
-    case WM_APP_IDENTIFY_DONE:
+    case WM_APP_IDENTIFY_DONE: {
+        std::vector<SessionReceiver*> back;
+        if (m_recovery && m_recovery->OnMessage({msg, wParam, lParam}, back)) {
+            for (SessionReceiver* r : back)
+                OnReceiverBack(*r);
+            return 0;
+        }
         OnIdentifyDone(wParam, lParam);
         return 0;
+    }
     case WM_APP_LINK_CLOSED:
         m_session->OnLinkClosed(wParam);
         return 0;
@@ -548,6 +559,16 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
     SetRowState(link, '1');
     if (!link->LastError().empty())
         emit statusMessage(QString::fromStdString(link->PortName() + ": " + link->LastError()));
+    // While recording the receiver is asked again; its row keeps "Comm Error"
+    // until it is back, and the recording goes on for the others meanwhile.
+    SessionReceiver* away = m_recording && m_recovery ? m_session->Find(reinterpret_cast<uintptr_t>(link)) : nullptr;
+    if (away) {
+        m_recovery->Lost(*away);
+        m_tools.ReceiverLost(recNo);
+        UpdateToolButtons();
+        link->Close();
+        return;
+    }
     const int selected = m_table->SelectedRow();
     if (selected >= 0 && m_table->ReceiverOfRow(selected) == recNo)
         for (QPushButton* b : m_toolButtons)
@@ -563,6 +584,17 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
     m_tools.ReceiverLost(recNo);
     if (anyLeft)
         link->Close(); // the row keeps "Comm Error  "
+}
+
+void CZRQ6930_MaintenanceView::OnReceiverBack(SessionReceiver& r)
+{
+    const int recNo = r.recNo;
+    if (recNo < 0 || recNo >= kMaxReceivers || !r.link)
+        return;
+    m_slots[static_cast<std::size_t>(recNo)].monitored = true;
+    r.link->StartPolling();
+    SetPollProgramme(r.link.get(), kProgrammeBackgroundLog); // its row shows its state again
+    UpdateRowFromF0(r.link.get());
 }
 
 // ---- Tool buttons and selection --------------------------------------------

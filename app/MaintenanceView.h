@@ -16,7 +16,9 @@
 #include "link/PollPacer.h"
 #include "link/PollProgramme.h"
 #include "link/ReceiverSession.h"
+#include "link/ReceiverRecovery.h"
 #include "logs/BackgroundRecorder.h"
+#include "logs/RecordingEvents.h"
 #include "ui/QtMessageOwner.h"
 
 namespace zr {
@@ -134,6 +136,7 @@ private:
     int m_nConnectState = kDisconnected;
     std::array<ReceiverSlot, kMaxReceivers> m_slots;
     QTimer m_pacingTimer; // the next pacing tick at which a poll falls due
+    void OnReceiverBack(SessionReceiver& r);
     CPollPacer m_pacer;
     bool m_recording = false;
     bool m_resumed = false;
@@ -141,6 +144,11 @@ private:
     std::unique_ptr<CReceiverSession> m_session;
     CToolHost m_tools;
     CBackgroundRecorder m_recorder;
+    // While recording, a receiver that stops answering is asked again until
+    // it is back in its log; losses and returns kept beside the logs.
+    std::unique_ptr<CReceiverRecovery> m_recovery;
+    std::unique_ptr<CRecordingEvents> m_recordingEvents;
+    QTimer m_recoveryTimer;
     std::unique_ptr<CSleepInhibitor> m_sleepInhibitor;
 
     CListCtrlMain* m_table;

@@ -6,8 +6,8 @@
 
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
-#include "cli/ReceiverRecovery.h"
-#include "cli/RecordingEvents.h"
+#include "link/ReceiverRecovery.h"
+#include "logs/RecordingEvents.h"
 #include "link/AppMessages.h"
 #include "logs/BackgroundRecorder.h"
 #include "logs/LogExport.h"
@@ -107,7 +107,7 @@ int CmdRecord(const std::vector<std::string>& args)
     // A receiver that stops answering is asked again until it is back: its
     // log goes on, the gap reads as no answer. Each loss and return is told
     // on stderr and kept in a small text log beside the Background Logs.
-    CRecordingEvents events;
+    CRecordingEvents events(true);
     CReceiverRecovery recovery(session, [&](const std::string& line) { events.Add(line); });
     handlers.recovery = &recovery;
     handlers.other = [&](const AppMessage& m) {

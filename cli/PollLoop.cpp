@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "cli/CliCommon.h"
-#include "cli/ReceiverRecovery.h"
+#include "link/ReceiverRecovery.h"
 #include "link/AppMessages.h"
 #include "platform/SerialPort.h"
 

@@ -9,6 +9,10 @@
 #include "link/PollProgramme.h"
 #include "link/ReceiverSession.h"
 
+namespace zr {
+class CReceiverRecovery;
+}
+
 namespace zr::cli {
 
 // Opens every adapter and identifies the receivers; false (after "No receiver
@@ -31,8 +35,6 @@ bool SelectReceivers(const char* command, CReceiverSession& session, const std::
 // Sends one scan start or stop to a receiver and waits for its answer (at
 // most a few seconds); true when the receiver acknowledged it.
 bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command);
-
-class CReceiverRecovery;
 
 struct PollLoopHandlers {
     // An answered poll of a served receiver; false ends the loop.

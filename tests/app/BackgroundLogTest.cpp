@@ -1,4 +1,5 @@
 #include <QAction>
+#include <algorithm>
 #include <filesystem>
 
 #include "GuiFixture.h"
@@ -117,17 +118,40 @@ TEST_F(BackgroundLog, EightHourLimitShowsOnlyItsOwnMessage)
     EXPECT_EQ(m_messages.size(), 1);
 }
 
-TEST_F(BackgroundLog, LosingTheOnlyReceiverStopsRecordingSilently)
+// While recording, a receiver silent for a moment is asked again: its row
+// reads "Comm Error" meanwhile, the status bar says so both ways, the others
+// record on, and it records on into the same log once it is back.
+TEST_F(BackgroundLog, ASilentReceiverComesBackIntoItsLogWhileRecording)
 {
-    StartReceivers({sim::DefaultConfig(0)});
-    Connect(1);
+    sim::SimReceiverConfig silent = sim::DefaultConfig(0);
+    silent.faults.silenceAtMs = 1500;
+    silent.faults.silenceForMs = 1500;
+    StartReceivers({silent, sim::DefaultConfig(1)});
+    Connect(2);
+    QStringList told;
+    QObject::connect(&View(), &CZRQ6930_MaintenanceView::statusMessage, [&](const QString& t) { told << t; });
     View().StartRecording();
-    m_sim.Receiver(0).HangUp();
-    ASSERT_TRUE(PumpUntil([&] { return View().ConnectState() == kDisconnected; }));
-    EXPECT_FALSE(View().IsRecording());
-    EXPECT_EQ(Cell(0, 8), "Comm Error  ");
+    int recNo = 0, row = 0;
+    while (recNo < 2 && View().LinkOf(recNo)->PortName() != m_sim.Receiver(0).PortPath())
+        ++recNo;
+    while (row < 2 && View().Table()->ReceiverOfRow(row) != recNo)
+        ++row;
+    ASSERT_LT(row, 2);
+    const std::string log = View().LogDocOf(recNo)->CurrentPath();
+    ASSERT_TRUE(PumpUntil([&] { return Cell(row, 8) == "Comm Error  "; }));
+    EXPECT_TRUE(View().IsRecording());
+    const auto during = fs::file_size(log);
+    ASSERT_TRUE(PumpUntil([&] { return Cell(row, 8) == "Logging     "; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(PumpUntil([&] { return fs::file_size(log) >= during + 10 * 32; })); // its own log goes on
+    EXPECT_TRUE(std::any_of(told.begin(), told.end(), [](const QString& t) { return t.contains("Comm Error"); })) << told.join("|").toStdString();
+    EXPECT_TRUE(std::any_of(told.begin(), told.end(), [](const QString& t) { return t.endsWith("answers again"); })) << told.join("|").toStdString();
     EXPECT_TRUE(m_messages.isEmpty());
-    EXPECT_EQ(View().LogDocOf(0), nullptr);
+    View().StopRecording();
+    // The losses and returns are kept beside the logs.
+    bool kept = false;
+    for (const auto& e : fs::directory_iterator(m_logDir.Path()))
+        kept = kept || (e.path().filename().string().rfind("record_", 0) == 0 && test::Slurp(e.path().string()).find("answers again") != std::string::npos);
+    EXPECT_TRUE(kept);
 }
 
 TEST_F(BackgroundLog, ABusyReceiverBlocksTheStart)

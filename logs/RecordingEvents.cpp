@@ -1,4 +1,4 @@
-#include "cli/RecordingEvents.h"
+#include "logs/RecordingEvents.h"
 
 #include <filesystem>
 
@@ -7,9 +7,9 @@
 #include "platform/LogFolder.h"
 #include "platform/SafeFile.h"
 
-namespace zr::cli {
+namespace zr {
 
-CRecordingEvents::CRecordingEvents()
+CRecordingEvents::CRecordingEvents(bool toStderr) : m_toStderr(toStderr)
 {
     const LocalTime t = CurrentClock().Now();
     char text[32];
@@ -25,15 +25,16 @@ CRecordingEvents::~CRecordingEvents()
 
 void CRecordingEvents::Add(const std::string& line)
 {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    if (m_toStderr)
+        std::fprintf(stderr, "%s\n", line.c_str());
     if (!m_file && m_path.empty()) {
         std::string folder;
         if (GetLogFolder(folder)) {
             m_path = (std::filesystem::path(folder) / ("record_" + m_started + ".txt")).string();
             m_file = CreateNewFileForWrite(m_path);
-            if (m_file)
+            if (m_toStderr && m_file)
                 std::fprintf(stderr, "Receiver events are kept in %s\n", m_path.c_str());
-            else
+            else if (m_toStderr)
                 std::fprintf(stderr, "Cannot create %s: receiver events are told here only\n", m_path.c_str());
         }
     }
@@ -43,4 +44,4 @@ void CRecordingEvents::Add(const std::string& line)
     std::fflush(m_file);
 }
 
-} // namespace zr::cli
+} // namespace zr

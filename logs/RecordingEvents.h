@@ -1,15 +1,15 @@
 #pragma once
-// The losses and returns of receivers during a recording, told on stderr as
-// they happen and kept, with the time, in a small text log beside the
-// Background Logs ("record_YYYYMMDD-HHMMSS.txt"), made at the first event.
+// The losses and returns of receivers during a recording, kept with the time
+// in a small text log beside the Background Logs ("record_YYYYMMDD-HHMMSS.txt",
+// made at the first event) and, for the command line, told on stderr too.
 #include <cstdio>
 #include <string>
 
-namespace zr::cli {
+namespace zr {
 
 class CRecordingEvents {
 public:
-    CRecordingEvents();
+    explicit CRecordingEvents(bool toStderr);
     ~CRecordingEvents();
     CRecordingEvents(const CRecordingEvents&) = delete;
     CRecordingEvents& operator=(const CRecordingEvents&) = delete;
@@ -21,6 +21,7 @@ private:
     std::string m_started; // YYYYMMDD-HHMMSS, the recording's start
     std::string m_path;
     std::FILE* m_file = nullptr;
+    bool m_toStderr;
 };
 
-} // namespace zr::cli
+} // namespace zr

@@ -1,4 +1,4 @@
-#include "cli/ReceiverRecovery.h"
+#include "link/ReceiverRecovery.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "link/ReplyFields.h"
 #include "link/UsbSerialFtdi.h"
 
-namespace zr::cli {
+namespace zr {
 
 std::string ReceiverIdentity::Text() const
 {
@@ -106,4 +106,4 @@ bool CReceiverRecovery::OnMessage(const AppMessage& m, std::vector<SessionReceiv
     return true;
 }
 
-} // namespace zr::cli
+} // namespace zr

@@ -13,7 +13,7 @@
 #include "link/AppMessages.h"
 #include "link/ReceiverSession.h"
 
-namespace zr::cli {
+namespace zr {
 
 // What makes a receiver the same one when it answers again.
 struct ReceiverIdentity {
@@ -57,4 +57,4 @@ private:
     std::vector<Away> m_away;
 };
 
-} // namespace zr::cli
+} // namespace zr
