@@ -60,11 +60,14 @@ int main(int argc, char** argv)
             if (sims.Receiver(i).PortPath() == port)
                 logs[i] = line.substr(close + 3);
     }
-    std::printf("record soak %d s: exit %d; sim 10 unplugged half way, sim 17 never answers\n", seconds, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("record soak %d s: exit %d; sim 10 unplugged half way, sim 17 never answers; sims 8, 9, 11 fall silent now and then\n", seconds,
+                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     zr::bench::PrintReceiverTable(sims, logs);
     std::printf("recorder: RSS %ld kB at start, %ld kB at the end; threads %ld at start, %ld at the end\n", rss0, rss1, threads0, threads1);
     sims.Stop();
     std::filesystem::remove_all(dir);
     std::filesystem::remove(out);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    // Exit 1 is the recorder saying a receiver was still away at the end (the
+    // unplugged one is): a report, not a failure of the run.
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? 0 : 1;
 }

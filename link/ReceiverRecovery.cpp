@@ -58,12 +58,15 @@ void CReceiverRecovery::Tick()
         // One free port per attempt, each in turn.
         CUSBSerialFTDI::DeviceList devices;
         CUSBSerialFTDI::EnumerateDevices(devices);
+        // A port is free when no link uses it and it is no known receiver's
+        // own: another receiver that is away comes back on its own port.
         std::vector<std::string> free;
         for (const auto& d : devices) {
-            const bool inUse = std::any_of(m_session.Receivers().begin(), m_session.Receivers().end(), [&](const SessionReceiver& r) {
-                return r.port == d.portName && (r.link || r.identifying);
+            const bool taken = std::any_of(m_session.Receivers().begin(), m_session.Receivers().end(), [&](const SessionReceiver& r) {
+                return r.port == d.portName && (r.link || r.identifying || (r.recNo >= 0 && &r != a.receiver));
             });
-            if (!inUse && d.portName != a.port)
+            const bool someonesOwn = std::any_of(m_away.begin(), m_away.end(), [&](const Away& other) { return other.port == d.portName; });
+            if (!taken && !someonesOwn)
                 free.push_back(d.portName);
         }
         auto untried = std::find_if(free.begin(), free.end(), [&](const std::string& p) {

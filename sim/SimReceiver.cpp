@@ -387,6 +387,10 @@ void CSimReceiver::WriteFrame(const std::string& body)
         sum += b;
     uint8_t check = static_cast<uint8_t>((256 - sum % 256) % 256);
     frame.push_back(corrupt ? static_cast<uint8_t>(check + 1) : check);
+    if (!corrupt && body.size() >= 2 && body.compare(0, 2, "E1") != 0) {
+        std::lock_guard lock(m_statsMutex);
+        m_answered[body.substr(0, 2)]++; // a whole answer the tool can take
+    }
     if (split <= 0) {
         WriteRaw(frame.data(), frame.size());
         return;
@@ -421,6 +425,13 @@ std::vector<std::string> CSimReceiver::RequestLog() const
 {
     std::lock_guard lock(m_statsMutex);
     return m_log;
+}
+
+int CSimReceiver::AnswerCount(const std::string& code) const
+{
+    std::lock_guard lock(m_statsMutex);
+    const auto it = m_answered.find(code);
+    return it == m_answered.end() ? 0 : it->second;
 }
 
 std::vector<std::chrono::steady_clock::time_point> CSimReceiver::RequestTimes(const std::string& code) const

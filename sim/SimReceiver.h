@@ -67,6 +67,8 @@ public:
 
     // What the receiver saw, for tests and measurements.
     int RequestCount(const std::string& code) const;
+    // Answers of this code written whole (not refused, not corrupted).
+    int AnswerCount(const std::string& code) const;
     std::vector<std::string> RequestLog() const;
     std::vector<std::chrono::steady_clock::time_point> RequestTimes(const std::string& code) const;
     char State() const { return m_stateChar.load(); }
@@ -114,6 +116,7 @@ private:
 
     mutable std::mutex m_statsMutex;
     std::map<std::string, int> m_counts;
+    std::map<std::string, int> m_answered;
     std::vector<std::string> m_log;
     std::map<std::string, std::vector<std::chrono::steady_clock::time_point>> m_times;
 };
