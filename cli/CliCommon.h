@@ -20,6 +20,7 @@ int CmdFbs(const std::vector<std::string>& args);
 int CmdId(const std::vector<std::string>& args);
 int CmdScan(const std::vector<std::string>& args);
 int CmdWalk(const std::vector<std::string>& args);
+int CmdPlan(const std::vector<std::string>& args);
 
 // Set by SIGINT, SIGTERM and SIGHUP.
 bool StopRequested();

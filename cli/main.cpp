@@ -46,6 +46,10 @@ constexpr CommandHelp kHelp[] = {
             "                                       per frequency: highest, median, share of busy sweeps; --clean: quiet ranges\n"
             "  log report FILE... -o REPORT.html [--low-rf DBUV] [--threshold DBUV]\n"
             "                                       one self-contained HTML page: summaries, pictures, events, clean ranges\n"},
+    {"plan", "  plan (--band CODE | --start MHZ --stop MHZ | --from FILE.slg...) (--count N | --max) [--keep MHZ,...] [rules]\n"
+             "                                       frequencies free of intermodulation and of what the logs saw busy\n"
+             "  plan --check [--freqs MHZ,...] [--from FILE.slg...]\n"
+             "                                       the conflicts of the receivers' (or the given) frequencies\n"},
 };
 
 void Usage(std::FILE* to)
@@ -116,6 +120,8 @@ int Dispatch(std::vector<std::string> args)
         return zr::cli::CmdRecord(args);
     if (cmd == "log")
         return zr::cli::CmdLog(args);
+    if (cmd == "plan")
+        return zr::cli::CmdPlan(args);
     std::fprintf(stderr, "zrq6930: unknown command '%s'\n", cmd.c_str());
     Usage(stderr);
     return zr::cli::kExitUsage;
