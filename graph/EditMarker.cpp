@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "graph/WalkGraphModel.h"
-#include "ui/ReadOnlyText.h"
+#include "graph/ReadOnlyText.h"
 
 namespace zr {
 

@@ -5,7 +5,7 @@
 
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
-#include "ui/ReadOnlyText.h"
+#include "graph/ReadOnlyText.h"
 #include "link/AppMessages.h"
 #include "logs/LogConvert.h"
 #include "platform/LogFolder.h"
