@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -50,6 +51,23 @@ std::size_t Utf8SequenceAt(const std::string& s, std::size_t i)
 }
 
 } // namespace
+
+bool ParseWholeNumber(const std::string& text, int max, int& out)
+{
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || v < 0 || v > max)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+std::string MhzText(int khz)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%d.%03d", khz / 1000, khz % 1000);
+    return text;
+}
 
 std::string JsonString(const std::string& s)
 {

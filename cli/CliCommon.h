@@ -6,6 +6,10 @@
 namespace zr::cli {
 
 std::string JsonString(const std::string& s);
+// A whole number from 0 to `max`, the whole text; false otherwise.
+bool ParseWholeNumber(const std::string& text, int max, int& out);
+// kHz as "606.125".
+std::string MhzText(int khz);
 // Exit codes.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;

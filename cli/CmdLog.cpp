@@ -103,21 +103,10 @@ int Convert(const std::vector<std::string>& args)
 // A level in dBuV from 0 to 99 for `option`; false after saying so.
 bool ParseLevel(const char* option, const std::string& text, int& out)
 {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != '\0' || v < 0 || v > 99) {
-        std::fprintf(stderr, "zrq6930 log: %s takes a level from 0 to 99 dBuV\n", option);
-        return false;
-    }
-    out = static_cast<int>(v);
-    return true;
-}
-
-std::string MhzText(int khz)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%d.%03d", khz / 1000, khz % 1000);
-    return text;
+    if (ParseWholeNumber(text, 99, out))
+        return true;
+    std::fprintf(stderr, "zrq6930 log: %s takes a level from 0 to 99 dBuV\n", option);
+    return false;
 }
 
 // One event as a line of the table, or as JSON.

@@ -58,23 +58,6 @@ bool ParseMhzList(const std::string& text, std::vector<int>& out)
     return true;
 }
 
-bool ParseInt(const std::string& text, int max, int& out)
-{
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < 0 || v > max)
-        return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-std::string MhzText(int khz)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%d.%03d", khz / 1000, khz % 1000);
-    return text;
-}
-
 // The connected receivers' frequencies (their F0 replies).
 bool ReceiverFrequencies(std::vector<int>& out)
 {
@@ -113,7 +96,7 @@ int CmdPlan(const std::vector<std::string>& args)
         else if (a == "--from" && value)
             logs.push_back(args[++i]);
         else if (a == "--count" && value)
-            ok = ParseInt(args[++i], 1000, count) && count > 0;
+            ok = ParseWholeNumber(args[++i], 1000, count) && count > 0;
         else if (a == "--max")
             max = true;
         else if (a == "--keep" && value)
@@ -121,19 +104,19 @@ int CmdPlan(const std::vector<std::string>& args)
         else if (a == "--freqs" && value)
             ok = ParseMhzList(args[++i], freqs), haveFreqs = true;
         else if (a == "--carrier-spacing" && value)
-            ok = ParseInt(args[++i], 100000, request.rules.carrierSpacingKhz);
+            ok = ParseWholeNumber(args[++i], 100000, request.rules.carrierSpacingKhz);
         else if (a == "--im-guard" && value)
-            ok = ParseInt(args[++i], 100000, request.rules.imGuardKhz);
+            ok = ParseWholeNumber(args[++i], 100000, request.rules.imGuardKhz);
         else if (a == "--im3-guard" && value)
-            ok = ParseInt(args[++i], 100000, request.rules.im3GuardKhz);
+            ok = ParseWholeNumber(args[++i], 100000, request.rules.im3GuardKhz);
         else if (a == "--im5")
             request.rules.im5 = true;
         else if (a == "--busy-guard" && value)
-            ok = ParseInt(args[++i], 100000, request.rules.busyGuardKhz);
+            ok = ParseWholeNumber(args[++i], 100000, request.rules.busyGuardKhz);
         else if (a == "--busy-share" && value)
-            ok = ParseInt(args[++i], 100, busyShare);
+            ok = ParseWholeNumber(args[++i], 100, busyShare);
         else if (a == "--threshold" && value)
-            ok = ParseInt(args[++i], 255, threshold);
+            ok = ParseWholeNumber(args[++i], 255, threshold);
         else if (a == "--seconds" && value)
             ok = ParseAmount(args[++i], 3600, request.seconds);
         else if (a == "--check")
