@@ -216,6 +216,8 @@ public:
         if (want == 0) {
             const int margin = WorstMargin(set);
             if (m_best.empty() || margin > m_bestMargin) {
+                if (m_best.empty())
+                    m_firstFound = std::chrono::steady_clock::now();
                 m_best = set;
                 m_bestMargin = margin;
             }
@@ -246,6 +248,8 @@ public:
     bool m_timedOut = false;
     std::vector<int> m_best;
     int m_bestMargin = INT_MIN;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now(), m_firstFound = m_started;
+    double FirstSeconds() const { return std::chrono::duration<double>(m_firstFound - m_started).count(); }
 };
 
 } // namespace
@@ -286,6 +290,7 @@ PlanResult SolvePlan(const PlanRequest& request)
         out.nodes = search.m_nodes;
         out.complete = !search.m_best.empty();
         out.proven = !search.m_timedOut;
+        out.firstSeconds = search.FirstSeconds();
         out.chosenKhz = chosenOf(search.m_best);
         if (!out.complete)
             out.reason = search.m_timedOut ? "No " + std::to_string(request.count) + " frequencies were found within the time given."
@@ -304,6 +309,7 @@ PlanResult SolvePlan(const PlanRequest& request)
             best = search.m_best;
         }
         out.nodes = search.m_nodes;
+        out.firstSeconds = search.FirstSeconds();
         out.chosenKhz = chosenOf(best);
         out.complete = !out.chosenKhz.empty();
         out.proven = exhausted;

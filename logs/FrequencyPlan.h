@@ -56,6 +56,7 @@ struct PlanResult {
     bool proven = false;        // the search ended: no larger set (--max) or no better margin exists
     std::string reason;         // why nothing or fewer than asked
     uint64_t nodes = 0;
+    double firstSeconds = 0;    // until the first set of the final size was found
 };
 PlanResult SolvePlan(const PlanRequest& request);
 
