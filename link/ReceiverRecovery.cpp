@@ -100,6 +100,8 @@ bool CReceiverRecovery::OnMessage(const AppMessage& m, std::vector<SessionReceiv
             it->strangerReported = r->port;
         }
         r->link->Close();
+        // Someone else's receiver is not asked who it is every second.
+        it->next = std::chrono::steady_clock::now() + kStrangerRetry;
         return true;
     }
     r->link->RecNo = r->recNo;

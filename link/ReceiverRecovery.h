@@ -38,6 +38,8 @@ public:
     bool OnMessage(const AppMessage& m, std::vector<SessionReceiver*>& back);
     // Some receiver is still away.
     bool Pending() const { return !m_away.empty(); }
+    // After a stranger answered, the next attempt waits this long.
+    static constexpr std::chrono::seconds kStrangerRetry{10};
 
 private:
     struct Away {
