@@ -61,7 +61,9 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
         return;
     m_recording = false;
     m_recoveryTimer.stop();
-    m_recovery.reset(); // a receiver still away stays "Comm Error", as without recording
+    if (m_recovery)
+        m_recovery->Abandon(); // a receiver still away stays "Comm Error", as without recording
+    m_recovery.reset();
     m_recordingEvents.reset();
     m_loggingLabel->hide();
     for (QPushButton* b : m_toolButtons)

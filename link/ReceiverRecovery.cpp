@@ -40,6 +40,14 @@ void CReceiverRecovery::Lost(SessionReceiver& r)
     m_away.push_back(std::move(a));
 }
 
+void CReceiverRecovery::Abandon()
+{
+    for (Away& a : m_away)
+        if (a.receiver->link && a.receiver->identifying)
+            a.receiver->link->Close(); // its WM_APP_LINK_CLOSED deletes it
+    m_away.clear();
+}
+
 bool CReceiverRecovery::TryPort(Away& a, const std::string& port)
 {
     return m_session.Reopen(*a.receiver, port);

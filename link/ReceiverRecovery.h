@@ -38,6 +38,8 @@ public:
     bool OnMessage(const AppMessage& m, std::vector<SessionReceiver*>& back);
     // Some receiver is still away.
     bool Pending() const { return !m_away.empty(); }
+    // The recording ends: attempts under way are closed, none follows.
+    void Abandon();
     // After a stranger answered, the next attempt waits this long.
     static constexpr std::chrono::seconds kStrangerRetry{10};
 
