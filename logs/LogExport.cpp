@@ -1,5 +1,7 @@
 #include "logs/LogExport.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <cinttypes>
 #include <memory>
@@ -127,15 +129,18 @@ int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
         std::fputs("time,receiver,frequency_khz,rf_level_dbuv\n", out);
         break;
     }
-    static const char* const statusNames[] = {"received well", "jamming", "no signal", "data error"};
-    // Rows go out in large blocks, formatted without printf.
-    std::string text;
-    text.reserve(kTextBlock + 256);
+    static const std::string statusNames[] = {"received well", "jamming", "no signal", "data error"};
+    // Rows go out in large blocks, written straight into the block: no
+    // printf, no growing string (a row is under kMaxRow bytes).
+    constexpr std::size_t kMaxRow = 128;
+    std::vector<char> block(kTextBlock + kBatch * kMaxRow);
+    char* const begin = block.data();
+    char* p = begin;
     CTimeText time('-', 'T');
     auto flush = [&] {
-        if (!text.empty())
-            std::fwrite(text.data(), 1, text.size(), out);
-        text.clear();
+        if (p != begin)
+            std::fwrite(begin, 1, static_cast<std::size_t>(p - begin), out);
+        p = begin;
         return !std::ferror(out);
     };
     std::vector<LogRecord> batch(kBatch);
@@ -145,42 +150,46 @@ int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
         while ((got = reader->ReadRecords(batch.data(), batch.size())) > 0) {
             for (std::size_t i = 0; i < got; ++i) {
                 const DataRow& row = batch[i].row;
-                if (IsSaneFileTime(batch[i].time))
-                    time.Append(text, batch[i].time);
-                else
-                    text += "invalid";
-                text.push_back(',');
-                AppendDecimal(text, receiverNo);
-                text.push_back(',');
+                if (IsSaneFileTime(batch[i].time)) {
+                    p = time.Put(p, batch[i].time);
+                } else {
+                    std::memcpy(p, "invalid", 7);
+                    p += 7;
+                }
+                *p++ = ',';
+                p = PutDecimal(p, receiverNo);
+                *p++ = ',';
                 if (kind == kLogSpec) {
-                    AppendDecimal(text, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u);
-                    text.push_back(',');
-                    AppendDecimal(text, std::max(row[7], row[6]));
-                    text.push_back('\n');
+                    p = PutDecimal(p, static_cast<unsigned>(row[0] | (row[1] << 8)) * 25u);
+                    *p++ = ',';
+                    p = PutDecimal(p, std::max(row[7], row[6]));
+                    *p++ = '\n';
                     continue;
                 }
                 if (kind == kLogNorm) {
-                    text.push_back("0123456789ABCDEF"[row[10] >> 4]);
-                    text.push_back(',');
-                    text.push_back("0123456789ABCDEF"[row[10] & 0x0F]);
-                    text.push_back(',');
+                    *p++ = "0123456789ABCDEF"[row[10] >> 4];
+                    *p++ = ',';
+                    *p++ = "0123456789ABCDEF"[row[10] & 0x0F];
+                    *p++ = ',';
                 }
-                AppendDecimal(text, row[7]);
-                text.push_back(',');
-                AppendDecimal(text, row[6]);
+                p = PutDecimal(p, row[7]);
+                *p++ = ',';
+                p = PutDecimal(p, row[6]);
                 for (uint8_t bit : {0x20, 0x40, 0x80}) {
-                    text.push_back(',');
-                    text.push_back((row[2] & bit) ? '1' : '0');
+                    *p++ = ',';
+                    *p++ = (row[2] & bit) ? '1' : '0';
                 }
                 if (kind == kLogNorm) {
-                    text.push_back(',');
-                    text += statusNames[ReceptionStatus(row)];
-                    text.push_back(',');
-                    AppendDecimal(text, static_cast<unsigned>(row[14] | (row[15] << 8)));
+                    *p++ = ',';
+                    const std::string& status = statusNames[ReceptionStatus(row)];
+                    std::memcpy(p, status.data(), status.size());
+                    p += status.size();
+                    *p++ = ',';
+                    p = PutDecimal(p, static_cast<unsigned>(row[14] | (row[15] << 8)));
                 }
-                text.push_back('\n');
+                *p++ = '\n';
             }
-            if (text.size() >= kTextBlock && !flush())
+            if (static_cast<std::size_t>(p - begin) >= kTextBlock && !flush())
                 return kExportWriteFailed; // a full disk or a closed pipe: stop, say so
         }
     }

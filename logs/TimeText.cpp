@@ -1,5 +1,7 @@
 #include "logs/TimeText.h"
 
+#include <cstring>
+
 #include "platform/Clock.h"
 
 namespace zr {
@@ -33,7 +35,26 @@ void AppendDecimal(std::string& out, unsigned value, int width)
         out.push_back(digits[--n]);
 }
 
+char* PutDecimal(char* p, unsigned value)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (n > 0)
+        *p++ = digits[--n];
+    return p;
+}
+
 void CTimeText::Append(std::string& out, int64_t fileTime)
+{
+    char text[32];
+    out.append(text, static_cast<std::size_t>(Put(text, fileTime) - text));
+}
+
+char* CTimeText::Put(char* p, int64_t fileTime)
 {
     if (fileTime < 0)
         fileTime = 0;
@@ -51,8 +72,8 @@ void CTimeText::Append(std::string& out, int64_t fileTime)
         m_day = day;
     }
     const auto ms = static_cast<unsigned>(totalMs % 86400000);
-    char text[12];
-    char* p = text;
+    std::memcpy(p, m_date.data(), m_date.size());
+    p += m_date.size();
     AppendPair(p, ms / 3600000);
     *p++ = ':';
     AppendPair(p, ms / 60000 % 60);
@@ -61,8 +82,7 @@ void CTimeText::Append(std::string& out, int64_t fileTime)
     *p++ = '.';
     *p++ = static_cast<char>('0' + ms % 1000 / 100);
     AppendPair(p, ms % 100);
-    out += m_date;
-    out.append(text, static_cast<std::size_t>(p - text));
+    return p;
 }
 
 } // namespace zr

@@ -9,6 +9,8 @@ namespace zr {
 
 // Appends `value` in decimal, zero-padded to at least `width` digits.
 void AppendDecimal(std::string& out, unsigned value, int width = 1);
+// The same into a buffer with room for it (at most 10 digits); returns the end.
+char* PutDecimal(char* p, unsigned value);
 
 class CTimeText {
 public:
@@ -16,6 +18,8 @@ public:
     CTimeText(char dateSeparator, char timeSeparator) : m_dateSeparator(dateSeparator), m_timeSeparator(timeSeparator) {}
     // The time of a local file time (a negative one reads as 0).
     void Append(std::string& out, int64_t fileTime);
+    // The same into a buffer with room for it (at most 32 bytes); returns the end.
+    char* Put(char* p, int64_t fileTime);
 
 private:
     char m_dateSeparator, m_timeSeparator;
