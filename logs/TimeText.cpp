@@ -21,20 +21,6 @@ void AppendPair(char*& p, unsigned v)
 
 } // namespace
 
-void AppendDecimal(std::string& out, unsigned value, int width)
-{
-    char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (int i = n; i < width; ++i)
-        out.push_back('0');
-    while (n > 0)
-        out.push_back(digits[--n]);
-}
-
 char* PutDecimal(char* p, unsigned value)
 {
     char digits[12];
@@ -46,6 +32,15 @@ char* PutDecimal(char* p, unsigned value)
     while (n > 0)
         *p++ = digits[--n];
     return p;
+}
+
+void AppendDecimal(std::string& out, unsigned value, int width)
+{
+    char digits[12];
+    const auto n = static_cast<int>(PutDecimal(digits, value) - digits);
+    for (int i = n; i < width; ++i)
+        out.push_back('0');
+    out.append(digits, static_cast<std::size_t>(n));
 }
 
 void CTimeText::Append(std::string& out, int64_t fileTime)
