@@ -146,9 +146,8 @@ int CmdPlan(const std::vector<std::string>& args)
         }
         if (first.points.empty())
             first = occupancy;
-        for (const FrequencyOccupancy& f : occupancy.points)
-            if (f.BusyShare() * 100 > busyShare)
-                request.busyKhz.push_back(f.khz);
+        const std::vector<int> busy = BusyFrequencies(occupancy, busyShare);
+        request.busyKhz.insert(request.busyKhz.end(), busy.begin(), busy.end());
     }
 
     if (check) {
@@ -187,25 +186,21 @@ int CmdPlan(const std::vector<std::string>& args)
         std::fprintf(stderr, "zrq6930 plan: %s\n", result.reason.c_str());
         return kExitFailure;
     }
-    std::vector<int> all = request.keepKhz;
-    all.insert(all.end(), result.chosenKhz.begin(), result.chosenKhz.end());
-    std::sort(all.begin(), all.end());
-    if (csv)
-        std::printf("frequency_mhz,kept,product_margin_khz,busy_margin_khz\n");
-    else if (!json)
-        std::printf("%-14s %-5s %-22s %s\n", "Freq.[MHz]", "Kept", "Nearest product [kHz]", "Nearest busy [kHz]");
-    for (int f : all) {
-        const PlanMargins m = MarginsOf(f, all, request.busyKhz, request.rules);
-        const bool kept = std::find(request.keepKhz.begin(), request.keepKhz.end(), f) != request.keepKhz.end();
-        const std::string product = m.productKhz == INT32_MAX ? "-" : std::to_string(m.productKhz);
-        const std::string busy = m.busyKhz == INT32_MAX ? "-" : std::to_string(m.busyKhz);
-        if (json)
-            std::printf("{\"frequency_khz\": %d, \"kept\": %s, \"product_margin_khz\": %s, \"busy_margin_khz\": %s}\n", f, kept ? "true" : "false",
-                        m.productKhz == INT32_MAX ? "null" : product.c_str(), m.busyKhz == INT32_MAX ? "null" : busy.c_str());
-        else if (csv)
-            std::printf("%s,%d,%s,%s\n", MhzText(f).c_str(), kept ? 1 : 0, m.productKhz == INT32_MAX ? "" : product.c_str(), m.busyKhz == INT32_MAX ? "" : busy.c_str());
-        else
-            std::printf("%-14s %-5s %-22s %s\n", MhzText(f).c_str(), kept ? "yes" : "", product.c_str(), busy.c_str());
+    const std::vector<PlanRow> rows = PlanRows(request.keepKhz, result.chosenKhz, request.busyKhz, request.rules);
+    if (csv) {
+        std::fputs(PlanCsv(rows).c_str(), stdout);
+    } else {
+        if (!json)
+            std::printf("%-14s %-5s %-22s %s\n", "Freq.[MHz]", "Kept", "Nearest product [kHz]", "Nearest busy [kHz]");
+        const auto margin = [](int khz, const char* none) { return khz == INT32_MAX ? std::string(none) : std::to_string(khz); };
+        for (const PlanRow& r : rows) {
+            if (json)
+                std::printf("{\"frequency_khz\": %d, \"kept\": %s, \"product_margin_khz\": %s, \"busy_margin_khz\": %s}\n", r.khz, r.kept ? "true" : "false",
+                            margin(r.margins.productKhz, "null").c_str(), margin(r.margins.busyKhz, "null").c_str());
+            else
+                std::printf("%-14s %-5s %-22s %s\n", MhzText(r.khz).c_str(), r.kept ? "yes" : "", margin(r.margins.productKhz, "-").c_str(),
+                            margin(r.margins.busyKhz, "-").c_str());
+        }
     }
     std::fprintf(stderr, "%zu frequencies chosen%s; %s (%llu nodes searched)\n", result.chosenKhz.size(),
                  request.keepKhz.empty() ? "" : (" besides " + std::to_string(request.keepKhz.size()) + " kept").c_str(),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <climits>
 #include <cstdio>
 
@@ -143,12 +144,32 @@ private:
     std::vector<uint64_t> m_words;
 };
 
+// The shortest Golomb rulers of 1 to 28 marks (grid steps). Every compatible
+// set is a Golomb ruler on the grid: a repeated difference a - b = c - d puts
+// the product a + d - b (or 2a - b, when two carriers are shared) exactly on
+// a carrier, which every guard forbids.
+constexpr int kShortestRuler[] = {0,   0,   1,   3,   6,   11,  17,  25,  34,  44,  55,  72,  85,  106, 127,
+                                  151, 177, 199, 216, 246, 283, 333, 356, 372, 425, 480, 492, 553, 585};
+
 class CPlanSearch {
 public:
     explicit CPlanSearch(const PlanRequest& r)
         : m_r(r), m_points(r.stepKhz > 0 && r.stopKhz >= r.startKhz ? (r.stopKhz - r.startKhz) / r.stepKhz + 1 : 0),
-          m_deadline(std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(r.seconds)))
+          m_deadline(std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(r.seconds))),
+          m_minGap(r.stepKhz > 0 ? std::max(1, (r.rules.carrierSpacingKhz + r.stepKhz - 1) / r.stepKhz) : 1)
     {
+    }
+
+    // The fewest grid steps `marks` carriers span: a Golomb ruler's length,
+    // and the carrier spacing between neighbours. Only rulers shorter than the
+    // set being sought are taken from the table, as a proof must not assume
+    // the length it proves.
+    int MinSpan(int marks, int total) const
+    {
+        int span = (marks - 1) * m_minGap;
+        if (marks < total)
+            span = std::max(span, marks < static_cast<int>(std::size(kShortestRuler)) ? kShortestRuler[marks] : marks * (marks - 1) / 2);
+        return span;
     }
     int Points() const { return m_points; }
     int Khz(int i) const { return m_r.startKhz + i * m_r.stepKhz; }
@@ -203,10 +224,21 @@ public:
 
     bool OutOfTime()
     {
-        if ((++m_nodes & 1023) == 0 && std::chrono::steady_clock::now() > m_deadline)
-            m_timedOut = true;
+        if ((++m_nodes & 1023) == 0) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now > m_deadline)
+                m_timedOut = true;
+            if (m_r.cancel && m_r.cancel->load(std::memory_order_relaxed))
+                m_timedOut = m_cancelled = true;
+            if (m_r.progress && now - m_lastProgress >= std::chrono::milliseconds(100)) {
+                m_lastProgress = now;
+                m_r.progress({std::chrono::duration<double>(now - m_started).count(), m_foundSoFar, m_nodes});
+            }
+        }
         return m_timedOut;
     }
+
+    int m_total = 0; // carriers the completed set holds, kept ones included
 
     // Sets of `want` more carriers above point `from`. With `optimise`, every
     // set is visited (within the budget) and the one of the largest worst
@@ -218,6 +250,7 @@ public:
             if (m_best.empty() || margin > m_bestMargin) {
                 if (m_best.empty())
                     m_firstFound = std::chrono::steady_clock::now();
+                m_foundSoFar = std::max(m_foundSoFar, set.size() - m_r.keepKhz.size());
                 m_best = set;
                 m_bestMargin = margin;
             }
@@ -227,28 +260,37 @@ public:
             return false;
         if (optimise && !m_best.empty() && WorstMargin(set) <= m_bestMargin)
             return false; // a margin only shrinks as carriers are added
-        for (int i = forbidden.NextFree(from); i < m_points; i = forbidden.NextFree(i + 1)) {
+        // One bit set a depth, reused: the search allocates nothing as it goes.
+        const std::size_t depth = set.size();
+        if (m_levels.size() <= depth)
+            m_levels.resize(depth + 1, CGridSet(m_points));
+        // The carriers still wanted span at least a ruler's length: the first of them starts early enough.
+        const int lastStart = m_points - MinSpan(want, m_total);
+        bool done = false;
+        for (int i = forbidden.NextFree(from); i < m_points && i < lastStart && !done; i = forbidden.NextFree(i + 1)) {
             if (OutOfTime())
                 return true;
-            CGridSet next = forbidden;
+            CGridSet& next = m_levels[depth];
+            next = forbidden;
             set.push_back(Khz(i));
             ForbidFor(Khz(i), set, next);
-            const bool done = Search(set, next, i + 1, want - 1, optimise);
+            done = Search(set, next, i + 1, want - 1, optimise);
             set.pop_back();
-            if (done)
-                return true;
         }
-        return false;
+        return done;
     }
 
     const PlanRequest& m_r;
     int m_points;
     std::chrono::steady_clock::time_point m_deadline;
     uint64_t m_nodes = 0;
-    bool m_timedOut = false;
+    bool m_timedOut = false, m_cancelled = false;
+    std::size_t m_foundSoFar = 0;
+    int m_minGap;
+    std::deque<CGridSet> m_levels; // grows at its end only: the levels below stay where they are
     std::vector<int> m_best;
     int m_bestMargin = INT_MIN;
-    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now(), m_firstFound = m_started;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now(), m_firstFound = m_started, m_lastProgress = m_started;
     double FirstSeconds() const { return std::chrono::duration<double>(m_firstFound - m_started).count(); }
 };
 
@@ -286,6 +328,7 @@ PlanResult SolvePlan(const PlanRequest& request)
         return chosen;
     };
     if (request.count > 0) {
+        search.m_total = static_cast<int>(kept.size()) + request.count;
         search.Search(set, forbidden, 0, request.count, true);
         out.nodes = search.m_nodes;
         out.complete = !search.m_best.empty();
@@ -301,6 +344,7 @@ PlanResult SolvePlan(const PlanRequest& request)
         bool exhausted = false;
         for (int want = 1; want <= search.Points() && !search.m_timedOut; ++want) {
             search.m_best.clear();
+            search.m_total = static_cast<int>(kept.size()) + want;
             search.Search(set, forbidden, 0, want, false);
             if (search.m_best.empty()) {
                 exhausted = !search.m_timedOut;
@@ -316,6 +360,9 @@ PlanResult SolvePlan(const PlanRequest& request)
         if (!out.complete)
             out.reason = "No frequency fits the range under these rules.";
     }
+    out.cancelled = search.m_cancelled;
+    if (out.cancelled && !out.complete)
+        out.reason = "The search was cancelled.";
     // Every result is checked against the rules it was found under.
     std::vector<int> all = kept;
     all.insert(all.end(), out.chosenKhz.begin(), out.chosenKhz.end());
@@ -324,6 +371,45 @@ PlanResult SolvePlan(const PlanRequest& request)
         out.complete = false;
         out.reason = "Internal error: the plan found breaks a rule: " + conflicts.front().text;
     }
+    return out;
+}
+
+std::vector<int> BusyFrequencies(const SpectrumOccupancy& occupancy, int busySharePercent)
+{
+    std::vector<int> out;
+    for (const FrequencyOccupancy& f : occupancy.points)
+        if (f.BusyShare() * 100 > busySharePercent)
+            out.push_back(f.khz);
+    return out;
+}
+
+std::vector<int64_t> ProductFrequencies(const std::vector<int>& carriers, const PlanRules& rules)
+{
+    std::vector<int64_t> out;
+    for (const Product& p : ProductsOf(carriers, rules))
+        out.push_back(p.khz);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+std::vector<PlanRow> PlanRows(const std::vector<int>& keptKhz, const std::vector<int>& chosenKhz, const std::vector<int>& busyKhz, const PlanRules& rules)
+{
+    std::vector<int> all = keptKhz;
+    all.insert(all.end(), chosenKhz.begin(), chosenKhz.end());
+    std::sort(all.begin(), all.end());
+    std::vector<PlanRow> rows;
+    for (int f : all)
+        rows.push_back({f, std::find(keptKhz.begin(), keptKhz.end(), f) != keptKhz.end(), MarginsOf(f, all, busyKhz, rules)});
+    return rows;
+}
+
+std::string PlanCsv(const std::vector<PlanRow>& rows)
+{
+    std::string out = "frequency_mhz,kept,product_margin_khz,busy_margin_khz\n";
+    const auto margin = [](int khz) { return khz == INT32_MAX ? std::string() : std::to_string(khz); };
+    for (const PlanRow& r : rows)
+        out += Mhz(r.khz) + (r.kept ? ",1," : ",0,") + margin(r.margins.productKhz) + "," + margin(r.margins.busyKhz) + "\n";
     return out;
 }
 

@@ -5,9 +5,13 @@
 // logs saw busy. An exact branch and bound over the grid with bit sets of
 // forbidden points, deterministic, within a time budget; a checker verifies
 // any set against the same rules.
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "logs/SpectrumOccupancy.h"
 
 namespace zr {
 
@@ -41,6 +45,13 @@ struct PlanMargins {
 };
 PlanMargins MarginsOf(int carrierKhz, const std::vector<int>& carriers, const std::vector<int>& busyKhz, const PlanRules& rules);
 
+// How far a search has come, for a progress display.
+struct PlanProgress {
+    double seconds = 0;    // since it began
+    std::size_t found = 0; // carriers in the best set so far, besides the kept ones
+    uint64_t nodes = 0;
+};
+
 struct PlanRequest {
     int startKhz = 0, stopKhz = 0, stepKhz = 25;
     std::vector<int> keepKhz; // carriers that stay; their products count
@@ -48,16 +59,35 @@ struct PlanRequest {
     int count = 0;            // carriers wanted besides the kept ones; 0: as many as fit
     double seconds = 10;      // the time budget
     PlanRules rules;
+    const std::atomic<bool>* cancel = nullptr;          // set: end now with the best so far
+    std::function<void(const PlanProgress&)> progress;  // about every 100 ms of search
 };
 
 struct PlanResult {
     std::vector<int> chosenKhz; // ascending, the kept ones not among them
     bool complete = false;      // the count was reached (for --max: at least one found)
     bool proven = false;        // the search ended: no larger set (--max) or no better margin exists
+    bool cancelled = false;
     std::string reason;         // why nothing or fewer than asked
     uint64_t nodes = 0;
     double firstSeconds = 0;    // until the first set of the final size was found
 };
 PlanResult SolvePlan(const PlanRequest& request);
+
+// The frequencies a log saw busy: busy in more than `busySharePercent` % of its sweeps.
+std::vector<int> BusyFrequencies(const SpectrumOccupancy& occupancy, int busySharePercent);
+
+// Every intermodulation product of the set under the rules (for drawing).
+std::vector<int64_t> ProductFrequencies(const std::vector<int>& carriers, const PlanRules& rules);
+
+// A plan's rows: every carrier, kept and chosen, in frequency order.
+struct PlanRow {
+    int khz = 0;
+    bool kept = false;
+    PlanMargins margins;
+};
+std::vector<PlanRow> PlanRows(const std::vector<int>& keptKhz, const std::vector<int>& chosenKhz, const std::vector<int>& busyKhz, const PlanRules& rules);
+// The rows as CSV, header included; the same text wherever a plan is saved.
+std::string PlanCsv(const std::vector<PlanRow>& rows);
 
 } // namespace zr
