@@ -21,5 +21,7 @@ constexpr int kCmdConvertToText = 32786;
 constexpr int kCmdOpenLogFolder = 32787;
 constexpr int kCmdStartRecording = 32788;
 constexpr int kCmdStopRecording = 32789;
+constexpr int kCmdFrequencyPlan = 32790;
+constexpr int kCmdCheckFrequencies = 32791;
 
 } // namespace zr

@@ -36,7 +36,11 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     AddAction(background, kCmdConvertToText, "&Convert to Text", "Convert from log data to text file.");
     AddAction(background, kCmdOpenLogFolder, "Open Log &Folder", "Open log folder.");
     AddAction(log->addMenu("&Walk-Test Log"), kCmdViewWalkLog, "&View Log Data", "Open walk-test log view window.");
-    AddAction(log->addMenu("&Spectrum Scan Log"), kCmdViewSpectrumLog, "&View Log Data", "Open spectrum scan log view window.");
+    QMenu* spectrum = log->addMenu("&Spectrum Scan Log");
+    AddAction(spectrum, kCmdViewSpectrumLog, "&View Log Data", "Open spectrum scan log view window.");
+    spectrum->addSeparator();
+    AddAction(spectrum, kCmdFrequencyPlan, "Frequency &Plan...", "Choose frequencies free of intermodulation and of what the log saw busy.");
+    AddAction(spectrum, kCmdCheckFrequencies, "&Check Receiver Frequencies", "List the conflicts of the connected receivers' frequencies.");
     QMenu* help = menuBar()->addMenu("&Help");
     AddAction(help, kCmdAbout, "&About...", "Display program information, version number and copyright");
     connect(log, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
@@ -51,6 +55,8 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     connect(Action(kCmdViewSpectrumLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowSpectrumLogViewer);
     connect(Action(kCmdViewWalkLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowWalkLogViewer);
     connect(Action(kCmdViewBackgroundLog), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowBackgroundLogViewer);
+    connect(Action(kCmdFrequencyPlan), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::ShowFrequencyPlan);
+    connect(Action(kCmdCheckFrequencies), &QAction::triggered, m_view, &CZRQ6930_MaintenanceView::CheckReceiverFrequencies);
 
     m_caps = new QLabel("CAP", this);
     m_num = new QLabel("NUM", this);

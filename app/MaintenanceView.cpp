@@ -10,6 +10,7 @@
 #include "app/SleepInhibitor.h"
 #include "info/FbsDlg.h"
 #include "scan/ChScanDlg.h"
+#include "scan/FrequencyPlanDlg.h"
 #include "scan/SpScanDlg.h"
 #include "walk/WalkDlg.h"
 #include "info/FwVerDlg.h"
@@ -90,6 +91,8 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_walkLogViewer = new CWalkDlg(m_owner.get(), this, kWalkLogViewer);
     m_bgLogViewer = new CWalkDlg(m_owner.get(), this, kBackgroundLogViewer);
     m_timeDomainViewer = new CWalkDlg(m_owner.get(), this, kTimeDomainViewer);
+    m_planDlg = new CFrequencyPlanDlg(this);
+    connect(m_spLogViewer, &CSpScanDlg::frequencyPlanRequested, this, &CZRQ6930_MaintenanceView::ShowFrequencyPlan);
     // The tools close in this order, then the information windows. The log
     // viewers serve no receiver.
     m_tools.Register(m_walkDlg, CToolHost::Role::Tool, true);
@@ -124,7 +127,7 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
     m_convertDlg = nullptr;
     // The windows post to the message owner as they go: before it goes. The
     // log viewer first: a load it runs ends talking to this view.
-    for (QWidget* viewer : std::initializer_list<QWidget*>{m_spLogViewer, m_walkLogViewer, m_bgLogViewer, m_timeDomainViewer})
+    for (QWidget* viewer : std::initializer_list<QWidget*>{m_planDlg, m_spLogViewer, m_walkLogViewer, m_bgLogViewer, m_timeDomainViewer})
         delete viewer;
     m_tools.DeleteAll();
     m_session->DestroyAll();

@@ -32,6 +32,7 @@ class CChScanDlg;
 class CSpScanDlg;
 class CWalkDlg;
 class CSleepInhibitor;
+class CFrequencyPlanDlg;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
 
@@ -61,6 +62,13 @@ public:
     void ShowSpectrumLogViewer();
     void ShowWalkLogViewer();
     void ShowBackgroundLogViewer();
+    // The frequency plan on the log the spectrum log viewer shows; the check
+    // of the connected receivers' frequencies in the same window.
+    void ShowFrequencyPlan();
+    void CheckReceiverFrequencies();
+    // (receiver number, kHz) of every monitored receiver, from its last F0 reply.
+    std::vector<std::pair<int, int>> ReceiverFrequencies() const;
+    CFrequencyPlanDlg* FrequencyPlanDialog() const { return m_planDlg; }
     // A log file of any kind, opened in the viewer of its kind; false (and
     // the viewers' own message) when it is no log or cannot be read.
     bool OpenLogFile(const std::string& path); // the system's own name
@@ -168,6 +176,7 @@ private:
     CWalkDlg* m_walkLogViewer;
     CWalkDlg* m_bgLogViewer;
     CWalkDlg* m_timeDomainViewer;
+    CFrequencyPlanDlg* m_planDlg;
 };
 
 } // namespace zr

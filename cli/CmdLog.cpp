@@ -276,9 +276,7 @@ int Report(const std::vector<std::string>& args)
     if (const int r = BuildServiceReport(files, options, html, &badFile); r != kLogOpened)
         return OpenFailure(r, badFile.empty() ? files.front() : badFile, badFile);
     // Written beside the name and renamed into place when whole.
-    CAtomicOutput out;
-    errno = 0;
-    if (!out.Create(output) || std::fwrite(html.data(), 1, html.size(), out.File()) != html.size() || !out.Commit()) {
+    if (!WriteWholeFile(output, html)) {
         std::fprintf(stderr, "zrq6930 log report: cannot write %s: %s\n", output.c_str(), errno == ENOSPC ? "the disk is full" : std::strerror(errno ? errno : EIO));
         return kExitFailure;
     }

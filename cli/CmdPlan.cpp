@@ -34,30 +34,6 @@ int Usage()
     return kExitUsage;
 }
 
-// "606.125" or "606" as kHz; -1 when it is not a frequency.
-int ParseMhz(const std::string& text)
-{
-    char* end = nullptr;
-    const double mhz = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(mhz > 0) || mhz > 10000)
-        return -1;
-    return static_cast<int>(std::lround(mhz * 1000));
-}
-
-bool ParseMhzList(const std::string& text, std::vector<int>& out)
-{
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        const int khz = ParseMhz(text.substr(start, comma - start));
-        if (khz < 0)
-            return false;
-        out.push_back(khz);
-        start = comma + 1;
-    }
-    return true;
-}
-
 // The connected receivers' frequencies (their F0 replies).
 bool ReceiverFrequencies(std::vector<int>& out)
 {

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <deque>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 namespace zr {
@@ -411,6 +413,29 @@ std::string PlanCsv(const std::vector<PlanRow>& rows)
     for (const PlanRow& r : rows)
         out += Mhz(r.khz) + (r.kept ? ",1," : ",0,") + margin(r.margins.productKhz) + "," + margin(r.margins.busyKhz) + "\n";
     return out;
+}
+
+int ParseMhz(const std::string& text)
+{
+    char* end = nullptr;
+    const double mhz = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(mhz > 0) || mhz > 10000)
+        return -1;
+    return static_cast<int>(std::lround(mhz * 1000));
+}
+
+bool ParseMhzList(const std::string& text, std::vector<int>& out)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const int khz = ParseMhz(text.substr(start, comma - start));
+        if (khz < 0)
+            return false;
+        out.push_back(khz);
+        start = comma + 1;
+    }
+    return true;
 }
 
 } // namespace zr

@@ -87,6 +87,11 @@ struct PlanRow {
     PlanMargins margins;
 };
 std::vector<PlanRow> PlanRows(const std::vector<int>& keptKhz, const std::vector<int>& chosenKhz, const std::vector<int>& busyKhz, const PlanRules& rules);
+// "606.125" or "606" (MHz) as kHz; -1 when it is not a frequency.
+int ParseMhz(const std::string& text);
+// Comma-separated frequencies in MHz appended to `out`; false at the first that is none.
+bool ParseMhzList(const std::string& text, std::vector<int>& out);
+
 // The rows as CSV, header included; the same text wherever a plan is saved.
 std::string PlanCsv(const std::vector<PlanRow>& rows);
 

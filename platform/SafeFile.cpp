@@ -39,6 +39,15 @@ bool CopyNoReplace(const std::string& from, const std::string& to)
 
 } // namespace
 
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    CAtomicOutput out;
+    errno = 0;
+    if (!out.Create(path) || std::fwrite(bytes.data(), 1, bytes.size(), out.File()) != bytes.size())
+        return false;
+    return out.Commit();
+}
+
 std::string LockFileName(const std::string& path)
 {
     return Sibling(path, ".", ".lock");

@@ -77,6 +77,10 @@ private:
     bool m_unnamed = false; // an O_TMPFILE file: nothing to remove when discarded
 };
 
+// Writes `bytes` as the whole of `path`, replacing it: the new content or
+// the old, never a part. false with errno set on any error.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
 // Renames on one file system without replacing: false with errno (EEXIST when
 // `to` is taken, EXDEV across file systems).
 bool RenameNoReplace(const std::string& from, const std::string& to);

@@ -92,6 +92,9 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     m_changeView = new QPushButton("Change View", this);
     m_waterfallButton = new QPushButton("Waterfall", this);
     m_waterfallButton->setEnabled(false);
+    m_planButton = new QPushButton("Frequency Plan", this);
+    m_planButton->setEnabled(false);
+    m_planButton->hide(); // the viewer's alone
     for (QPushButton* b : {m_zoomOut, m_zoomIn, static_cast<QPushButton*>(m_left), static_cast<QPushButton*>(m_right), m_startButton, m_stopButton, m_save, m_open,
                            m_changeView})
         b->setAutoDefault(false); // Enter presses nothing
@@ -126,6 +129,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     buttons->addWidget(m_open, 1, 1);
     buttons->addWidget(m_changeView, 2, 0, 1, 2);
     buttons->addWidget(m_waterfallButton, 3, 0, 1, 2);
+    buttons->addWidget(m_planButton, 4, 0, 1, 2);
     auto* side = new QVBoxLayout;
     side->addWidget(marker);
     side->addWidget(m_setting);
@@ -143,6 +147,7 @@ CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
     connect(m_open, &QPushButton::clicked, this, &CSpScanDlg::OpenLog);
     connect(m_changeView, &QPushButton::clicked, this, &CSpScanDlg::ChangeView);
     connect(m_waterfallButton, &QPushButton::clicked, this, &CSpScanDlg::ShowWaterfall);
+    connect(m_planButton, &QPushButton::clicked, this, &CSpScanDlg::frequencyPlanRequested);
     connect(m_marker, &CEditMarker::edited, this, &CSpScanDlg::OnMarkerEdited);
     connect(m_graph, &CStaticRfGraph::saveImageRequested, this, [this] { SaveImageAs(this, m_graph->Image(), windowTitle()); });
     connect(m_graph, &CStaticRfGraph::markerMoved, this, &CSpScanDlg::OnMarkerMoved);
@@ -198,6 +203,7 @@ void CSpScanDlg::SetViewerMode()
         w->hide();
     m_changeView->show();
     m_shadeBox->show();
+    m_planButton->show();
     setObjectName("spLogViewer");
     m_baseCaption = "Spectrum Scan Log";
     setWindowTitle(m_baseCaption);
@@ -582,6 +588,7 @@ bool CSpScanDlg::LoadLog(const std::string& path)
                 m_graph->MoveMarker(m_graph->Model().markerX);
                 m_waterfall = std::move(loaded->waterfall);
                 m_waterfallButton->setEnabled(!m_waterfall.empty());
+                m_planButton->setEnabled(true);
                 if (m_waterfallDlg && m_waterfallDlg->isVisible())
                     ShowWaterfall();
                 // " (log)" goes with the receiver part, which the viewer has none of.

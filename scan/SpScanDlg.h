@@ -94,6 +94,13 @@ public:
     QCheckBox* ShadeBox() const { return m_shadeBox; }
     bool LogWriting() const { return m_log.Writing(); }
     QPushButton* ZoomInButton() const { return m_zoomIn; }
+    QPushButton* PlanButton() const { return m_planButton; }
+
+signals:
+    // The viewer's "Frequency Plan": a plan on the log shown.
+    void frequencyPlanRequested();
+
+public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -154,6 +161,7 @@ private:
     QPushButton* m_open;
     QPushButton* m_changeView;
     QPushButton* m_waterfallButton;
+    QPushButton* m_planButton;
     CWaterfallDlg* m_waterfallDlg = nullptr;
     std::vector<uint8_t> m_waterfall; // the loaded log's sweeps
 };
