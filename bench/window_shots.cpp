@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QSpinBox>
 #include <cstdio>
 
 #include "GuiHarness.h"
@@ -15,6 +16,7 @@
 #include "info/IdDlg.h"
 #include "scan/ChScanDlg.h"
 #include "scan/SpScanDlg.h"
+#include "scan/FrequencyPlanDlg.h"
 #include "scan/WaterfallDlg.h"
 #include "ui/MessageBox.h"
 #include "walk/WalkDlg.h"
@@ -137,5 +139,20 @@ int main(int argc, char** argv)
         zr::bench::Pump(std::chrono::milliseconds(10));
     zr::bench::Pump(std::chrono::milliseconds(300));
     shoot(frame.View()->TimeDomainViewer(), "timedomain.png");
+
+    // The plan on the spectrum log shown, then the check of the receivers' frequencies.
+    viewer->PlanButton()->click();
+    auto* plan = frame.View()->FrequencyPlanDialog();
+    while (plan->Running())
+        zr::bench::Pump(std::chrono::milliseconds(10));
+    plan->CountBox()->setValue(6);
+    plan->Calculate();
+    while (plan->Running())
+        zr::bench::Pump(std::chrono::milliseconds(10));
+    zr::bench::Pump(std::chrono::milliseconds(300));
+    shoot(plan, "plan.png");
+    frame.View()->CheckReceiverFrequencies();
+    zr::bench::Pump(std::chrono::milliseconds(300));
+    shoot(plan, "plancheck.png");
     return 0;
 }

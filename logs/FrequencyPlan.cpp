@@ -269,15 +269,28 @@ public:
         // The carriers still wanted span at least a ruler's length: the first of them starts early enough.
         const int lastStart = m_points - MinSpan(want, m_total);
         bool done = false;
+        if (m_differences.size() <= depth + 1)
+            m_differences.resize(depth + 2, CGridSet(m_points));
+        const CGridSet& used = m_differences[depth];
         for (int i = forbidden.NextFree(from); i < m_points && i < lastStart && !done; i = forbidden.NextFree(i + 1)) {
             if (OutOfTime())
                 return true;
+            // The gaps between the carriers still wanted are differences not
+            // yet used, all distinct: they span at least the smallest of those.
+            CGridSet& usedNext = m_differences[depth + 1];
+            usedNext = used;
+            for (int j : m_chosen)
+                usedNext.Set(i - j);
+            if (want > 1 && i + SpanOfUnused(usedNext, want - 1, m_points - 1 - i) > m_points - 1)
+                continue;
             CGridSet& next = m_levels[depth];
             next = forbidden;
             set.push_back(Khz(i));
+            m_chosen.push_back(i);
             ForbidFor(Khz(i), set, next);
             done = Search(set, next, i + 1, want - 1, optimise);
             set.pop_back();
+            m_chosen.pop_back();
         }
         return done;
     }
@@ -290,6 +303,21 @@ public:
     std::size_t m_foundSoFar = 0;
     int m_minGap;
     std::deque<CGridSet> m_levels; // grows at its end only: the levels below stay where they are
+    std::deque<CGridSet> m_differences; // per depth, the differences (grid steps) the chosen carriers use
+    std::vector<int> m_chosen;          // grid indexes of the chosen carriers, in order
+
+    // The sum of the `count` smallest differences not in `used` that keep the
+    // carrier spacing; past `limit` it stops counting.
+    int SpanOfUnused(const CGridSet& used, int count, int limit) const
+    {
+        int sum = 0;
+        for (int d = used.NextFree(m_minGap); count > 0 && sum <= limit; d = used.NextFree(d + 1), --count) {
+            if (d >= m_points)
+                return limit + 1;
+            sum += d;
+        }
+        return sum;
+    }
     std::vector<int> m_best;
     int m_bestMargin = INT_MIN;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now(), m_firstFound = m_started, m_lastProgress = m_started;
