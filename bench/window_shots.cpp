@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     auto* plan = frame.View()->FrequencyPlanDialog();
     while (plan->Running())
         zr::bench::Pump(std::chrono::milliseconds(10));
-    plan->CountBox()->setValue(6);
+    plan->CountBox()->setValue(4);
     plan->Calculate();
     while (plan->Running())
         zr::bench::Pump(std::chrono::milliseconds(10));

@@ -27,7 +27,8 @@ int Usage()
                          "       zrq6930 log export FILE --csv\n"
                          "       zrq6930 log events FILE.nlg... [--json] [--low-rf DBUV]\n"
                          "       zrq6930 log occupancy FILE.slg [--threshold DBUV] [--csv | --json] [--clean]\n"
-                         "       zrq6930 log report FILE... -o REPORT.html [--low-rf DBUV] [--threshold DBUV]\n");
+                         "       zrq6930 log report FILE... -o REPORT.html [--low-rf DBUV] [--threshold DBUV] [--plan N]\n"
+                         "  --plan N: per spectrum log, N carriers clear of what it saw busy and of intermodulation (zrq6930 plan's defaults)\n");
     return kExitUsage;
 }
 
@@ -250,6 +251,11 @@ int Report(const std::vector<std::string>& args)
         } else if (args[i] == "--threshold" && i + 1 < args.size()) {
             if (!ParseLevel("--threshold", args[++i], options.threshold))
                 return kExitUsage;
+        } else if (args[i] == "--plan" && i + 1 < args.size()) {
+            if (!ParseWholeNumber(args[++i], 1000, options.planCount) || options.planCount < 1) {
+                std::fprintf(stderr, "zrq6930 log report: --plan takes a number of carriers from 1 to 1000\n");
+                return kExitUsage;
+            }
         } else if (!args[i].empty() && args[i][0] != '-') {
             files.push_back(args[i]);
         } else {

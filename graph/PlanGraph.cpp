@@ -1,6 +1,7 @@
 #include "graph/PlanGraph.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace zr {
@@ -100,10 +101,13 @@ void CPlanGraph::Paint(QPainter& p, const QRect& area)
             p.setPen(QPen(QColor(220, 220, 220), 1));
             p.drawLine(gx, plot.top(), gx, plot.bottom());
             p.setPen(Qt::black);
-            p.drawText(QRect(gx - 40, plot.bottom() + kTickHeight + 2, 80, 16), Qt::AlignCenter, QString::number(f / 1000.0, 'f', stepKhz % 1000 ? 3 : 0));
+            // Labels stay inside the widget, the last one right-aligned to its line.
+            const int labelLeft = std::clamp(gx - 40, 0, std::max(0, area.width() - 80));
+            p.drawText(QRect(labelLeft, plot.bottom() + kTickHeight + 2, 80, 16), gx - 40 == labelLeft ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter,
+                       QString::number(f / 1000.0, 'f', stepKhz % 1000 ? 3 : 0));
         }
     }
-    p.drawText(QRect(plot.left(), area.height() - 14, plot.width(), 14), Qt::AlignRight | Qt::AlignVCenter, "MHz");
+    p.drawText(QRect(0, plot.bottom() + kTickHeight + 2, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter, "MHz");
 
     // How busy each frequency was.
     if (!m_share.empty()) {

@@ -165,6 +165,47 @@ std::string BackgroundSection(const std::string& file, const ReportOptions& opti
     return html;
 }
 
+// A plan of `planCount` carriers in the log's range, clear of what it saw
+// busy: the busy share with the carriers and their products drawn, and the list.
+std::string PlanSection(const SpectrumOccupancy& o, const ReportOptions& options)
+{
+    PlanRequest request;
+    request.startKhz = o.startKhz, request.stopKhz = o.stopKhz, request.stepKhz = 25;
+    request.count = options.planCount;
+    request.seconds = options.planSeconds;
+    request.rules = options.planRules;
+    request.busyKhz = BusyFrequencies(o, options.busySharePercent);
+    const PlanResult result = SolvePlan(request);
+    std::string html = "<h3>Frequency plan: " + std::to_string(options.planCount) + " carriers</h3>\n";
+    if (!result.complete)
+        return html + "<p>" + Escape(result.reason) + "</p>\n";
+    html += std::string("<p>") + (result.proven ? "No set of that size keeps a wider margin." : "A wider margin may exist: the time given ran out.") +
+            " Carriers at least " + std::to_string(request.rules.carrierSpacingKhz) + " kHz apart, intermodulation guards " +
+            std::to_string(request.rules.imGuardKhz) + " kHz (two-tone) and " + std::to_string(request.rules.im3GuardKhz) + " kHz (three-tone), " +
+            std::to_string(request.rules.busyGuardKhz) + " kHz from any frequency busy in more than " + std::to_string(options.busySharePercent) +
+            " % of the sweeps.</p>\n";
+    const double span = std::max(1, o.stopKhz - o.startKhz);
+    const auto x = [&](int64_t khz) { return Format("%.1f", 40 + static_cast<double>(khz - o.startKhz) * kChartWidth / span); };
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + std::to_string(kChartWidth + 50) + " 140\" role=\"img\" aria-label=\"Frequency plan\">\n"
+                      "<rect x=\"40\" y=\"10\" width=\"" + std::to_string(kChartWidth) + "\" height=\"100\" fill=\"white\" stroke=\"#888\"/>\n";
+    for (const FrequencyOccupancy& f : o.points)
+        if (f.BusyShare() > 0)
+            svg += "<rect x=\"" + x(f.khz) + "\" y=\"" + Format("%.1f", 110 - f.BusyShare() * 100) + "\" width=\"1\" height=\"" + Format("%.1f", f.BusyShare() * 100) +
+                   "\" fill=\"#b0b0b0\"/>";
+    std::vector<int> carriers = result.chosenKhz;
+    for (int64_t p : ProductFrequencies(carriers, request.rules))
+        if (p >= o.startKhz && p <= o.stopKhz)
+            svg += "<line x1=\"" + x(p) + "\" x2=\"" + x(p) + "\" y1=\"111\" y2=\"120\" stroke=\"#ff8000\"/>";
+    for (int c : carriers)
+        svg += "<line x1=\"" + x(c) + "\" x2=\"" + x(c) + "\" y1=\"10\" y2=\"110\" stroke=\"#0000ff\" stroke-width=\"2\"/>";
+    html += svg + "\n</svg>\n" + Legend({{"chosen carrier", "#0000ff"}, {"intermodulation product", "#ff8000"}, {"share of sweeps busy", "#b0b0b0"}});
+    html += "<table class=\"events\"><tr><th>Frequency [MHz]</th><th>Nearest product [kHz]</th><th>Nearest busy [kHz]</th></tr>\n";
+    const auto margin = [](int khz) { return khz == INT32_MAX ? std::string("-") : std::to_string(khz); };
+    for (const PlanRow& r : PlanRows({}, result.chosenKhz, request.busyKhz, request.rules))
+        html += "<tr><td>" + Format("%.3f", r.khz / 1000.0) + "</td><td>" + margin(r.margins.productKhz) + "</td><td>" + margin(r.margins.busyKhz) + "</td></tr>\n";
+    return html + "</table>\n";
+}
+
 std::string SpectrumSection(const std::string& file, const ReportOptions& options, std::string* badFile, int& result)
 {
     SpectrumOccupancy o;
@@ -197,16 +238,19 @@ std::string SpectrumSection(const std::string& file, const ReportOptions& option
     svg += Polyline(highest, "#0000ff") + Polyline(median, "#ff8000") + "</svg>\n";
     html += svg + Legend({{"highest level", "#0000ff"}, {"median of the sweeps", "#ff8000"}, {"share of sweeps busy (full height: always)", "#b0b0b0"}});
     html += "<h3>Clean ranges (never at " + std::to_string(o.threshold) + " dBuV)</h3>\n";
-    if (o.clean.empty())
-        return html + "<p>None.</p>\n";
-    html += "<table class=\"events\"><tr><th>From [MHz]</th><th>To [MHz]</th><th>Points</th></tr>\n";
-    for (const CleanRange& c : o.clean) {
-        char row[128];
-        std::snprintf(row, sizeof row, "<tr><td>%d.%03d</td><td>%d.%03d</td><td>%d</td></tr>\n", c.startKhz / 1000, c.startKhz % 1000, c.stopKhz / 1000,
-                      c.stopKhz % 1000, c.points);
-        html += row;
+    if (o.clean.empty()) {
+        html += "<p>None.</p>\n";
+    } else {
+        html += "<table class=\"events\"><tr><th>From [MHz]</th><th>To [MHz]</th><th>Points</th></tr>\n";
+        for (const CleanRange& c : o.clean) {
+            char row[128];
+            std::snprintf(row, sizeof row, "<tr><td>%d.%03d</td><td>%d.%03d</td><td>%d</td></tr>\n", c.startKhz / 1000, c.startKhz % 1000, c.stopKhz / 1000,
+                          c.stopKhz % 1000, c.points);
+            html += row;
+        }
+        html += "</table>\n";
     }
-    return html + "</table>\n";
+    return options.planCount > 0 ? html + PlanSection(o, options) : html;
 }
 
 } // namespace

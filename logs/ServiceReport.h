@@ -7,12 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "logs/FrequencyPlan.h"
+
 namespace zr {
 
 struct ReportOptions {
     int lowRf = 20;     // dBuV, for the events
     int threshold = 25; // dBuV, for spectrum occupancy
     std::size_t maxEventRows = 500;
+    // Per spectrum log, a frequency plan of this many carriers (0: none)
+    // clear of what that log saw busy.
+    int planCount = 0;
+    double planSeconds = 5;
+    int busySharePercent = 1;
+    PlanRules planRules;
 };
 
 // 0 (kLogOpened) with the page in `html`, or the reader's result for the

@@ -80,6 +80,7 @@ CFrequencyPlanDlg::CFrequencyPlanDlg(QWidget* parent)
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels({"Freq.[MHz]", "Kept", "Nearest product [kHz]", "Nearest busy [kHz]"});
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_conflicts = new QListWidget(this);

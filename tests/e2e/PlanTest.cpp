@@ -3,6 +3,8 @@
 // cannot be had is refused with the reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CliRun.h"
 #include "sim/Simulator.h"
 
@@ -35,6 +37,21 @@ TEST(Plan, APlanFromASimulatedScanAvoidsItsCarriersAndPassesItsCheck)
     const CommandResult check = RunCli("plan --check --freqs " + freqs + " --from " + log);
     EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
     EXPECT_EQ(check.out, "");
+
+    // The service report's plan section: the same rules, the log's carriers avoided.
+    const std::string report = dir.File("report.html");
+    const CommandResult made = RunCli("log report " + log + " -o " + report + " --plan 3");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string html = Slurp(report);
+    const std::size_t section = html.find("<h3>Frequency plan: 3 carriers</h3>");
+    ASSERT_NE(section, std::string::npos);
+    EXPECT_NE(html.find("aria-label=\"Frequency plan\"", section), std::string::npos);
+    std::string reported;
+    for (std::size_t at = html.find("<tr><td>", section); at != std::string::npos; at = html.find("<tr><td>", at + 1))
+        reported += (reported.empty() ? "" : ",") + html.substr(at + 8, html.find('<', at + 8) - at - 8);
+    EXPECT_EQ(std::count(reported.begin(), reported.end(), ','), 2) << reported;
+    const CommandResult reportedCheck = RunCli("plan --check --freqs " + reported + " --from " + log);
+    EXPECT_EQ(reportedCheck.exitCode, 0) << reportedCheck.out;
 
     // The receiver's own carrier (606.250) is one the scan saw: a plan keeping it is refused.
     const CommandResult kept = RunCli("plan --from " + log + " --count 1 --keep 606.250");
