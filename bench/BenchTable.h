@@ -1,6 +1,7 @@
 #pragma once
 // One row of the table that scripts/bench prints at its end: what was
 // measured, its baseline from the same run, the ratio, and the goal.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,20 @@ inline double CatMs(const std::string& files)
     if (std::system(("cat " + files + " > /dev/null").c_str()) != 0)
         return -1.0;
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// A whole command as a user runs it (through the shell, output redirected as
+// written), best of `runs`, in ms; -1 when it fails.
+inline double BestOfMs(const std::string& command, int runs)
+{
+    double fastest = 1e300;
+    for (int r = 0; r < runs; ++r) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0)
+            return -1.0;
+        fastest = std::min(fastest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return fastest;
 }
 
 } // namespace zr::bench

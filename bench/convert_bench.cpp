@@ -100,16 +100,7 @@ int main(int argc, char** argv)
     zr::bench::TableRow("log export --csv, 8-hour Background Log", Median(exportCsv) * 1000, "ms", "cp of the output", Median(cpCsv) * 1000, "< 3x");
     if (argc > 2) {
         const std::string cli = argv[2];
-        const auto best = [&](const std::string& command) {
-            double fastest = 1e9;
-            for (int r = 0; r < runs; ++r) {
-                const auto t0 = std::chrono::steady_clock::now();
-                if (std::system(command.c_str()) != 0)
-                    return -1.0;
-                fastest = std::min(fastest, Seconds(std::chrono::steady_clock::now() - t0));
-            }
-            return fastest * 1000;
-        };
+        const auto best = [&](const std::string& command) { return zr::bench::BestOfMs(command, runs); };
         const double exportFile = best(cli + " log export " + source + " --csv > " + csv);
         const double cpFile = best("cp " + csv + " " + copy);
         const double exportPipe = best(cli + " log export " + source + " --csv | cat > " + csv);
