@@ -113,6 +113,7 @@ int main(int argc, char** argv)
         zr::bench::TableRow("zrq6930 log export --csv | cat > file", exportPipe, "ms", "cat | cat of the output", catPipe, "< 2x");
         zr::bench::TableRow("zrq6930 log convert -o file, 8-hour log", convertCmd, "ms", "dd conv=fsync of the output", syncedCopy, "< 2x");
     }
-    fs::remove_all(dir);
+    if (!std::getenv("ZR_BENCH_KEEP"))
+        fs::remove_all(dir);
     return 0;
 }

@@ -61,10 +61,7 @@ LogRecordBytes BuildLogRecord(int64_t fileTime, const DataRow& row)
 LogRecord ParseLogRecord(const uint8_t* record)
 {
     LogRecord r;
-    uint64_t t = 0;
-    for (int i = 0; i < 8; ++i)
-        t = (t << 8) | record[i];
-    r.time = static_cast<int64_t>(t);
+    r.time = RecordTime(record);
     for (std::size_t k = 0; k < 16; ++k)
         r.row[k] = record[31 - k];
     return r;
@@ -91,13 +88,18 @@ int LogKindOfHeader(const uint8_t* header)
     return -1;
 }
 
-int ReceptionStatus(const DataRow& row)
+int ReceptionStatus(uint8_t flags, uint8_t rfA, uint8_t rfB)
 {
-    const bool sync = row[2] & 0x40;
-    const bool data = row[2] & 0x80;
+    const bool sync = flags & 0x40;
+    const bool data = flags & 0x80;
     if (!sync)
         return data ? 3 : 0;
-    return (row[7] >= 48 || row[6] >= 48) ? 1 : 2;
+    return (rfA >= 48 || rfB >= 48) ? 1 : 2;
+}
+
+int ReceptionStatus(const DataRow& row)
+{
+    return ReceptionStatus(row[2], row[7], row[6]);
 }
 
 } // namespace zr

@@ -38,6 +38,14 @@ struct LogRecord {
     DataRow row{};
 };
 LogRecord ParseLogRecord(const uint8_t* record);
+// The time of a record as it lies in the file (big-endian).
+inline int64_t RecordTime(const uint8_t* record)
+{
+    uint64_t t = 0;
+    for (int i = 0; i < 8; ++i)
+        t = (t << 8) | record[i];
+    return static_cast<int64_t>(t);
+}
 // Row byte k (0..15) of a record as it lies in the file: the row is stored reversed.
 inline uint8_t RecordRowByte(const uint8_t* record, int k)
 {
@@ -54,5 +62,7 @@ int LogKindOfHeader(const uint8_t* header);
 // Reception status of a background record: 0 received well, 1 jamming,
 // 2 no signal, 3 data error.
 int ReceptionStatus(const DataRow& row);
+// The same from the row's flags byte (2) and levels (7: RF A, 6: RF B).
+int ReceptionStatus(uint8_t flags, uint8_t rfA, uint8_t rfB);
 
 } // namespace zr

@@ -54,26 +54,29 @@ char* CTimeText::Put(char* p, int64_t fileTime)
     if (fileTime < 0)
         fileTime = 0;
     const int64_t totalMs = fileTime / kFileTimePerMs;
-    const int64_t day = totalMs / 86400000;
-    if (day != m_day) {
+    const int64_t minute = totalMs / 60000;
+    // The date, hour and minute change seldom: kept as text until they do.
+    if (minute != m_minute) {
+        const int64_t day = totalMs / 86400000;
         const LocalTime t = FileTimeToLocalTime(fileTime);
-        m_date.clear();
-        AppendDecimal(m_date, static_cast<unsigned>(t.year), 4);
-        m_date.push_back(m_dateSeparator);
-        AppendDecimal(m_date, static_cast<unsigned>(t.month), 2);
-        m_date.push_back(m_dateSeparator);
-        AppendDecimal(m_date, static_cast<unsigned>(t.day), 2);
-        m_date.push_back(m_timeSeparator);
-        m_day = day;
+        m_prefix.clear();
+        AppendDecimal(m_prefix, static_cast<unsigned>(t.year), 4);
+        m_prefix.push_back(m_dateSeparator);
+        AppendDecimal(m_prefix, static_cast<unsigned>(t.month), 2);
+        m_prefix.push_back(m_dateSeparator);
+        AppendDecimal(m_prefix, static_cast<unsigned>(t.day), 2);
+        m_prefix.push_back(m_timeSeparator);
+        const auto ms = static_cast<unsigned>(totalMs - day * 86400000);
+        AppendDecimal(m_prefix, ms / 3600000, 2);
+        m_prefix.push_back(':');
+        AppendDecimal(m_prefix, ms / 60000 % 60, 2);
+        m_prefix.push_back(':');
+        m_minute = minute;
     }
-    const auto ms = static_cast<unsigned>(totalMs % 86400000);
-    std::memcpy(p, m_date.data(), m_date.size());
-    p += m_date.size();
-    AppendPair(p, ms / 3600000);
-    *p++ = ':';
-    AppendPair(p, ms / 60000 % 60);
-    *p++ = ':';
-    AppendPair(p, ms / 1000 % 60);
+    const auto ms = static_cast<unsigned>(totalMs - minute * 60000);
+    std::memcpy(p, m_prefix.data(), m_prefix.size());
+    p += m_prefix.size();
+    AppendPair(p, ms / 1000);
     *p++ = '.';
     *p++ = static_cast<char>('0' + ms % 1000 / 100);
     AppendPair(p, ms % 100);

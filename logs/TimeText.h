@@ -23,8 +23,8 @@ public:
 
 private:
     char m_dateSeparator, m_timeSeparator;
-    int64_t m_day = -1;
-    std::string m_date; // the date and the separator after it
+    int64_t m_minute = -1;
+    std::string m_prefix; // "YYYY-MM-DDThh:mm:" of the minute last put
 };
 
 } // namespace zr
