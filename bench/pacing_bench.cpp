@@ -1,6 +1,11 @@
 // Sixteen simulated receivers paced at 100 ms by the main window (Background
 // Log recording): the achieved period per receiver measured at the simulator,
-// and the tool's CPU use (simulator threads excluded).
+// and the tool's CPU use (simulator threads excluded). Then, on the same
+// receivers in the same minutes, `zrq6930 record` and the least work of the
+// job (poll_baseline: one thread polling and appending the same records),
+// each a process of its own: the window's and the command's CPU as ratios
+// to the least work.
+//   pacing_bench SECONDS [ZRQ6930 POLL_BASELINE]
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -10,7 +15,9 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <csignal>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -23,42 +30,78 @@
 
 namespace {
 
-// CPU seconds of this process's threads, without the simulator's.
-double ToolCpuSeconds()
+// CPU seconds of a process's threads (the scheduler's own count, in ns),
+// leaving out the threads named `skip`.
+double ThreadsCpuSeconds(const std::string& process, const char* skip)
 {
     double total = 0;
-    DIR* d = opendir("/proc/self/task");
+    DIR* d = opendir((process + "/task").c_str());
     if (!d)
         return 0;
-    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
     while (dirent* e = readdir(d)) {
         if (e->d_name[0] == '.')
             continue;
-        const std::string base = std::string("/proc/self/task/") + e->d_name;
+        const std::string base = process + "/task/" + e->d_name;
         std::ifstream comm(base + "/comm");
         std::string name;
         std::getline(comm, name);
-        if (name == "zr-sim")
+        if (skip && name == skip)
             continue;
-        std::ifstream stat(base + "/stat");
-        std::string line;
-        std::getline(stat, line);
-        const auto close = line.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(close + 2));
-        std::string field;
-        double utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && rest >> field; ++i) {
-            if (i == 14)
-                utime = std::stod(field);
-            if (i == 15)
-                stime = std::stod(field);
-        }
-        total += (utime + stime) / tick;
+        std::ifstream stat(base + "/schedstat");
+        double ns = 0;
+        if (stat >> ns)
+            total += ns / 1e9;
     }
     closedir(d);
     return total;
+}
+
+// This process's threads without the simulator's.
+double ToolCpuSeconds()
+{
+    return ThreadsCpuSeconds("/proc/self", "zr-sim");
+}
+
+double ProcessCpuSeconds(pid_t pid)
+{
+    return ThreadsCpuSeconds("/proc/" + std::to_string(pid), nullptr);
+}
+
+// Runs `argv` with the simulated ports; after `warmUp` s (finding the
+// receivers) its CPU is measured over `seconds`, then it is stopped as
+// Ctrl+C would. The CPU share of one core, and the F4 polls answered meanwhile.
+struct ChildPhase {
+    double cpuShare = 0;
+    std::size_t polls = 0;
+};
+ChildPhase RunChild(const std::vector<std::string>& argv, zr::sim::CSimulator& sim, int warmUp, int seconds)
+{
+    ChildPhase out;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(warmUp));
+    std::size_t before = 0;
+    for (std::size_t i = 0; i < 16; ++i)
+        before += sim.Receiver(i).RequestTimes("F4").size();
+    const double cpu0 = ProcessCpuSeconds(pid);
+    const auto t0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const double cpu = ProcessCpuSeconds(pid) - cpu0;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    for (std::size_t i = 0; i < 16; ++i)
+        out.polls += sim.Receiver(i).RequestTimes("F4").size();
+    out.polls -= before;
+    kill(pid, SIGINT);
+    waitpid(pid, nullptr, 0);
+    out.cpuShare = cpu / wall;
+    return out;
 }
 
 double Percentile(std::vector<double> v, double p)
@@ -135,7 +178,25 @@ int main(int argc, char** argv)
     zr::bench::TableRow("16 receivers recording at 100 ms: tool CPU, % of one core", 100.0 * fast.cpu / fast.wall, "%", "the same at 500 ms, idle",
                         100.0 * idle.cpu / idle.wall, "< 1 %");
     view.StopBackgroundLog(2);
-    frame.reset();
+    frame.reset(); // the ports are free again
+    if (argc > 3) {
+        const std::string logDir = std::getenv("ZRQ6930_LOG_DIR");
+        const ChildPhase record = RunChild({argv[2], "record"}, sim, 3, seconds);
+        std::vector<std::string> baselineArgs{argv[3], "100", std::to_string(seconds + 4), logDir};
+        for (const std::string& port : sim.PortPaths())
+            baselineArgs.push_back(port);
+        const ChildPhase least = RunChild(baselineArgs, sim, 1, seconds);
+        const double window = fast.cpu / fast.wall;
+        std::printf("least work (one thread polling and appending), %d s: %zu polls answered, CPU %.2f %% of one core\n", seconds, least.polls,
+                    100 * least.cpuShare);
+        std::printf("zrq6930 record, %d s: %zu polls answered, CPU %.2f %% of one core; ratio %.2f\n", seconds, record.polls, 100 * record.cpuShare,
+                    record.cpuShare / std::max(1e-9, least.cpuShare));
+        std::printf("window recording: %zu polls answered, CPU %.2f %% of one core; ratio %.2f\n", fast.all.size() + 16, 100 * window,
+                    window / std::max(1e-9, least.cpuShare));
+        zr::bench::TableRow("16 receivers at 100 ms: window CPU, % of one core", 100 * window, "%", "least work (poll_baseline)", 100 * least.cpuShare, "< 1.5x");
+        zr::bench::TableRow("16 receivers at 100 ms: zrq6930 record CPU, % of one core", 100 * record.cpuShare, "%", "least work (poll_baseline)",
+                            100 * least.cpuShare, "< 1.5x");
+    }
     sim.Stop();
     return 0;
 }

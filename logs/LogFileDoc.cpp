@@ -87,17 +87,9 @@ bool CLogFileDoc::WriteHeader(bool exclusive)
 int CLogFileDoc::AppendRecord(const DataRow& row)
 {
     m_row = row;
-    std::FILE* f = std::fopen(m_currentPath.c_str(), "r+b"); // never creates
-    if (!f)
-        return 1;
-    if (std::fseek(f, 0, SEEK_END) != 0) {
-        std::fclose(f);
-        return 1;
-    }
     m_lastRecordTime = LocalTimeToFileTime(CurrentClock().Now());
     const LogRecordBytes r = BuildLogRecord(m_lastRecordTime, m_row);
-    const bool written = std::fwrite(r.data(), 1, r.size(), f) == r.size();
-    if (std::fclose(f) != 0 || !written)
+    if (!AppendToExistingFile(m_currentPath, r.data(), r.size())) // never creates
         return 1;
 
     const int64_t elapsed = m_lastRecordTime - m_startTime;

@@ -77,6 +77,11 @@ private:
     bool m_unnamed = false; // an O_TMPFILE file: nothing to remove when discarded
 };
 
+// Appends `size` bytes at the end of the existing file `path` (never creates
+// it), opened and closed around the write: the bytes are in the file when it
+// returns. false with errno set on any error.
+bool AppendToExistingFile(const std::string& path, const void* data, std::size_t size);
+
 // Writes `bytes` as the whole of `path`, replacing it: the new content or
 // the old, never a part. false with errno set on any error.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -41,6 +41,30 @@ std::FILE* CreateNewFileForWrite(const std::string& path)
     return std::fopen(path.c_str(), "wbx");
 }
 
+bool AppendToExistingFile(const std::string& path, const void* data, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const auto* bytes = static_cast<const char*>(data);
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < size;) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+        else if (n == 0)
+            errno = EIO;
+    }
+    const int writeErrno = errno;
+    if (::close(fd) != 0 && ok)
+        return false;
+    errno = writeErrno;
+    return ok;
+}
+
 bool IdentityOfPath(const std::string& path, FileIdentity& out)
 {
     struct stat st {};

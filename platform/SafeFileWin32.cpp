@@ -107,6 +107,22 @@ std::FILE* CreateNewFileForWrite(const std::string& path)
     return StreamOf(h, _O_WRONLY, "wb");
 }
 
+bool AppendToExistingFile(const std::string& path, const void* data, std::size_t size)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        SetErrnoFrom(::GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = ::WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    if (!ok)
+        SetErrnoFrom(::GetLastError());
+    ::CloseHandle(h);
+    return ok;
+}
+
 bool IdentityOfPath(const std::string& path, FileIdentity& out)
 {
     HANDLE h = OpenForQuery(path);
