@@ -1,14 +1,56 @@
 #include "app/SleepInhibitor.h"
 
 #ifdef _WIN32
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+
 #include "platform/Process.h"
+
+#include <windows.h>
 
 namespace zr {
 
-CSleepInhibitor::CSleepInhibitor(std::function<void()> onResume) : m_onResume(std::move(onResume)) {}
+namespace {
+
+// Windows tells every top-level window of a resume with WM_POWERBROADCAST.
+class CPowerBroadcastFilter : public QAbstractNativeEventFilter {
+public:
+    explicit CPowerBroadcastFilter(std::function<void()> onResume) : m_onResume(std::move(onResume)) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        if (type != "windows_generic_MSG" || !message)
+            return false;
+        const MSG* msg = static_cast<const MSG*>(message);
+        if (msg->message == WM_POWERBROADCAST && (msg->wParam == PBT_APMRESUMEAUTOMATIC || msg->wParam == PBT_APMRESUMESUSPEND) && m_onResume) {
+            // Both arrive after a sleep the user ended: report it once.
+            const DWORD now = ::GetTickCount();
+            if (!m_reported || now - m_lastReport > 5000)
+                m_onResume();
+            m_reported = true;
+            m_lastReport = now;
+        }
+        return false; // Qt and the window see it as well
+    }
+
+private:
+    std::function<void()> m_onResume;
+    bool m_reported = false;
+    DWORD m_lastReport = 0;
+};
+
+} // namespace
+
+CSleepInhibitor::CSleepInhibitor(std::function<void()> onResume) : m_onResume(std::move(onResume))
+{
+    m_filter = std::make_unique<CPowerBroadcastFilter>(m_onResume);
+    QCoreApplication::instance()->installNativeEventFilter(m_filter.get());
+}
 
 CSleepInhibitor::~CSleepInhibitor()
 {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeNativeEventFilter(m_filter.get());
     Release();
 }
 

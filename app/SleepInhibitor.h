@@ -1,9 +1,13 @@
 #pragma once
 // Keeps the system awake while receivers are connected (a logind sleep
 // inhibitor over D-Bus where present, the thread's execution state on
-// Windows; nothing elsewhere), and reports resume where logind tells of it.
+// Windows; nothing elsewhere), and reports a resume from sleep where the
+// system tells of it (logind's PrepareForSleep; WM_POWERBROADCAST on Windows).
 #include <QObject>
 #include <functional>
+#include <memory>
+
+#include <QAbstractNativeEventFilter>
 
 namespace zr {
 
@@ -23,6 +27,7 @@ private:
     std::function<void()> m_onResume;
     int m_fd = -1; // logind's inhibitor
     bool m_held = false;
+    std::unique_ptr<QAbstractNativeEventFilter> m_filter; // Windows: hears the power broadcasts
 };
 
 } // namespace zr

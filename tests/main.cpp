@@ -4,9 +4,12 @@
 
 int main(int argc, char** argv)
 {
-    // Headless: set before the application object exists.
+#ifndef _WIN32
+    // Headless: set before the application object exists. (Under Wine the
+    // script that runs the tests chooses the platform plugin.)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+#endif
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
