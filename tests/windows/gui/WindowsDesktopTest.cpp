@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTest>
 #include <memory>
 
 #include "app/MainFrame.h"
@@ -22,7 +23,7 @@ TEST(WindowsDesktop, AResumeFromSleepIsNotedThroughThePowerBroadcast)
     ASSERT_EQ(QGuiApplication::platformName(), "windows");
     auto frame = std::make_unique<CMainFrame>(false);
     frame->show();
-    QApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get(), 10000));
     EXPECT_FALSE(frame->View()->ResumeNoted());
     const HWND window = reinterpret_cast<HWND>(frame->winId());
     ::SendMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
