@@ -11,8 +11,14 @@ namespace {
 
 std::string Sibling(const std::string& path, const std::string& prefix, const std::string& suffix)
 {
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (prefix + p.filename().string() + suffix)).string();
+    // Split by hand: a path object would convert a name outside the C locale byte by byte on Windows.
+#ifdef _WIN32
+    const std::size_t slash = path.find_last_of("/\\");
+#else
+    const std::size_t slash = path.find_last_of('/');
+#endif
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, nameAt) + prefix + path.substr(nameAt) + suffix;
 }
 
 // Copies `from` into a new file named `to` (never replacing), whole or not at all.

@@ -1,4 +1,5 @@
 #include "platform/SafeFile.h"
+#include "platform/WinText.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -41,7 +42,7 @@ void SetErrnoFrom(DWORD error)
 // Opens what `path` names without reading it, to ask what it is.
 HANDLE OpenForQuery(const std::string& path)
 {
-    return ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    return ::CreateFileW(PathToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -74,7 +75,7 @@ std::FILE* StreamOf(HANDLE h, int flags, const char* mode)
 std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size, FileIdentity* identity)
 {
     // A device or pipe by that name is refused before anything is read from it.
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    HANDLE h = ::CreateFileW(PathToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         SetErrnoFrom(::GetLastError());
@@ -99,7 +100,7 @@ std::FILE* OpenRegularFileForRead(const std::string& path, uint64_t* size, FileI
 std::FILE* CreateNewFileForWrite(const std::string& path)
 {
     // The C library here knows no "x" mode: CREATE_NEW gives the same promise.
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(PathToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         SetErrnoFrom(::GetLastError());
         return nullptr;
@@ -109,7 +110,7 @@ std::FILE* CreateNewFileForWrite(const std::string& path)
 
 bool AppendToExistingFile(const std::string& path, const void* data, std::size_t size)
 {
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+    HANDLE h = ::CreateFileW(PathToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         SetErrnoFrom(::GetLastError());
@@ -138,7 +139,7 @@ bool IdentityOfPath(const std::string& path, FileIdentity& out)
 
 bool PathExists(const std::string& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(PathToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsRegularFileOrAbsent(const std::string& path)
@@ -160,7 +161,7 @@ int CNameLock::Acquire(const std::string& path)
     const std::string lockPath = LockFileName(path);
     // Opened without sharing, the file itself is the lock; the system deletes
     // it when the holder closes it or ends.
-    HANDLE h = ::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    HANDLE h = ::CreateFileW(PathToWide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = ::GetLastError();
@@ -182,11 +183,12 @@ void CNameLock::Release()
 bool CAtomicOutput::Create(const std::string& finalPath)
 {
     Discard();
-    SweepStaleTemporaries(std::filesystem::path(finalPath).parent_path().string());
+    const std::size_t slash = finalPath.find_last_of("/\\");
+    SweepStaleTemporaries(slash == std::string::npos ? std::string() : finalPath.substr(0, slash));
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TemporaryFileName(finalPath, ::GetCurrentProcessId(), counter++);
-        HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = ::CreateFileW(PathToWide(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD e = ::GetLastError();
             if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS)
@@ -196,7 +198,7 @@ bool CAtomicOutput::Create(const std::string& finalPath)
         }
         m_file = StreamOf(h, _O_WRONLY, "wb");
         if (!m_file) {
-            ::DeleteFileA(temp.c_str());
+            ::DeleteFileW(PathToWide(temp).c_str());
             errno = EIO;
             return false;
         }
@@ -216,7 +218,7 @@ bool CAtomicOutput::Commit(bool replace)
               ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(m_file))));
     ok = std::fclose(m_file) == 0 && ok;
     m_file = nullptr;
-    if (ok && ::MoveFileExA(m_tempPath.c_str(), m_finalPath.c_str(), (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && ::MoveFileExW(PathToWide(m_tempPath).c_str(), PathToWide(m_finalPath).c_str(), (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
         m_tempPath.clear();
         return true;
     }
@@ -230,7 +232,7 @@ bool RenameNoReplace(const std::string& from, const std::string& to)
 {
     // Without MOVEFILE_COPY_ALLOWED a move to another volume fails, and the
     // caller copies instead.
-    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(PathToWide(from).c_str(), PathToWide(to).c_str(), MOVEFILE_WRITE_THROUGH))
         return true;
     const DWORD e = ::GetLastError();
     if (e == ERROR_NOT_SAME_DEVICE)

@@ -7,6 +7,9 @@ namespace zr {
 
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const wchar_t* text, std::size_t length);
+// A path as the tool holds it (the programs' code page, UTF-8 by their
+// manifest) for the wide calls: no name depends on how the narrow calls convert.
+std::wstring PathToWide(const std::string& path);
 // The system's message for a GetLastError code, without the trailing line break.
 std::string SystemErrorText(unsigned long code);
 

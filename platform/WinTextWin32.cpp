@@ -17,6 +17,17 @@ std::wstring Utf8ToWide(const std::string& text)
     return out;
 }
 
+std::wstring PathToWide(const std::string& path)
+{
+    std::wstring out;
+    const int n = ::MultiByteToWideChar(::GetACP(), 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (n > 0) {
+        out.resize(static_cast<std::size_t>(n));
+        ::MultiByteToWideChar(::GetACP(), 0, path.data(), static_cast<int>(path.size()), out.data(), n);
+    }
+    return out;
+}
+
 std::string WideToUtf8(const wchar_t* text, std::size_t length)
 {
     if (length == 0)
