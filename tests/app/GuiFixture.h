@@ -9,30 +9,13 @@
 #include <memory>
 
 #include "../TestUtil.h"
+#include "PumpEvents.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
 #include "ui/MessageBox.h"
 #include "sim/Simulator.h"
 
 namespace zr::test {
-
-// Waits while serving the event loop.
-inline bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(15))
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-inline void PumpFor(std::chrono::milliseconds d)
-{
-    PumpUntil([] { return false; }, d);
-}
 
 class GuiFixture : public ::testing::Test {
 protected:

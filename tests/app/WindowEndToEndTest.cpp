@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "../TestUtil.h"
+#include "PumpEvents.h"
 #include "app/ControlIds.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
@@ -38,18 +39,6 @@
 
 namespace zr::test {
 namespace {
-
-bool Pump(const std::function<bool()>& until, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!until()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator)
 {
@@ -112,9 +101,9 @@ TEST(WindowEndToEnd, FindsShowsAndRecordsFourReceivers)
     frame->show();
     CZRQ6930_MaintenanceView& view = *frame->View();
     view.ConnectButton()->click();
-    ASSERT_TRUE(Pump([&] { return view.ConnectState() == kConnected && view.Table()->rowCount() == 4; }, std::chrono::seconds(30)))
+    ASSERT_TRUE(PumpUntil([&] { return view.ConnectState() == kConnected && view.Table()->rowCount() == 4; }, std::chrono::seconds(30)))
         << "state " << view.ConnectState() << ", rows " << view.Table()->rowCount() << ", " << messages.join("|").toStdString();
-    ASSERT_TRUE(Pump([&] { return !view.Table()->CellText(3, 8).isEmpty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(PumpUntil([&] { return !view.Table()->CellText(3, 8).isEmpty(); }, std::chrono::seconds(10)));
     std::string table;
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < view.Table()->columnCount(); ++column)
@@ -134,19 +123,19 @@ TEST(WindowEndToEnd, FindsShowsAndRecordsFourReceivers)
         view.ToolButton(kIdSpScanButton)->click();
         CSpScanDlg* scan = frame->findChild<CSpScanDlg*>("spScanDlg");
         ASSERT_NE(scan, nullptr);
-        Pump([&] { return scan->isVisible(); }, std::chrono::seconds(5));
+        PumpUntil([&] { return scan->isVisible(); }, std::chrono::seconds(5));
         // A sweep of the receiver's first megahertz, pictured as it runs.
         scan->StartEdit()->setText("606.000");
         scan->StopEdit()->setText("607.000");
         scan->StartButton()->click();
-        Pump([&] { return scan->Running(); }, std::chrono::seconds(5));
-        Pump([] { return false; }, std::chrono::seconds(2));
+        PumpUntil([&] { return scan->Running(); }, std::chrono::seconds(5));
+        PumpFor(std::chrono::seconds(2));
         scan->grab().save(folder.filePath("spscan.png"));
         scan->Stop();
-        EXPECT_TRUE(Pump([&] { return !scan->Running(); }, std::chrono::seconds(10)));
+        EXPECT_TRUE(PumpUntil([&] { return !scan->Running(); }, std::chrono::seconds(10)));
         scan->close();
-        Pump([&] { return view.ReceiverModeOf(0) != kModeSpectrumScan; }, std::chrono::seconds(5));
-        Pump([] { return false; }, std::chrono::milliseconds(500));
+        PumpUntil([&] { return view.ReceiverModeOf(0) != kModeSpectrumScan; }, std::chrono::seconds(5));
+        PumpFor(std::chrono::milliseconds(500));
         messages.removeAll("Do you save the log data?"); // asked when the sweep left data, answered No
     }
 
@@ -163,10 +152,10 @@ TEST(WindowEndToEnd, FindsShowsAndRecordsFourReceivers)
     }
     view.StartRecording();
     ASSERT_TRUE(view.IsRecording()) << messages.join("|").toStdString();
-    Pump([] { return false; }, std::chrono::seconds(1));
+    PumpFor(std::chrono::seconds(1));
     if (!shots.empty())
         frame->grab().save(QDir(QString::fromStdString(shots)).filePath("main-recording.png"));
-    Pump([] { return false; }, std::chrono::seconds(2));
+    PumpFor(std::chrono::seconds(2));
     std::vector<std::string> logPaths;
     for (int recNo = 0; recNo < 4; ++recNo)
         logPaths.push_back(view.LogDocOf(recNo) ? view.LogDocOf(recNo)->CurrentPath() : std::string());
@@ -175,7 +164,7 @@ TEST(WindowEndToEnd, FindsShowsAndRecordsFourReceivers)
         portOf.push_back(view.LinkOf(recNo) ? view.LinkOf(recNo)->PortName() : std::string());
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
     view.StopRecording();
-    Pump([] { return false; }, std::chrono::milliseconds(300)); // a poll in flight lands
+    PumpFor(std::chrono::milliseconds(300)); // a poll in flight lands
     EXPECT_EQ(messages, QStringList{"Background Log recording was stopped."});
 
     for (int recNo = 0; recNo < 4; ++recNo) {
