@@ -12,7 +12,7 @@ const QColor kShare(170, 170, 170);
 const QColor kChosen(0, 0, 255);
 const QColor kKept(0, 150, 0);
 const QColor kProduct(255, 127, 0);
-constexpr int kLeft = 44, kRight = 10, kTop = 10, kBottom = 34, kTickHeight = 8;
+constexpr int kLeft = 44, kRight = 10, kTop = 10, kBottom = 46, kTickHeight = 8;
 
 // A grid step of 1, 2 or 5 times a power of ten (MHz) giving about `wanted` lines.
 double GridStepMhz(double spanMhz, int wanted)
@@ -107,7 +107,8 @@ void CPlanGraph::Paint(QPainter& p, const QRect& area)
                        QString::number(f / 1000.0, 'f', stepKhz % 1000 ? 3 : 0));
         }
     }
-    p.drawText(QRect(0, plot.bottom() + kTickHeight + 2, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter, "MHz");
+    // The unit under the first frequency's label, clear of it.
+    p.drawText(QRect(plot.left(), plot.bottom() + kTickHeight + 18, plot.width(), 16), Qt::AlignCenter, "Frequency [MHz]");
 
     // How busy each frequency was.
     if (!m_share.empty()) {

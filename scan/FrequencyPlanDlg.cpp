@@ -438,6 +438,11 @@ void CFrequencyPlanDlg::SaveCsv()
     const QString path = GetSaveFileName(this, "plan.csv", "CSV(*.csv)");
     if (path.isEmpty())
         return;
+    // Never over the log the plan was made from, by any name.
+    if (!m_logPath.empty() && OutputIsAnInput(NativePath(path), {m_logPath})) {
+        ShowMessage(this, QString("Cannot write %1: it is the log the plan comes from.").arg(path));
+        return;
+    }
     if (!WriteWholeFile(NativePath(path), PlanCsv(m_rows)))
         ShowMessage(this, QString("Cannot write %1: %2").arg(path, errno == ENOSPC ? QString("the disk is full") : QString(std::strerror(errno ? errno : EIO))));
 }
