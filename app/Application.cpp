@@ -126,4 +126,21 @@ int TakeSimulateOption(QStringList& arguments, QString& error)
     return n;
 }
 
+bool TakePublishArguments(QStringList& arguments, PublishRequest& request, QString& error)
+{
+    std::vector<std::string> args;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+    std::string why;
+    if (!TakePublishOptions(args, request, why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    QStringList rest{arguments.value(0)};
+    for (const std::string& a : args)
+        rest << QString::fromStdString(a);
+    arguments = rest;
+    return true;
+}
+
 } // namespace zr

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "publish/PublishSetup.h"
+
 namespace zr {
 
 constexpr char kAppId[] = "ZR-Q6930_Maintenance.AppID.NoVersion";
@@ -52,5 +54,8 @@ private:
 
 // Removes "--simulate N" from the arguments; N or 0.
 int TakeSimulateOption(QStringList& arguments, QString& error);
+// Removes the publishing options (--publish, --site, --ca-file) from the
+// arguments (the first is the program's); false with why.
+bool TakePublishArguments(QStringList& arguments, PublishRequest& request, QString& error);
 
 } // namespace zr

@@ -3,6 +3,7 @@
 #include <QUrl>
 
 #include "app/MaintenanceView.h"
+#include "publish/LiveFeed.h"
 #include "ui/MessageBox.h"
 #include "link/Commands.h"
 #include "logs/gui/LogConvertDlg.h"
@@ -43,6 +44,8 @@ void CZRQ6930_MaintenanceView::StartRecording()
             emit statusMessage(QString("Cannot create the Background Log file %1").arg(QString::fromStdString(issue.path)));
     }
     m_recording = true;
+    if (m_live)
+        m_live->RecordingStarted(monitored);
     m_recordingEvents = std::make_unique<CRecordingEvents>(false);
     m_recovery = std::make_unique<CReceiverRecovery>(*m_session, [this](const std::string& line) {
         m_recordingEvents->Add(line);
@@ -71,6 +74,8 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
     if (reason == 0)
         ShowMessage(this, "Background Log recording was stopped.");
     m_recorder.Stop();
+    if (m_live)
+        m_live->RecordingStopped();
     if (reason == 1)
         return;
     SetPollProgrammeOfAll(kProgrammeStopped);

@@ -1,4 +1,5 @@
 #include "app/MainFrame.h"
+#include "app/PublishStatus.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -69,6 +70,11 @@ CMainFrame::CMainFrame(bool detailMode, QWidget* parent) : QMainWindow(parent), 
     connect(m_view, &CZRQ6930_MaintenanceView::statusMessage, this, [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     UpdateMenuState();
     UpdateKeyIndicators();
+}
+
+void CMainFrame::ShowPublishing(const CMqttPublisher& publisher)
+{
+    statusBar()->addPermanentWidget(new CPublishStatus(publisher, this));
 }
 
 QAction* CMainFrame::AddAction(QMenu* menu, int id, const QString& text, const QString& prompt)

@@ -8,6 +8,7 @@
 namespace zr {
 
 class CZRQ6930_MaintenanceView;
+class CMqttPublisher;
 
 constexpr char kTitle[] = "ZR-Q6930 Maintenance Software";
 
@@ -23,6 +24,8 @@ public:
     QAction* Action(int id) const;
     void UpdateMenuState();
     QString StatusText() const;
+    // Shows the publisher's state in the status bar.
+    void ShowPublishing(const CMqttPublisher& publisher);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

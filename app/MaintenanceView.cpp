@@ -1,5 +1,7 @@
 #include "app/MaintenanceView.h"
 
+#include "publish/LiveFeed.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QTimer>
@@ -22,6 +24,7 @@
 #include "logs/gui/LogConvertDlg.h"
 #include "logs/LogReader.h"
 #include "platform/Process.h"
+#include "publish/LiveFeed.h"
 
 namespace zr {
 
@@ -370,6 +373,8 @@ void CZRQ6930_MaintenanceView::Disconnect(int reason)
 {
     m_connectButton->setEnabled(false);
     m_session->CloseAll();
+    if (m_live)
+        m_live->RemovedAll();
     if (reason == 0)
         m_table->setRowCount(0);
     SetConnectionLabel(false);
@@ -477,6 +482,8 @@ void CZRQ6930_MaintenanceView::UpdateRowFromF0(CReceiverLink* link)
     StateRecord rec{};
     link->CopyReply(rec.data(), kF0);
     m_table->UpdateRow(rec, link->RecNo, true);
+    if (m_live)
+        m_live->Row(link->RecNo, link->PortName(), rec);
 }
 
 // ---- Poll results ----------------------------------------------------------
@@ -505,17 +512,22 @@ void CZRQ6930_MaintenanceView::OnPollReply(CReceiverLink* link, int kind)
     case kF0:
         UpdateRowFromF0(link);
         break;
-    case kF4:
+    case kF4: {
         // Recording goes on when a record is lost; the user hears of it once.
-        if (m_recording && slot.monitored && m_recorder.Append(recNo, reply.data()) == CBackgroundRecorder::kFailedFirst)
+        const auto appended = m_recording && slot.monitored ? m_recorder.Append(recNo, reply.data()) : CBackgroundRecorder::kNotRecording;
+        if (appended == CBackgroundRecorder::kFailedFirst)
             emit statusMessage(QString("Cannot write the Background Log of receiver %1: %2").arg(recNo + 1).arg(QString::fromStdString(m_recorder.Doc(recNo)->CurrentPath())));
         // A receiver busy with its own channel scan answers F4 with nothing:
         // its row says so rather than "Logging".
-        if (ReplyChar(copy.state.data(), F0Field::State) == '5')
-            m_table->UpdateRow(WithState(StateRecordFromF4(reply.data()), '5'), recNo, true);
-        else
-            m_table->UpdateRow(StateRecordFromF4(reply.data()), recNo, true);
+        const StateRecord row = ReplyChar(copy.state.data(), F0Field::State) == '5' ? WithState(StateRecordFromF4(reply.data()), '5') : StateRecordFromF4(reply.data());
+        m_table->UpdateRow(row, recNo, true);
+        if (m_live) {
+            m_live->Row(recNo, link->PortName(), row);
+            if (appended == CBackgroundRecorder::kAppended)
+                m_live->Record(recNo, m_recorder.Doc(recNo)->LastRecordTime(), DecodeF4(reply.data()));
+        }
         break;
+    }
     default:
         break;
     }
@@ -560,6 +572,8 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
     KillPacing(recNo);
     m_slots[static_cast<std::size_t>(recNo)].monitored = false;
     SetRowState(link, '1');
+    if (m_live)
+        m_live->Lost(recNo);
     if (!link->LastError().empty())
         emit statusMessage(QString::fromStdString(link->PortName() + ": " + link->LastError()));
     // While recording the receiver is asked again; its row keeps "Comm Error"

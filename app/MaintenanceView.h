@@ -33,6 +33,7 @@ class CSpScanDlg;
 class CWalkDlg;
 class CSleepInhibitor;
 class CFrequencyPlanDlg;
+class CLiveFeed;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
 
@@ -69,6 +70,9 @@ public:
     // (receiver number, kHz) of every monitored receiver, from its last F0 reply.
     std::vector<std::pair<int, int>> ReceiverFrequencies() const;
     CFrequencyPlanDlg* FrequencyPlanDialog() const { return m_planDlg; }
+    // Rows, records and the recording state go to `feed` as well (live
+    // publishing); nullptr: to nobody.
+    void SetLiveFeed(CLiveFeed* feed) { m_live = feed; }
     // A log file of any kind, opened in the viewer of its kind; false (and
     // the viewers' own message) when it is no log or cannot be read.
     bool OpenLogFile(const std::string& path); // the system's own name
@@ -141,6 +145,7 @@ private:
     void SetConnectionLabel(bool connected);
 
     bool m_detailMode;
+    CLiveFeed* m_live = nullptr;
     int m_nConnectState = kDisconnected;
     std::array<ReceiverSlot, kMaxReceivers> m_slots;
     QTimer m_pacingTimer; // the next pacing tick at which a poll falls due

@@ -10,6 +10,8 @@
 #include "app/Application.h"
 #include "app/MainFrame.h"
 #include "app/MaintenanceView.h"
+#include "publish/LiveFeed.h"
+#include "publish/PublishSetup.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 #ifndef _WIN32
@@ -66,6 +68,12 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    zr::PublishRequest publishRequest;
+    if (!zr::TakePublishArguments(args, publishRequest, error)) {
+        std::fprintf(stderr, "zrq6930-maintenance: %s\n", qPrintable(error));
+        return 2;
+    }
+
     // For headless runs and scripted tests: answer every message box with the
     // given answer (yes or no) and print its text on standard error.
     if (const char* answer = std::getenv("ZRQ6930_AUTO_ANSWER"); answer && *answer) {
@@ -111,8 +119,29 @@ int main(int argc, char** argv)
     }
 #endif
 
+    // Live publishing, when asked: the feed hears the view, the publisher's
+    // own thread talks to the broker.
+    std::unique_ptr<zr::CMqttPublisher> publisher;
+    std::unique_ptr<zr::CLiveFeed> live;
+    if (publishRequest.asked) {
+        std::string why;
+        publisher = zr::StartPublisher(publishRequest, "zrq6930-maintenance", why, [](const std::string& text) {
+            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fflush(stderr);
+        });
+        if (!publisher) {
+            std::fprintf(stderr, "zrq6930-maintenance: cannot publish: %s\n", why.c_str());
+            return 2;
+        }
+        live = std::make_unique<zr::CLiveFeed>(*publisher);
+    }
+
     const bool detail = zr::IsDetailMode(zr::RawCommandLine(args));
     auto frame = std::make_unique<zr::CMainFrame>(detail);
+    if (publisher) {
+        frame->View()->SetLiveFeed(live.get());
+        frame->ShowPublishing(*publisher);
+    }
     instance.SetActivateHandler([&frame] {
         frame->setWindowState((frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         frame->show();
@@ -129,6 +158,13 @@ int main(int argc, char** argv)
     instance.SetOpenHandler([&frame](const std::string& file) { frame->View()->OpenLogFile(file); });
     const int rc = QApplication::exec();
     frame.reset(); // links and their threads end before the simulator
+    if (publisher) {
+        live.reset();
+        publisher->Stop();
+        const zr::CMqttPublisher::Stats stats = publisher->GetStats();
+        std::fprintf(stderr, "Publishing: %llu messages sent, %llu dropped\n", static_cast<unsigned long long>(stats.sent),
+                     static_cast<unsigned long long>(stats.dropped));
+    }
 #ifndef _WIN32
     simulator.Stop();
 #endif

@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/JsonText.h"
+
 namespace zr::cli {
 
-std::string JsonString(const std::string& s);
+using zr::JsonString;
 // A whole number from 0 to `max`, the whole text; false otherwise.
 bool ParseWholeNumber(const std::string& text, int max, int& out);
 // kHz as "606.125".

@@ -17,9 +17,11 @@
 #include "link/PollPacer.h"
 #include "link/PollProgramme.h"
 #include "cli/PollLoop.h"
+#include "cli/Publishing.h"
 #include "link/ReceiverSession.h"
 #include "link/ReplyFields.h"
 #include "link/UsbSerialFtdi.h"
+#include "publish/ReceiverJson.h"
 
 namespace zr::cli {
 
@@ -30,12 +32,6 @@ constexpr char kNoReceiver[] = "No receiver connected.";
 bool HasFlag(const std::vector<std::string>& args, const char* flag)
 {
     return std::find(args.begin(), args.end(), flag) != args.end();
-}
-
-std::string Trimmed(const std::string& s)
-{
-    const auto b = s.find_first_not_of(' ');
-    return b == std::string::npos ? std::string() : s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
 } // namespace
@@ -115,8 +111,12 @@ int CmdIdentify(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-int CmdMonitor(const std::vector<std::string>& args)
+int CmdMonitor(const std::vector<std::string>& givenArgs)
 {
+    std::vector<std::string> args = givenArgs;
+    CCliPublishing publishing;
+    if (!publishing.TakeOptions("monitor", args))
+        return kExitUsage;
     bool json = false;
     double seconds = -1;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -128,7 +128,7 @@ int CmdMonitor(const std::vector<std::string>& args)
                 return kExitUsage;
             }
         } else {
-            std::fprintf(stderr, "usage: zrq6930 monitor [--seconds N] [--json]\n");
+            std::fprintf(stderr, "usage: zrq6930 monitor [--seconds N] [--json] [--publish ADDRESS [--site NAME] [--ca-file F]]\n%s", PublishUsage());
             return kExitUsage;
         }
     }
@@ -137,6 +137,9 @@ int CmdMonitor(const std::vector<std::string>& args)
     CReceiverSession session(&queue);
     if (!OpenAndIdentify(session, queue))
         return kExitUsage;
+    if (!publishing.Start("monitor"))
+        return kExitUsage;
+    CLiveFeed* const live = publishing.Feed();
     std::vector<SessionReceiver*> monitored = InNumberOrder(session);
     std::vector<RowTexts> shown(kMaxReceivers);
     if (!json) {
@@ -144,15 +147,8 @@ int CmdMonitor(const std::vector<std::string>& args)
         std::fflush(stdout);
     }
     auto print = [&](const SessionReceiver& r, const RowTexts& t, int32_t frequencyKhz) {
-        static const char* const keys[kColumnCount] = {"no", "bank", "channel", "frequency_khz", "encryption", "code", "fbs", "eq", "status"};
         if (json) {
-            // The cells' values without their padding; the frequency as a number (null when none).
-            std::string line = "{\"no\": " + t[0] + ", \"port\": " + JsonString(r.port);
-            for (int c = 1; c < kColumnCount; ++c) {
-                const std::string value = c == 3 ? (frequencyKhz > 0 ? std::to_string(frequencyKhz) : "null") : JsonString(Trimmed(t[static_cast<std::size_t>(c)]));
-                line += std::string(", \"") + keys[c] + "\": " + value;
-            }
-            std::printf("%s}\n", line.c_str());
+            std::printf("{%s}\n", ReceiverRowFields(t, r.port, frequencyKhz).c_str());
         } else {
             std::printf("%-3s %-4s %-7s %-11s %-10s %-4s %-3s %-9s %s\n", t[0].c_str(), t[1].c_str(), t[2].c_str(), t[3].c_str(), t[4].c_str(),
                         t[5].c_str(), t[6].c_str(), t[7].c_str(), t[8].c_str());
@@ -166,9 +162,11 @@ int CmdMonitor(const std::vector<std::string>& args)
         StateRecord rec{};
         r.link->CopyReply(rec.data(), kF0);
         RowTexts t = FormatReceiverRow(rec, r.recNo);
+        if (live)
+            live->Row(r.recNo, r.port, rec);
         if (t != shown[static_cast<std::size_t>(r.recNo)]) {
             shown[static_cast<std::size_t>(r.recNo)] = t;
-            print(r, t, t[3].find("---") == std::string::npos ? ReadReplyField(rec.data(), F0Field::Frequency, 0) : 0);
+            print(r, t, ShownFrequencyKhz(rec, t));
         }
         return true;
     };
@@ -176,11 +174,14 @@ int CmdMonitor(const std::vector<std::string>& args)
         StateRecord rec{};
         r.link->CopyReply(rec.data(), kF0);
         print(r, FormatReceiverRow(WithState(rec, '1'), r.recNo), 0);
+        if (live)
+            live->Lost(r.recNo);
         if (!r.link->LastError().empty())
             std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.link->LastError().c_str());
     };
     const LoopEnd end = RunPollLoop(session, queue, monitored, kProgrammeIdle, seconds, handlers);
     session.CloseAll();
+    publishing.Finish();
     if (end == LoopEnd::OutputFailed)
         return kExitFailure; // main tells why
     if (end == LoopEnd::AllLost) {

@@ -6,6 +6,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
+#include "cli/Publishing.h"
 #include "link/ReceiverRecovery.h"
 #include "logs/RecordingEvents.h"
 #include "link/AppMessages.h"
@@ -25,16 +26,20 @@ constexpr double kMaxHours = 8;
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: zrq6930 record [--rx N]... [--hours H]\n"
+    std::fprintf(stderr, "usage: zrq6930 record [--rx N]... [--hours H] [--publish ADDRESS [--site NAME] [--ca-file F]]\n"
                          "  --rx N     record receiver number N (1 to 16); every receiver when not given\n"
-                         "  --hours H  stop after H hours (at most 8, the Background Log's limit)\n");
+                         "  --hours H  stop after H hours (at most 8, the Background Log's limit)\n%s", PublishUsage());
     return kExitUsage;
 }
 
 } // namespace
 
-int CmdRecord(const std::vector<std::string>& args)
+int CmdRecord(const std::vector<std::string>& givenArgs)
 {
+    std::vector<std::string> args = givenArgs;
+    CCliPublishing publishing;
+    if (!publishing.TakeOptions("record", args))
+        return kExitUsage;
     std::vector<int> wanted; // receiver numbers 0..15
     double hours = -1;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -63,6 +68,10 @@ int CmdRecord(const std::vector<std::string>& args)
         return kExitFailure;
     }
 
+    if (!publishing.Start("record"))
+        return kExitUsage;
+    CLiveFeed* const live = publishing.Feed();
+
     CBackgroundRecorder recorder;
     std::vector<int> recNos;
     for (SessionReceiver* r : recorded)
@@ -76,6 +85,8 @@ int CmdRecord(const std::vector<std::string>& args)
         }
         std::fprintf(stderr, "Cannot create the Background Log file %s\n", issue.path.c_str());
     }
+    if (live)
+        live->RecordingStarted(recNos);
     for (SessionReceiver* r : recorded)
         std::printf("Receiver %d (%s): %s\n", r->recNo + 1, r->port.c_str(), recorder.Doc(r->recNo)->CurrentPath().c_str());
     std::fflush(stdout);
@@ -92,7 +103,13 @@ int CmdRecord(const std::vector<std::string>& args)
     handlers.reply = [&](SessionReceiver& r, int kind) {
         if (kind != kF4)
             return true;
-        const auto result = recorder.Append(r.recNo, r.link->Reply(kF4).data());
+        const ReplySlot reply = r.link->Reply(kF4);
+        const auto result = recorder.Append(r.recNo, reply.data());
+        if (live) {
+            live->Row(r.recNo, r.port, StateRecordFromF4(reply.data()));
+            if (result == CBackgroundRecorder::kAppended)
+                live->Record(r.recNo, recorder.Doc(r.recNo)->LastRecordTime(), DecodeF4(reply.data()));
+        }
         if (result == CBackgroundRecorder::kFailedFirst)
             std::fprintf(stderr, "Cannot write the Background Log of receiver %d: %s\n", r.recNo + 1, recorder.Doc(r.recNo)->CurrentPath().c_str());
         if (result == CBackgroundRecorder::kFailedFirst || result == CBackgroundRecorder::kFailedAgain) {
@@ -110,6 +127,10 @@ int CmdRecord(const std::vector<std::string>& args)
     CRecordingEvents events(true);
     CReceiverRecovery recovery(session, [&](const std::string& line) { events.Add(line); });
     handlers.recovery = &recovery;
+    handlers.lost = [&](SessionReceiver& r) {
+        if (live)
+            live->Lost(r.recNo);
+    };
     handlers.other = [&](const AppMessage& m) {
         timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
         return !timeLimit;
@@ -117,6 +138,9 @@ int CmdRecord(const std::vector<std::string>& args)
     const LoopEnd end = RunPollLoop(session, queue, recorded, kProgrammeBackgroundLog, hours < 0 ? -1 : hours * 3600, handlers);
     recorder.Stop();
     session.CloseAll();
+    if (live)
+        live->RecordingStopped();
+    publishing.Finish();
     std::fprintf(stderr, "%s\n", timeLimit ? kTimeLimitMessage : end == LoopEnd::AllLost ? "All receivers lost. Background Log was stopped." : kStoppedMessage);
     bool lostRecords = false;
     for (std::size_t n = 0; n < unwritten.size(); ++n) {

@@ -129,7 +129,7 @@ int ExportLogCsv(const std::string& path, std::FILE* out, std::string* badPart)
         std::fputs("time,receiver,frequency_khz,rf_level_dbuv\n", out);
         break;
     }
-    static const std::string statusNames[] = {"received well", "jamming", "no signal", "data error"};
+    static const std::string statusNames[] = {ReceptionStatusName(0), ReceptionStatusName(1), ReceptionStatusName(2), ReceptionStatusName(3)};
     // Rows go out in large blocks, written straight into the block: no
     // printf, no growing string (a row is under kMaxRow bytes).
     constexpr std::size_t kMaxRow = 128;

@@ -97,6 +97,12 @@ int ReceptionStatus(uint8_t flags, uint8_t rfA, uint8_t rfB)
     return (rfA >= 48 || rfB >= 48) ? 1 : 2;
 }
 
+const char* ReceptionStatusName(int status)
+{
+    static const char* const names[] = {"received well", "jamming", "no signal", "data error"};
+    return status >= 0 && status < 4 ? names[status] : "";
+}
+
 int ReceptionStatus(const DataRow& row)
 {
     return ReceptionStatus(row[2], row[7], row[6]);

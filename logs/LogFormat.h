@@ -64,5 +64,7 @@ int LogKindOfHeader(const uint8_t* header);
 int ReceptionStatus(const DataRow& row);
 // The same from the row's flags byte (2) and levels (7: RF A, 6: RF B).
 int ReceptionStatus(uint8_t flags, uint8_t rfA, uint8_t rfB);
+// "received well", "jamming", "no signal", "data error".
+const char* ReceptionStatusName(int status);
 
 } // namespace zr

@@ -1,0 +1,45 @@
+#include "cli/Publishing.h"
+
+#include <cstdio>
+
+namespace zr::cli {
+
+bool CCliPublishing::TakeOptions(const char* command, std::vector<std::string>& args)
+{
+    std::string error;
+    if (TakePublishOptions(args, m_request, error))
+        return true;
+    std::fprintf(stderr, "zrq6930 %s: %s\n", command, error.c_str());
+    return false;
+}
+
+bool CCliPublishing::Start(const char* command)
+{
+    if (!m_request.asked)
+        return true;
+    std::string error;
+    m_publisher = StartPublisher(m_request, std::string("zrq6930 ") + command, error, [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    });
+    if (!m_publisher) {
+        std::fprintf(stderr, "zrq6930 %s: cannot publish: %s\n", command, error.c_str());
+        return false;
+    }
+    m_feed = std::make_unique<CLiveFeed>(*m_publisher);
+    return true;
+}
+
+void CCliPublishing::Finish()
+{
+    if (!m_publisher)
+        return;
+    m_publisher->Stop();
+    const CMqttPublisher::Stats s = m_publisher->GetStats();
+    std::fprintf(stderr, "Publishing: %llu messages sent, %llu dropped%s%s\n", static_cast<unsigned long long>(s.sent),
+                 static_cast<unsigned long long>(s.dropped), s.lastError.empty() ? "" : "; the broker: ", s.lastError.c_str());
+    m_feed.reset();
+    m_publisher.reset();
+}
+
+} // namespace zr::cli
