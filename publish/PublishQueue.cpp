@@ -28,7 +28,7 @@ void CPublishQueue::SetConnected(bool connected)
     if (connected && !m_connected)
         for (auto& [topic, s] : m_states) {
             s.pending = true;
-            s.lastSentMs = INT64_MIN / 2;
+            s.nextSlotMs = INT64_MIN / 2;
         }
     m_connected = connected;
 }
@@ -45,11 +45,12 @@ std::vector<OutMessage> CPublishQueue::TakeDue(int64_t nowMs, std::size_t max)
     for (auto& [topic, s] : m_states) {
         if (out.size() >= max)
             break;
-        if (!s.pending || nowMs - s.lastSentMs < m_minIntervalMs)
+        if (!s.pending || nowMs < s.nextSlotMs)
             continue;
         out.push_back({topic, s.payload, true});
         s.pending = false;
-        s.lastSentMs = nowMs;
+        s.nextSlotMs = s.nextSlotMs < nowMs - m_minIntervalMs ? nowMs + m_minIntervalMs
+                                                              : std::max(s.nextSlotMs + m_minIntervalMs, nowMs + m_minIntervalMs / 2);
     }
     return out;
 }
@@ -64,7 +65,7 @@ int64_t CPublishQueue::NextDueInMs(int64_t nowMs) const
     for (const auto& [topic, s] : m_states) {
         if (!s.pending)
             continue;
-        const int64_t in = std::max<int64_t>(0, s.lastSentMs + m_minIntervalMs - nowMs);
+        const int64_t in = std::max<int64_t>(0, s.nextSlotMs - nowMs);
         next = next < 0 ? in : std::min(next, in);
     }
     return next;

@@ -38,7 +38,8 @@ public:
     bool Connected() const { return m_connected; }
 
     // What may go at `nowMs`, at most `max` messages: events first, then the
-    // states whose interval has passed. Nothing while not connected.
+    // states whose slot has come (one an interval, on average). Nothing while
+    // not connected.
     std::vector<OutMessage> TakeDue(int64_t nowMs, std::size_t max);
     // A message taken that could not be handed to the broker.
     void CountDropped(uint64_t n = 1) { m_dropped += n; }
@@ -53,7 +54,11 @@ private:
         std::string payload;
         bool pending = false;
         int64_t putMs = 0;
-        int64_t lastSentMs = INT64_MIN / 2;
+        // The slot at which the next may go. Slots follow each other by the
+        // interval, not by the sends, so one late send does not make every
+        // later one late; a send is never sooner than half an interval after
+        // the one before.
+        int64_t nextSlotMs = INT64_MIN / 2;
     };
     int64_t m_minIntervalMs;
     std::size_t m_eventCapacity;

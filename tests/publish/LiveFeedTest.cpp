@@ -68,19 +68,32 @@ TEST(PublishQueue, KeepsTheLatestStatePacesEachTopicAndCountsWhatABrokerAwayCost
     EXPECT_TRUE(q.TakeDue(1050, 10).empty()) << "at most one a tenth of a second per topic";
     EXPECT_EQ(q.NextDueInMs(1050), 50);
     EXPECT_EQ(q.TakeDue(1100, 10).at(0).payload, "d");
+    // A send that came late (1230 for the slot at 1200) does not move the
+    // slots after it: the next goes at 1300, not 1330.
+    q.PutState("rx/1", "e", 1190);
+    EXPECT_EQ(q.TakeDue(1230, 10).at(0).payload, "e");
+    q.PutState("rx/1", "f", 1290);
+    EXPECT_EQ(q.NextDueInMs(1290), 10);
+    EXPECT_EQ(q.TakeDue(1300, 10).at(0).payload, "f");
+    // Idle a while: the next goes at once, the one after a whole interval later.
+    q.PutState("rx/1", "g", 5000);
+    EXPECT_EQ(q.TakeDue(5000, 10).size(), 1u);
+    q.PutState("rx/1", "h", 5001);
+    EXPECT_EQ(q.NextDueInMs(5001), 99);
+    q.TakeDue(5100, 10);
     // Events wait in a bounded line, first in first out, not retained.
     q.PutEvent("e", "1");
     q.PutEvent("e", "2");
     q.PutEvent("e", "3");
     EXPECT_EQ(q.Dropped(), 2u);
-    out = q.TakeDue(1200, 10);
+    out = q.TakeDue(5200, 10);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0].payload, "1");
     EXPECT_FALSE(out[0].retain);
     // Reached again: every state once more, for a broker that lost them.
     q.SetConnected(false);
     q.SetConnected(true);
-    EXPECT_EQ(q.TakeDue(1210, 10).size(), 1u);
+    EXPECT_EQ(q.TakeDue(5210, 10).size(), 1u);
     EXPECT_TRUE(q.Empty());
 }
 
