@@ -164,9 +164,6 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     case WM_APP_LINK_CLOSED:
         m_session->OnLinkClosed(wParam);
         return 0;
-    case WM_APP_CONNECT_DONE:
-        OnConnectDone(static_cast<int>(wParam));
-        return 0;
     case WM_APP_POLL_REPLY:
         if (CReceiverLink* link = m_session->FindLink(wParam))
             OnPollReply(link, static_cast<int>(lParam));

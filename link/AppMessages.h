@@ -7,19 +7,14 @@ namespace zr {
 
 constexpr uint32_t WM_APP = 0x8000;
 
-constexpr uint32_t WM_APP_FRAME_RECEIVED = WM_APP + 2;      // port handle, kind 0..28 (post)
-constexpr uint32_t WM_APP_SEND_LOG = WM_APP + 3;            // const char* text, 0 (send)
 constexpr uint32_t WM_APP_LINK_CLOSED = WM_APP + 7;         // link, 0
 constexpr uint32_t WM_APP_IDENTIFY_DONE = WM_APP + 8;       // link, 0 identified / 1 failed
-constexpr uint32_t WM_APP_CONNECT_DONE = WM_APP + 9;        // identified count, 0
-constexpr uint32_t WM_APP_POLL_STOPPED = WM_APP + 10;       // link, 0
 constexpr uint32_t WM_APP_ONESHOT_DONE = WM_APP + 11;       // link, kind
 constexpr uint32_t WM_APP_ONESHOT_FAILED = WM_APP + 12;     // link, kind
 constexpr uint32_t WM_APP_POLL_REPLY = WM_APP + 13;         // link, kind
 constexpr uint32_t WM_APP_POLL_FAILED = WM_APP + 14;        // link, kind
 constexpr uint32_t WM_APP_SPSCAN_START = WM_APP + 17;       // RecNo, int32_t[3] start/stop/step kHz (send)
 constexpr uint32_t WM_APP_CHSCAN_START = WM_APP + 18;       // RecNo, uint16_t* bank (send)
-constexpr uint32_t WM_APP_SCAN_START_TIMEOUT = WM_APP + 19; // RecNo, 0
 constexpr uint32_t WM_APP_SPSCAN_STOP = WM_APP + 20;        // RecNo, 0
 constexpr uint32_t WM_APP_CHSCAN_STOP = WM_APP + 21;        // RecNo, 0
 constexpr uint32_t WM_APP_WALK_START = WM_APP + 22;         // RecNo, 0 (send)
@@ -27,13 +22,6 @@ constexpr uint32_t WM_APP_WALK_STOP = WM_APP + 23;          // RecNo, 0 (send)
 constexpr uint32_t WM_APP_FBS_CLOSED = WM_APP + 24;         // RecNo, 0
 constexpr uint32_t WM_APP_ID_VIEW_CLOSED = WM_APP + 25;     // 0, 0
 constexpr uint32_t WM_APP_SHOW_FW_VERSION = WM_APP + 28;    // 0, 0 (send) -> 1 shown
-constexpr uint32_t WM_APP_MARKER_MOVED = WM_APP + 29;       // 0, values under the marker
-constexpr uint32_t WM_APP_MARKER_EDITED = WM_APP + 32;      // edit box, 0 min / 1 max / 2 changed
-constexpr uint32_t WM_APP_MARKER_BUTTON_KEY = WM_APP + 33;  // button, virtual key
-constexpr uint32_t WM_APP_WALK_RANGE_GROWN = WM_APP + 34;   // 0, 0
-constexpr uint32_t WM_APP_WALK_GRAPH_FULL = WM_APP + 35;    // 0, 0
-constexpr uint32_t WM_APP_WALK_FOLLOW = WM_APP + 36;        // 1, graph
-constexpr uint32_t WM_APP_MARKER_KEY = WM_APP + 37;         // virtual key, 0
 constexpr uint32_t WM_APP_QUERY_QUIT = WM_APP + 38;         // 0, 0 (send) -> 1 close
 constexpr uint32_t WM_APP_SPSCAN_CHANGE_VIEW = WM_APP + 39; // storage, log state
 constexpr uint32_t WM_APP_LOG_TIME_LIMIT = WM_APP + 41;     // 0, 0

@@ -104,6 +104,16 @@ int CReceiverLink::Close()
     return 0;
 }
 
+std::string SendLogText(int recNo, const uint8_t* frame, int frameLength, long written)
+{
+    char text[128];
+    int n = std::snprintf(text, sizeof text, "No.%d Send: ", recNo);
+    for (int i = 1; i <= frameLength - 3 && n < 100; ++i)
+        n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "%c", frame[i]);
+    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " (Write=%d Written=%ld)\n", frameLength, written < 0 ? 0L : written);
+    return text;
+}
+
 int CReceiverLink::Send(const uint8_t* buffer, int frameLength, int kind)
 {
     (void)kind;
@@ -111,19 +121,10 @@ int CReceiverLink::Send(const uint8_t* buffer, int frameLength, int kind)
         return 1;
     // Always the whole 32-byte block: the frame and its zero padding.
     const long written = m_port.Write(buffer, kRequestBufferSize, kWriteTimeoutMs);
-    const bool failed = written < 0;
-    char text[128];
-    int n = std::snprintf(text, sizeof text, "No.%d Send: ", RecNo.load());
-    for (int i = 1; i <= frameLength - 3 && n < 100; ++i)
-        n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "%c", buffer[i]);
-    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " (Write=%d Written=%ld)\n", frameLength, failed ? 0L : written);
-    m_owner->Send(WM_APP_SEND_LOG, reinterpret_cast<uintptr_t>(text), 0);
-    if (failed) {
-        static const char kError[] = "Connection error.\n";
-        m_owner->Send(WM_APP_SEND_LOG, reinterpret_cast<uintptr_t>(kError), 0);
-        return 1;
-    }
-    return 0;
+    // The send log is a diagnostic: made only when traces are on.
+    if (TraceEnabled())
+        Trace("%s%s", SendLogText(RecNo.load(), buffer, frameLength, written).c_str(), written < 0 ? "Connection error.\n" : "");
+    return written < 0 ? 1 : 0;
 }
 
 void CReceiverLink::ReadLoop()
@@ -166,7 +167,6 @@ void CReceiverLink::OnFrameCompleted()
             m_txEvents[0].Set();
         }
     }
-    m_owner->Post(WM_APP_FRAME_RECEIVED, static_cast<uintptr_t>(reinterpret_cast<uintptr_t>(this)), h.kind);
 }
 
 void CReceiverLink::ResetTransactionEvents()
@@ -398,7 +398,6 @@ void CReceiverLink::PollLoop()
         m_pollTrigger.Reset();
         ResetTransactionEvents();
     }
-    m_owner->Post(WM_APP_POLL_STOPPED, reinterpret_cast<uintptr_t>(this), 0);
 }
 
 void CReceiverLink::StartOneShot(const CommandDesc& d)

@@ -26,6 +26,10 @@ constexpr int kOneShotWaitMs = 100;
 constexpr int kIdentifyWaitMs = 100;
 constexpr int kWriteTimeoutMs = 420; // 10 ms per byte + 100 ms for 32 bytes
 
+// The diagnostic line of one request written: "No.1 Send: F53 (Write=6
+// Written=32)\n"; `written` negative for a failed write (then 0 is shown).
+std::string SendLogText(int recNo, const uint8_t* frame, int frameLength, long written);
+
 class CReceiverLink {
 public:
     explicit CReceiverLink(IMessageOwner* owner);

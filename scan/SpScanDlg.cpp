@@ -345,7 +345,7 @@ void CSpScanDlg::StartScan()
 void CSpScanDlg::timerEvent(QTimerEvent* e)
 {
     bool timedOut = false;
-    if (!m_startWait.OnTimerEvent(e, m_confirmation == 2, this, m_owner, Receiver(), timedOut)) {
+    if (!m_startWait.OnTimerEvent(e, m_confirmation == 2, this, timedOut)) {
         CToolWindow::timerEvent(e);
         return;
     }

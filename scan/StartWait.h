@@ -5,8 +5,6 @@
 #include <QTimerEvent>
 #include <QWidget>
 
-#include "link/AppMessages.h"
-#include "link/Owner.h"
 #include "ui/MessageBox.h"
 
 namespace zr {
@@ -42,17 +40,14 @@ public:
     }
 
     // The scan windows' timer events: false when `e` is another timer's. When
-    // the wait ends unconfirmed, the view hears of it, the user is told, and
-    // `timedOut` is set for the window to go back to its idle look.
-    bool OnTimerEvent(QTimerEvent* e, bool confirmed, QWidget* window, IMessageOwner* owner, int recNo, bool& timedOut)
+    // the wait ends unconfirmed, the user is told and `timedOut` is set for
+    // the window to go back to its idle look.
+    bool OnTimerEvent(QTimerEvent* e, bool confirmed, QWidget* window, bool& timedOut)
     {
         if (!OnTimer(e->timerId(), confirmed, timedOut))
             return false;
-        if (timedOut) {
-            if (owner)
-                owner->Post(WM_APP_SCAN_START_TIMEOUT, static_cast<uintptr_t>(recNo), 0);
+        if (timedOut)
             ShowMessage(window, "Cannot start scanning.");
-        }
         return true;
     }
 

@@ -117,10 +117,6 @@ void CQtMessageOwner::Post(uint32_t msg, uintptr_t wParam, intptr_t lParam)
 
 intptr_t CQtMessageOwner::Send(uint32_t msg, uintptr_t wParam, intptr_t lParam)
 {
-    // The view has no handler for the send log: answer here, so a worker never
-    // waits on a user-interface thread that may be joining it.
-    if (msg == WM_APP_SEND_LOG)
-        return 0;
     intptr_t result = 0;
     RunAndWait([&] { result = m_handler(msg, wParam, lParam); });
     return result;
