@@ -6,13 +6,13 @@
 #include "publish/LiveFeed.h"
 #include "ui/MessageBox.h"
 #include "link/Commands.h"
+#include "link/ToolFacts.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "platform/LogFolder.h"
 
 namespace zr {
 
 namespace {
-constexpr char kBusyMessage[] = "This function is not available during scanning or walk testing.";
 }
 
 bool CZRQ6930_MaintenanceView::CanStartRecording() const
@@ -26,7 +26,7 @@ void CZRQ6930_MaintenanceView::StartRecording()
         return;
     // A walk test or scan running in a tool window, or reported by a receiver, refuses.
     if (m_tools.AnyToolRunning() || m_session->AnyReceiverBusy()) {
-        ShowMessage(this, kBusyMessage);
+        ShowMessage(this, kToolBusyText);
         return;
     }
     if (MonitoredCount() == 0 || m_recording)
@@ -72,7 +72,7 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(true);
     if (reason == 0)
-        ShowMessage(this, "Background Log recording was stopped.");
+        ShowMessage(this, kRecordingStoppedText);
     m_recorder.Stop();
     if (m_live)
         m_live->RecordingStopped();

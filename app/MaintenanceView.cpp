@@ -20,6 +20,7 @@
 #include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
+#include "link/ToolFacts.h"
 #include "logs/gui/LoadingFileDlg.h"
 #include "logs/gui/LogConvertDlg.h"
 #include "logs/LogReader.h"
@@ -30,7 +31,6 @@ namespace zr {
 
 namespace {
 
-constexpr char kNoReceiver[] = "No receiver connected.";
 constexpr char kRecordingRunning[] = "Background Log recording is running.";
 constexpr char kQuitQuestion[] = "Do you quit this program?";
 
@@ -185,7 +185,7 @@ intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wPar
     case WM_APP_LOG_TIME_LIMIT:
         if (m_recording) {
             StopBackgroundLog(2);
-            ShowMessage(this, "Time Limit Exceeded. Background Log was stopped. (8 hours)");
+            ShowMessage(this, kRecordingTimeLimitText);
         }
         return 0;
     case WM_APP_SHOW_FW_VERSION:
@@ -286,7 +286,7 @@ void CZRQ6930_MaintenanceView::Connect()
     const int opened = m_session->OpenAll();
     ReportPortErrors();
     if (opened == 0) {
-        ShowMessage(this, kNoReceiver);
+        ShowMessage(this, kNoReceiverText);
         return;
     }
     m_connectButton->setEnabled(false);
@@ -352,7 +352,7 @@ void CZRQ6930_MaintenanceView::OnConnectDone(int count)
         m_connectButton->setText("Connect");
         m_nConnectState = kDisconnected;
         m_sleepInhibitor->Release();
-        ShowMessage(this, kNoReceiver);
+        ShowMessage(this, kNoReceiverText);
         m_connectButton->setEnabled(true);
     }
 }
@@ -678,7 +678,7 @@ void CZRQ6930_MaintenanceView::UpdateToolButtons()
 intptr_t CZRQ6930_MaintenanceView::OnShowFwVersion()
 {
     if (m_nConnectState != kConnected) {
-        ShowMessage(this, kNoReceiver);
+        ShowMessage(this, kNoReceiverText);
         return 0;
     }
     std::vector<FwVersionRow> rows;

@@ -20,6 +20,7 @@
 #include "cli/Publishing.h"
 #include "link/ReceiverSession.h"
 #include "link/ReplyFields.h"
+#include "link/ToolFacts.h"
 #include "link/UsbSerialFtdi.h"
 #include "publish/ReceiverJson.h"
 
@@ -27,7 +28,6 @@ namespace zr::cli {
 
 namespace {
 
-constexpr char kNoReceiver[] = "No receiver connected.";
 
 bool HasFlag(const std::vector<std::string>& args, const char* flag)
 {
@@ -105,7 +105,7 @@ int CmdIdentify(const std::vector<std::string>& args)
     }
     std::fflush(stdout);
     if (count == 0) {
-        std::fprintf(stderr, "%s\n", kNoReceiver);
+        std::fprintf(stderr, "%s\n", kNoReceiverText);
         return kExitUsage;
     }
     return kExitOk;

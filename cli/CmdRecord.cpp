@@ -8,6 +8,7 @@
 #include "cli/PollLoop.h"
 #include "cli/Publishing.h"
 #include "link/ReceiverRecovery.h"
+#include "link/ToolFacts.h"
 #include "logs/RecordingEvents.h"
 #include "link/AppMessages.h"
 #include "logs/BackgroundRecorder.h"
@@ -19,9 +20,6 @@ namespace zr::cli {
 
 namespace {
 
-constexpr char kBusyMessage[] = "This function is not available during scanning or walk testing.";
-constexpr char kStoppedMessage[] = "Background Log recording was stopped.";
-constexpr char kTimeLimitMessage[] = "Time Limit Exceeded. Background Log was stopped. (8 hours)";
 constexpr double kMaxHours = 8;
 
 int Usage()
@@ -64,7 +62,7 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
     if (!SelectReceivers("record", session, wanted, recorded))
         return kExitUsage;
     if (session.AnyReceiverBusy()) {
-        std::fprintf(stderr, "%s\n", kBusyMessage);
+        std::fprintf(stderr, "%s\n", kToolBusyText);
         return kExitFailure;
     }
 
@@ -141,7 +139,7 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
     if (live)
         live->RecordingStopped();
     publishing.Finish();
-    std::fprintf(stderr, "%s\n", timeLimit ? kTimeLimitMessage : end == LoopEnd::AllLost ? "All receivers lost. Background Log was stopped." : kStoppedMessage);
+    std::fprintf(stderr, "%s\n", timeLimit ? kRecordingTimeLimitText : end == LoopEnd::AllLost ? "All receivers lost. Background Log was stopped." : kRecordingStoppedText);
     bool lostRecords = false;
     for (std::size_t n = 0; n < unwritten.size(); ++n) {
         const Unwritten& u = unwritten[n];

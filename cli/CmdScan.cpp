@@ -10,6 +10,7 @@
 #include "cli/ToolRun.h"
 #include "graph/RfGraphModel.h"
 #include "link/Commands.h"
+#include "link/ToolFacts.h"
 #include "link/AppMessages.h"
 #include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
@@ -23,8 +24,6 @@ namespace {
 
 // After a connection error the stop request could not be sent.
 constexpr char kMayStillBeScanning[] = "The receiver was not told to stop and may still be scanning: switch it off and on, or start and stop a scan again.";
-constexpr const char* kBankNames[10] = {"1", "2", "3", "4", "A", "B", "C", "D", "E", "F"};
-constexpr int kBankValues[10] = {1, 2, 3, 4, 10, 11, 12, 13, 14, 15};
 
 int Usage()
 {
@@ -49,12 +48,12 @@ int ScanChannel(const std::vector<std::string>& args)
         } else if (args[i] == "--bank" && i + 1 < args.size()) {
             std::string b = args[++i];
             std::transform(b.begin(), b.end(), b.begin(), ::toupper);
-            const auto it = std::find(std::begin(kBankNames), std::end(kBankNames), b);
-            if (it == std::end(kBankNames)) {
+            const auto it = std::find_if(kScanBanks.begin(), kScanBanks.end(), [&](const ScanBank& s) { return b == s.name; });
+            if (it == kScanBanks.end()) {
                 std::fprintf(stderr, "zrq6930 scan channel: --bank takes 1, 2, 3, 4, A, B, C, D, E or F\n");
                 return kExitUsage;
             }
-            bank = static_cast<int>(it - std::begin(kBankNames));
+            bank = static_cast<int>(it - kScanBanks.begin());
         } else if (args[i] == "--seconds" && i + 1 < args.size()) {
             if (!ParseAmount(args[++i], 24 * 3600, seconds)) {
                 std::fprintf(stderr, "zrq6930 scan channel: --seconds takes a number from 0 to 86400\n");
@@ -77,8 +76,8 @@ int ScanChannel(const std::vector<std::string>& args)
     SessionReceiver& r = *scanned;
     ReleaseOtherReceivers(session, r);
     std::vector<SessionReceiver*> served{scanned};
-    if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(kBankValues[bank])))) {
-        std::fprintf(stderr, "Cannot start scanning.\n");
+    if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(BankCodeOfIndex(bank))))) {
+        std::fprintf(stderr, "%s\n", kCannotStartScanningText);
         return kExitUsage;
     }
     // The levels are kept as the Channel Scan window's graph keeps them.
@@ -91,7 +90,7 @@ int ScanChannel(const std::vector<std::string>& args)
     PollLoopHandlers handlers;
     handlers.reply = [&](SessionReceiver& s, int kind) {
         const ReplySlot f3 = s.link->Reply(kF3);
-        if (kind == kF3 && ReadReplyField(f3.data(), F3Field::Bank) == kBankValues[bank])
+        if (kind == kF3 && ReadReplyField(f3.data(), F3Field::Bank) == BankCodeOfIndex(bank))
             levels.StoreValue(ReadReplyField(f3.data(), F3Field::Channel), ReadReplyField(f3.data(), F3Field::Level));
         return true;
     };
@@ -103,13 +102,13 @@ int ScanChannel(const std::vector<std::string>& args)
     if (!RunOneShot(session, queue, r, MakeCommand(kC0)))
         std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     if (json) {
-        std::string line = "{\"no\": " + std::to_string(r.recNo + 1) + ", \"port\": " + JsonString(r.port) + ", \"bank\": \"" + kBankNames[bank] +
+        std::string line = "{\"no\": " + std::to_string(r.recNo + 1) + ", \"port\": " + JsonString(r.port) + ", \"bank\": \"" + kScanBanks[static_cast<std::size_t>(bank)].name +
                            "\", \"peak_hold\": " + (peakHold ? "true" : "false") + ", \"channels\": [";
         for (int c = 0; c < 16; ++c)
             line += std::string(c ? ", " : "") + "{\"channel\": \"" + "0123456789ABCDEF"[c] + "\", \"level_dbuv\": " + std::to_string(levels.ValueAt(0, c)) + "}";
         std::printf("%s]}\n", line.c_str());
     } else {
-        std::printf("Receiver %d (%s), bank %s%s\n", r.recNo + 1, r.port.c_str(), kBankNames[bank], peakHold ? ", peak hold" : "");
+        std::printf("Receiver %d (%s), bank %s%s\n", r.recNo + 1, r.port.c_str(), kScanBanks[static_cast<std::size_t>(bank)].name, peakHold ? ", peak hold" : "");
         for (int c = 0; c < 16; ++c)
             std::printf("%X  %d\n", static_cast<unsigned>(c), levels.ValueAt(0, c));
     }
@@ -184,13 +183,10 @@ int ScanSpectrum(const std::vector<std::string>& args)
         return kExitUsage;
     }
     if (!RunOneShot(session, queue, r, MakeS1(start, stop, step))) {
-        std::fprintf(stderr, "Cannot start scanning.\n");
+        std::fprintf(stderr, "%s\n", kCannotStartScanningText);
         return kExitUsage;
     }
-    SpectrumLogSettings settings;
-    settings.start25 = static_cast<uint32_t>(start / 25);
-    settings.stop25 = static_cast<uint32_t>(stop / 25);
-    settings.stepSelector = step == 125 ? 1 : 0;
+    const SpectrumLogSettings settings = SpectrumSettingsOfRange(start, stop, step);
     CLogFileDoc log;
     if (log.CreateLog(kLogSpec, r.recNo, 0, &queue, &settings) == 1) {
         std::fprintf(stderr, "%s\n", kFailedSystemFolder);

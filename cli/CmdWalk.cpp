@@ -9,6 +9,7 @@
 #include "cli/ToolRun.h"
 #include "link/AppMessages.h"
 #include "link/Commands.h"
+#include "link/ToolFacts.h"
 #include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
 #include "logs/WalkRecords.h"
@@ -72,7 +73,7 @@ int CmdWalk(const std::vector<std::string>& args)
         return kExitUsage;
     // As the window: a walk test only while every receiver is idle.
     if (session.AnyReceiverBusy()) {
-        std::fprintf(stderr, "This function is not available during scanning or walk testing.\n");
+        std::fprintf(stderr, "%s\n", kToolBusyText);
         return kExitFailure;
     }
     SessionReceiver& r = *walked;

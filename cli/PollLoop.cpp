@@ -10,6 +10,7 @@
 #include "cli/CliCommon.h"
 #include "link/ReceiverRecovery.h"
 #include "link/AppMessages.h"
+#include "link/ToolFacts.h"
 #include "platform/SerialPort.h"
 
 namespace zr::cli {
@@ -19,7 +20,7 @@ bool OpenAndIdentify(CReceiverSession& session, CMessageQueue& queue)
     session.OpenAll();
     if (session.IdentifyAll(queue) > 0)
         return true;
-    std::fprintf(stderr, "No receiver connected.\n");
+    std::fprintf(stderr, "%s\n", kNoReceiverText);
     // A port that is there but held, or refused, is worth more than that.
     for (const SessionReceiver& r : session.Receivers())
         if (!r.error.empty())

@@ -97,6 +97,15 @@ int ReceptionStatus(uint8_t flags, uint8_t rfA, uint8_t rfB)
     return (rfA >= 48 || rfB >= 48) ? 1 : 2;
 }
 
+SpectrumLogSettings SpectrumSettingsOfRange(int32_t startKhz, int32_t stopKhz, int32_t stepKhz)
+{
+    SpectrumLogSettings settings;
+    settings.start25 = static_cast<uint32_t>(startKhz / 25);
+    settings.stop25 = static_cast<uint32_t>(stopKhz / 25);
+    settings.stepSelector = static_cast<uint16_t>(stepKhz == 125 ? 1 : 0);
+    return settings;
+}
+
 const char* ReceptionStatusName(int status)
 {
     static const char* const names[] = {"received well", "jamming", "no signal", "data error"};

@@ -30,6 +30,8 @@ struct SpectrumLogSettings {
     uint16_t stepSelector = 0; // 0 = 25 kHz, 1 = 125 kHz
 };
 
+// The header settings of a spectrum scan over start..stop kHz in steps of `stepKhz` (25 or 125).
+SpectrumLogSettings SpectrumSettingsOfRange(int32_t startKhz, int32_t stopKhz, int32_t stepKhz);
 LogHeaderBytes BuildLogHeader(int kind, int receiverIndex, int subIndex, const SpectrumLogSettings* settings);
 LogRecordBytes BuildLogRecord(int64_t fileTime, const DataRow& row);
 

@@ -20,17 +20,15 @@ namespace {
 constexpr int kGraphWidth = 580, kGraphHeight = 330; // 290 x 165 dialog units
 } // namespace
 
-int BankCodeOfIndex(int index)
-{
-    return index >= 0 && index < 10 ? kBankCodes[index] : -1;
-}
 
 CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "chScanDlg", "Channel Scan", DialogKeys::Ignored), m_owner(owner)
 {
     m_baseCaption = windowTitle();
     m_graph = new CStaticChScanGraph(this);
     m_graph->setFixedSize(kGraphWidth, kGraphHeight);
-    std::vector<int> codes(std::begin(kBankCodes), std::end(kBankCodes));
+    std::vector<int> codes;
+    for (const ScanBank& b : kScanBanks)
+        codes.push_back(b.code);
     m_graph->SetBankCodes(codes);
     m_start = new QPushButton("Start Scan", this);
     m_stop = new QPushButton("Stop Scan", this);
@@ -133,8 +131,8 @@ void CChScanDlg::OnScanState(int32_t mode)
 void CChScanDlg::FillBanks()
 {
     m_banks->clear();
-    for (const char* item : {"1", "2", "3", "4", "A", "B", "C", "D", "E", "F"})
-        m_banks->addItem(item);
+    for (const ScanBank& b : kScanBanks)
+        m_banks->addItem(b.name);
     m_banks->setCurrentIndex(0);
     m_peakHold->setChecked(false);
 }

@@ -11,12 +11,9 @@
 #include "link/Owner.h"
 #include "scan/StartWait.h"
 #include "ui/ToolWindow.h"
+#include "link/ToolFacts.h"
 
 namespace zr {
-
-// The bank list: "1".."4", "A".."F", and the bank code of each item.
-constexpr int kBankCodes[10] = {1, 2, 3, 4, 10, 11, 12, 13, 14, 15};
-int BankCodeOfIndex(int index);
 
 class CChScanDlg : public CToolWindow {
     Q_OBJECT

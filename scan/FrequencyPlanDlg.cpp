@@ -24,6 +24,7 @@
 #include <cstring>
 
 #include "graph/PlanGraph.h"
+#include "link/ToolFacts.h"
 #include "logs/LogReader.h"
 #include "platform/LogFolder.h"
 #include "platform/SafeFile.h"
@@ -407,7 +408,7 @@ void CFrequencyPlanDlg::CheckFrequencies(const std::vector<std::pair<int, int>>&
     m_table->hide();
     m_conflicts->show();
     m_conflicts->clear();
-    m_conflicts->addItem(inUse.isEmpty() ? QString("No receiver connected.") : inUse.join(", "));
+    m_conflicts->addItem(inUse.isEmpty() ? QString(kNoReceiverText) : inUse.join(", "));
     for (const PlanConflict& c : conflicts)
         m_conflicts->addItem(QString::fromStdString(c.text));
     m_graph->SetCarriers(all, {});

@@ -364,10 +364,7 @@ void CSpScanDlg::BeginLog()
     // it there would leave a log of a header and no point).
     if (m_log.Writing())
         return;
-    SpectrumLogSettings settings;
-    settings.start25 = static_cast<uint32_t>(m_start / 25);
-    settings.stop25 = static_cast<uint32_t>(m_stop / 25);
-    settings.stepSelector = static_cast<uint16_t>(m_step == 125 ? 1 : 0);
+    const SpectrumLogSettings settings = SpectrumSettingsOfRange(m_start, m_stop, m_step);
     m_log.Create(this, kLogSpec, Receiver(), m_logOwner.get(), &settings);
     ApplySettings();
 }

@@ -5,6 +5,7 @@
 #include <QTimerEvent>
 #include <QWidget>
 
+#include "link/ToolFacts.h"
 #include "ui/MessageBox.h"
 
 namespace zr {
@@ -47,7 +48,7 @@ public:
         if (!OnTimer(e->timerId(), confirmed, timedOut))
             return false;
         if (timedOut)
-            ShowMessage(window, "Cannot start scanning.");
+            ShowMessage(window, kCannotStartScanningText);
         return true;
     }
 
