@@ -177,8 +177,9 @@ LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector
         const auto deadline = std::chrono::steady_clock::now() +
                               std::min<std::chrono::steady_clock::duration>(kLongestWait, std::chrono::microseconds(std::max<int64_t>(1000, wait / 10)));
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            auto m = left.count() > 0 ? queue.Take(left) : queue.TryTake();
+            // Until the deadline to the microsecond: a wait cut to whole
+            // milliseconds would spin through the last one.
+            auto m = queue.TakeUntil(deadline);
             if (!m)
                 break;
             if (const auto end = handle(*m))

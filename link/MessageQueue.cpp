@@ -33,6 +33,16 @@ std::optional<AppMessage> CMessageQueue::Take(std::chrono::milliseconds timeout)
     return m;
 }
 
+std::optional<AppMessage> CMessageQueue::TakeUntil(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_queue.empty() && (std::chrono::steady_clock::now() >= deadline || !m_cv.wait_until(lock, deadline, [this] { return !m_queue.empty(); })))
+        return std::nullopt;
+    AppMessage m = m_queue.front();
+    m_queue.pop_front();
+    return m;
+}
+
 std::optional<AppMessage> CMessageQueue::TryTake()
 {
     return Take(std::chrono::milliseconds(0));

@@ -32,6 +32,9 @@ public:
 
     // Waits up to timeout for the next message.
     std::optional<AppMessage> Take(std::chrono::milliseconds timeout);
+    // Waits until `deadline` at the latest; a deadline passed takes only
+    // what is there, without a system call.
+    std::optional<AppMessage> TakeUntil(std::chrono::steady_clock::time_point deadline);
     std::optional<AppMessage> TryTake();
     // Waits for the first message accepted by `match`; others are dropped.
     std::optional<AppMessage> WaitFor(const std::function<bool(const AppMessage&)>& match, std::chrono::milliseconds timeout);

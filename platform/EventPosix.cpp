@@ -8,10 +8,15 @@ namespace zr {
 // while the wait lasts, so a Set wakes exactly the threads that care.
 class CEventWaiter {
 public:
+    // Called with the event's mutex held, so the waiter (on its thread's
+    // stack) outlives the call; the notify comes after the waiter's own lock
+    // is released, so the woken thread does not wake only to block on it.
     void Notify()
     {
-        std::lock_guard lock(m_mutex);
-        m_notified = true;
+        {
+            std::lock_guard lock(m_mutex);
+            m_notified = true;
+        }
         m_cv.notify_one();
     }
     bool WaitUntil(std::chrono::steady_clock::time_point deadline, bool infinite)
