@@ -258,7 +258,8 @@ int main(int argc, char** argv)
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&broker, "mosquitto", &quiet, nullptr, const_cast<char**>(brokerArgs), environ) != 0) {
+    const char* brokerPath = access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto"; // Debian's, off a user's PATH
+    if (posix_spawnp(&broker, brokerPath, &quiet, nullptr, const_cast<char**>(brokerArgs), environ) != 0) {
         std::fprintf(stderr, "mqtt_load: cannot start mosquitto\n");
         return 1;
     }

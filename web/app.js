@@ -2,7 +2,7 @@
 // the broker that served it, over MQTT-over-WebSocket, and draws them.
 "use strict";
 
-const SILENT_AFTER_MS = 3000; // rows come at least once a second while a receiver answers
+const SILENT_AFTER_MS = 5000; // rows come at least once a second while a receiver answers
 const RF_FULL_SCALE = 80;     // dBuV at a full meter
 const LOW_RF = 20;            // below this on both antennas the log calls it low RF
 const TROUBLE_SHOWN_MS = 5000; // a record's sync error, jamming or low RF stays red this long

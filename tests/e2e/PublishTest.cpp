@@ -4,6 +4,7 @@
 // records, publishing resumes, the drops are told, and the log misses nothing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -67,7 +68,14 @@ public:
     {
         const std::string port = std::to_string(m_port);
         const char* argv[] = {"mosquitto", "-p", port.c_str(), nullptr};
-        if (posix_spawnp(&m_pid, "mosquitto", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        // Debian puts the broker in /usr/sbin, which a user's PATH may lack.
+        const char* broker = ::access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto";
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+        const int spawned = posix_spawnp(&m_pid, broker, &quiet, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&quiet);
+        if (spawned != 0)
             return false;
         for (int i = 0; i < 100; ++i) {
             if (Listening(m_port))
