@@ -62,12 +62,15 @@ bool Listening(int port)
 // mosquitto on 127.0.0.1 at `port`, started and stopped at will.
 class CTestBroker {
 public:
-    explicit CTestBroker(int port) : m_port(port) {}
+    // With `config`, the broker reads it (and listens where it says, on `port`).
+    explicit CTestBroker(int port, std::string config = {}) : m_port(port), m_config(std::move(config)) {}
     ~CTestBroker() { Stop(); }
     bool Start()
     {
         const std::string port = std::to_string(m_port);
-        const char* argv[] = {"mosquitto", "-p", port.c_str(), nullptr};
+        const char* plain[] = {"mosquitto", "-p", port.c_str(), nullptr};
+        const char* configured[] = {"mosquitto", "-c", m_config.c_str(), nullptr};
+        const char* const* argv = m_config.empty() ? plain : configured;
         // Debian puts the broker in /usr/sbin, which a user's PATH may lack.
         const char* broker = ::access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto";
         posix_spawn_file_actions_t quiet;
@@ -95,6 +98,7 @@ public:
 
 private:
     int m_port;
+    std::string m_config;
     pid_t m_pid = -1;
 };
 
@@ -106,10 +110,15 @@ struct Arrival {
 // Everything under zrq6930/#, subscribed again after every reconnection.
 class CSubscriber {
 public:
-    explicit CSubscriber(int port)
+    // `caFile` given: over TLS to "localhost", as `user` with `password`.
+    explicit CSubscriber(int port, const std::string& caFile = {}, const std::string& user = {}, const std::string& password = {})
     {
         mosquitto_lib_init();
         m_mosq = mosquitto_new(nullptr, true, this);
+        if (!caFile.empty()) {
+            mosquitto_tls_set(m_mosq, caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+            mosquitto_username_pw_set(m_mosq, user.c_str(), password.c_str());
+        }
         mosquitto_connect_callback_set(m_mosq, [](mosquitto* m, void*, int rc) {
             if (rc == 0)
                 mosquitto_subscribe(m, nullptr, "zrq6930/#", 0);
@@ -120,7 +129,7 @@ public:
             s->m_arrivals.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), static_cast<std::size_t>(msg->payloadlen)), Clock::now()});
         });
         mosquitto_reconnect_delay_set(m_mosq, 1, 1, false);
-        mosquitto_connect_async(m_mosq, "127.0.0.1", port, 30);
+        mosquitto_connect_async(m_mosq, caFile.empty() ? "127.0.0.1" : "localhost", port, 30);
         mosquitto_loop_start(m_mosq);
     }
     ~CSubscriber()
@@ -271,6 +280,48 @@ TEST(Publish, APcThatDiesIsShownOfflineByItsWill)
     for (int i = 0; i < 100 && !seen("\"online\": false"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(seen("\"online\": false"));
+}
+
+// mqtts:// with a CA of the site's own and a password from the environment:
+// published, and the password never printed; a wrong one is told and refused.
+TEST(Publish, OverTlsWithAPasswordFromTheEnvironment)
+{
+    CTempDir dir;
+    const std::string d = dir.Path();
+    // The broker drops root for its own user: what it reads must be readable to all.
+    const CommandResult certs = RunShell("cd " + d + " && chmod 755 . && "
+                                         "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 -subj '/CN=zrq6930 test CA' && "
+                                         "openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj '/CN=localhost' && "
+                                         "printf 'subjectAltName=DNS:localhost' > ext && "
+                                         "openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt -days 2 -extfile ext && "
+                                         "mosquitto_passwd -b -c passwords tech 's3c:r@t' && chmod 644 *");
+    if (certs.exitCode != 0)
+        GTEST_SKIP() << "openssl or mosquitto_passwd is not to be had: " << certs.err;
+    const int port = FreePort();
+    std::ofstream(dir.File("broker.conf")) << "listener " << port << " 127.0.0.1\nallow_anonymous false\npassword_file " << dir.File("passwords")
+                                           << "\ncafile " << dir.File("ca.crt") << "\ncertfile " << dir.File("server.crt") << "\nkeyfile "
+                                           << dir.File("server.key") << "\n";
+    CTestBroker broker(port, dir.File("broker.conf"));
+    ASSERT_TRUE(broker.Start());
+    CSubscriber subscriber(port, dir.File("ca.crt"), "tech", "s3c:r@t");
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start(1));
+    const std::string address = "mqtts://tech@localhost:" + std::to_string(port);
+    const std::string ports = "ZRQ6930_PORTS=" + sims.PortList();
+
+    CommandResult r = RunCli("monitor --seconds 2 --publish " + address + " --ca-file " + dir.File("ca.crt"), ports + " ZRQ6930_MQTT_PASSWORD='s3c:r@t'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Publishing to " + address), std::string::npos) << r.err;
+    EXPECT_EQ((r.out + r.err).find("s3c:r@t"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    bool row = false;
+    for (const Arrival& a : subscriber.Arrivals())
+        row = row || (a.topic.ends_with("/rx/1") && a.payload.find("\"answering\": true") != std::string::npos);
+    EXPECT_TRUE(row) << "no row arrived over TLS";
+
+    r = RunCli("monitor --seconds 1 --publish " + address + " --ca-file " + dir.File("ca.crt"), ports + " ZRQ6930_MQTT_PASSWORD=wrong");
+    EXPECT_NE(r.err.find("not authorised"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("0 messages sent"), std::string::npos) << r.err;
 }
 
 // What the user types wrong is told before anything is opened.
