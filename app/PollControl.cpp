@@ -184,7 +184,7 @@ void CZRQ6930_MaintenanceView::OnPollFailed(CReceiverLink* link)
         emit statusMessage(QString::fromStdString(link->PortName() + ": " + link->LastError()));
     // While recording the receiver is asked again; its row keeps "Comm Error"
     // until it is back, and the recording goes on for the others meanwhile.
-    SessionReceiver* away = m_recording && m_recovery ? m_session->Find(reinterpret_cast<uintptr_t>(link)) : nullptr;
+    SessionReceiver* away = m_recording && m_recovery ? m_session->Find(link->Id()) : nullptr;
     if (away) {
         m_recovery->Lost(*away);
         m_tools.ReceiverLost(recNo);

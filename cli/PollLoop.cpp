@@ -85,7 +85,7 @@ bool SelectReceivers(const char* command, CReceiverSession& session, const std::
 
 bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command)
 {
-    const auto link = reinterpret_cast<uintptr_t>(r.link.get());
+    const uintptr_t link = r.link->Id();
     r.link->StartOneShot(command);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {

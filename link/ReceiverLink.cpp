@@ -32,7 +32,11 @@ long long ElapsedMs(std::chrono::steady_clock::time_point since)
 
 } // namespace
 
-CReceiverLink::CReceiverLink(IMessageOwner* owner) : m_owner(owner) {}
+namespace {
+std::atomic<uintptr_t> g_nextLinkId{1};
+}
+
+CReceiverLink::CReceiverLink(IMessageOwner* owner) : m_owner(owner), m_id(g_nextLinkId.fetch_add(1)) {}
 
 CReceiverLink::~CReceiverLink()
 {
@@ -145,7 +149,7 @@ void CReceiverLink::ReadLoop()
         }
     }
     m_port.Close();
-    m_owner->Post(WM_APP_LINK_CLOSED, reinterpret_cast<uintptr_t>(this), 0);
+    m_owner->Post(WM_APP_LINK_CLOSED, m_id, 0);
 }
 
 void CReceiverLink::OnFrameCompleted()
@@ -281,7 +285,7 @@ void CReceiverLink::StartIdentification()
     if (m_identThread.joinable())
         return;
     if (!StartThread(m_identThread, [this] { IdentifyLoop(); }))
-        m_owner->Post(WM_APP_IDENTIFY_DONE, reinterpret_cast<uintptr_t>(this), 1);
+        m_owner->Post(WM_APP_IDENTIFY_DONE, m_id, 1);
 }
 
 void CReceiverLink::JoinIdentification()
@@ -330,7 +334,7 @@ void CReceiverLink::IdentifyLoop()
         Identified = 1;
     } while (false);
     const intptr_t result = (!failed && sr == 0 && wr == 0) ? 0 : 1;
-    m_owner->Post(WM_APP_IDENTIFY_DONE, reinterpret_cast<uintptr_t>(this), result);
+    m_owner->Post(WM_APP_IDENTIFY_DONE, m_id, result);
 }
 
 void CReceiverLink::StartPolling()
@@ -340,7 +344,7 @@ void CReceiverLink::StartPolling()
         m_pollCommand.kind = kF0;
     }
     if (!m_pollThread.joinable() && !StartThread(m_pollThread, [this] { PollLoop(); }))
-        m_owner->Post(WM_APP_POLL_FAILED, reinterpret_cast<uintptr_t>(this), kF0);
+        m_owner->Post(WM_APP_POLL_FAILED, m_id, kF0);
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()
@@ -393,7 +397,7 @@ void CReceiverLink::PollLoop()
         if (m_closeFlag)
             break;
         if (cmd.kind != kUnknownKind)
-            m_owner->Post(sr == 0 && wr == 0 ? WM_APP_POLL_REPLY : WM_APP_POLL_FAILED, reinterpret_cast<uintptr_t>(this), cmd.kind);
+            m_owner->Post(sr == 0 && wr == 0 ? WM_APP_POLL_REPLY : WM_APP_POLL_FAILED, m_id, cmd.kind);
         // A trigger that came in during the transaction is dropped.
         m_pollTrigger.Reset();
         ResetTransactionEvents();
@@ -406,7 +410,7 @@ void CReceiverLink::StartOneShot(const CommandDesc& d)
         m_oneShotThread.join();
     WaitTimeoutMs = kOneShotWaitMs;
     if (!StartThread(m_oneShotThread, [this, d] { OneShotRun(d); }))
-        m_owner->Post(WM_APP_ONESHOT_FAILED, reinterpret_cast<uintptr_t>(this), d.kind);
+        m_owner->Post(WM_APP_ONESHOT_FAILED, m_id, d.kind);
 }
 
 void CReceiverLink::OneShotRun(CommandDesc d)
@@ -421,7 +425,7 @@ void CReceiverLink::OneShotRun(CommandDesc d)
     }
     if (long long ms = ElapsedMs(start); ms > 30)
         Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
-    m_owner->Post(sr == 0 && wr == 0 ? WM_APP_ONESHOT_DONE : WM_APP_ONESHOT_FAILED, reinterpret_cast<uintptr_t>(this), d.kind);
+    m_owner->Post(sr == 0 && wr == 0 ? WM_APP_ONESHOT_DONE : WM_APP_ONESHOT_FAILED, m_id, d.kind);
 }
 
 void CReceiverLink::SetPollCommand(const CommandDesc& d)

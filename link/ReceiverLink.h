@@ -44,6 +44,10 @@ public:
     // 0 written, 1 not written.
     int Send(const uint8_t* buffer, int frameLength, int kind);
     const std::string& PortName() const { return m_portName; }
+    // The name its messages carry: never used by another link of this
+    // process, so a late message of a closed link cannot match a new link
+    // that happens to live at the same address.
+    uintptr_t Id() const { return m_id; }
     // Why the port could not be opened or a thread not started; "" when all is well.
     const std::string& LastError() const { return m_error; }
     bool IsOpen() const { return m_open.load(); }
@@ -102,6 +106,7 @@ private:
     bool StartThread(std::thread& thread, F&& body);
 
     IMessageOwner* m_owner;
+    const uintptr_t m_id;
     CSerialPort m_port;
     std::string m_portName;
     std::string m_error; // owner's thread only

@@ -146,7 +146,7 @@ SessionReceiver* CReceiverSession::Find(uintptr_t link)
 {
     // A message may outlive its link: only links still owned count.
     for (auto& r : m_receivers)
-        if (r.link && reinterpret_cast<uintptr_t>(r.link.get()) == link)
+        if (r.link && r.link->Id() == link)
             return &r;
     return nullptr;
 }

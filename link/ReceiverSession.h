@@ -58,6 +58,8 @@ public:
     // Closes every link and joins its threads now.
     void DestroyAll();
 
+    // By the id a link's messages carry (CReceiverLink::Id); nullptr for a
+    // link that is gone, whatever link now lives where it lived.
     SessionReceiver* Find(uintptr_t link);
     CReceiverLink* FindLink(uintptr_t link);
     CReceiverLink* LinkOf(int recNo) const;

@@ -25,7 +25,7 @@ protected:
     {
         m_link->StartIdentification();
         AppMessage m = Expect(WM_APP_IDENTIFY_DONE);
-        EXPECT_EQ(m.wParam, reinterpret_cast<uintptr_t>(m_link.get()));
+        EXPECT_EQ(m.wParam, m_link->Id());
         m_link->JoinIdentification();
         return m.lParam;
     }

@@ -64,5 +64,20 @@ TEST_F(LinkPort, FramesThatFailValidationAreStillStored)
     EXPECT_EQ(m_link->Reply(kF0)[0], 'F'); // overwritten whatever the status
 }
 
+// A link's messages name it by an id no later link takes, even one made at
+// the same address once it is gone.
+TEST(LinkId, NoTwoLinksOfAProcessShareTheirId)
+{
+    CMessageQueue queue;
+    std::vector<uintptr_t> ids;
+    for (int i = 0; i < 3; ++i) {
+        auto link = std::make_unique<CReceiverLink>(&queue);
+        ids.push_back(link->Id());
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
+    EXPECT_NE(ids.front(), 0u);
+}
+
 } // namespace
 } // namespace zr::test

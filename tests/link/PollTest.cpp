@@ -35,7 +35,7 @@ TEST_F(Polling, DefaultPollIsF0AndRepliesArePosted)
     AppMessage m = Poll();
     EXPECT_EQ(m.msg, WM_APP_POLL_REPLY);
     EXPECT_EQ(m.lParam, kF0);
-    EXPECT_EQ(m.wParam, reinterpret_cast<uintptr_t>(m_link.get()));
+    EXPECT_EQ(m.wParam, m_link->Id());
     m_link->SetPollCommand(MakeCommand(kF4));
     EXPECT_EQ(Poll().lParam, kF4);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F4"}));
