@@ -28,7 +28,6 @@ namespace zr::cli {
 
 namespace {
 
-
 bool HasFlag(const std::vector<std::string>& args, const char* flag)
 {
     return std::find(args.begin(), args.end(), flag) != args.end();
