@@ -133,7 +133,7 @@ function receiverCard(pc, no, r) {
   if (r.events.length) {
     const list = el("ul", "events");
     for (const e of r.events.slice().reverse()) {
-      const t = e.start.length >= 19 ? e.start.substring(11, 19) : e.start;
+      const t = String(e.start).length >= 19 ? String(e.start).substring(11, 19) : String(e.start);
       list.append(el("li", "", t + " " + e.kind + " " + Number(e.seconds).toFixed(1) + " s" + (e.kind !== "no answer" ? ", worst RF " + e.worst_rf : "")));
     }
     card.append(list);
@@ -156,13 +156,16 @@ function draw() {
     const h = el("h2");
     h.append(el("span", "", pc.site === pc.host ? pc.host : pc.site + " / " + pc.host));
     h.append(el("span", "state", pc.online === false ? "offline" : pc.online ? "online" : "?"));
-    if (pc.recording && pc.recording.recording)
-      h.append(el("span", "rec", "● recording Rx " + pc.recording.receivers.join(", ") + " since " + new Date(pc.recording.since_ms).toLocaleTimeString()));
+    if (pc.recording && pc.recording.recording) {
+      const which = Array.isArray(pc.recording.receivers) ? " Rx " + pc.recording.receivers.join(", ") : "";
+      h.append(el("span", "rec", "● recording" + which + " since " + new Date(pc.recording.since_ms).toLocaleTimeString()));
+    }
     box.append(h);
     const grid = el("div", "grid");
     for (const no of [...pc.rx.keys()].sort((a, b) => a - b)) {
       const r = pc.rx.get(no);
-      if (r.row) grid.append(receiverCard(pc, no, r));
+      // Whatever a broker delivers, one odd row costs its own card, not the page.
+      try { if (r.row) grid.append(receiverCard(pc, no, r)); } catch (e) { grid.append(el("div", "rx alarm", "Rx " + no + ": unreadable row")); }
     }
     box.append(grid);
     main.append(box);
