@@ -125,10 +125,7 @@ int main(int argc, char** argv)
     std::unique_ptr<zr::CLiveFeed> live;
     if (publishRequest.asked) {
         std::string why;
-        publisher = zr::StartPublisher(publishRequest, "zrq6930-maintenance", why, [](const std::string& text) {
-            std::fprintf(stderr, "%s\n", text.c_str());
-            std::fflush(stderr);
-        });
+        publisher = zr::StartPublisher(publishRequest, "zrq6930-maintenance", why, zr::PrintPublishNotice);
         if (!publisher) {
             std::fprintf(stderr, "zrq6930-maintenance: cannot publish: %s\n", why.c_str());
             return 2;
@@ -161,9 +158,7 @@ int main(int argc, char** argv)
     if (publisher) {
         live.reset();
         publisher->Stop();
-        const zr::CMqttPublisher::Stats stats = publisher->GetStats();
-        std::fprintf(stderr, "Publishing: %llu messages sent, %llu dropped\n", static_cast<unsigned long long>(stats.sent),
-                     static_cast<unsigned long long>(stats.dropped));
+        std::fprintf(stderr, "%s\n", zr::PublishTotalsText(publisher->GetStats()).c_str());
     }
 #ifndef _WIN32
     simulator.Stop();

@@ -18,10 +18,7 @@ bool CCliPublishing::Start(const char* command)
     if (!m_request.asked)
         return true;
     std::string error;
-    m_publisher = StartPublisher(m_request, std::string("zrq6930 ") + command, error, [](const std::string& text) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        std::fflush(stderr);
-    });
+    m_publisher = StartPublisher(m_request, std::string("zrq6930 ") + command, error, PrintPublishNotice);
     if (!m_publisher) {
         std::fprintf(stderr, "zrq6930 %s: cannot publish: %s\n", command, error.c_str());
         return false;
@@ -35,9 +32,7 @@ void CCliPublishing::Finish()
     if (!m_publisher)
         return;
     m_publisher->Stop();
-    const CMqttPublisher::Stats s = m_publisher->GetStats();
-    std::fprintf(stderr, "Publishing: %llu messages sent, %llu dropped%s%s\n", static_cast<unsigned long long>(s.sent),
-                 static_cast<unsigned long long>(s.dropped), s.lastError.empty() ? "" : "; the broker: ", s.lastError.c_str());
+    std::fprintf(stderr, "%s\n", PublishTotalsText(m_publisher->GetStats()).c_str());
     m_feed.reset();
     m_publisher.reset();
 }

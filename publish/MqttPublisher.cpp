@@ -15,8 +15,7 @@
 #include <mosquitto.h>
 #include <poll.h>
 #include <unistd.h>
-#endif
-#ifndef _WIN32
+#elif !defined(_WIN32)
 #include <unistd.h>
 #endif
 

@@ -1,5 +1,6 @@
 #include "publish/PublishSetup.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace zr {
@@ -35,6 +36,18 @@ const char* PublishUsage()
            "                 a user without a password takes ZRQ6930_MQTT_PASSWORD)\n"
            "  --site NAME    the topic level above this PC's name (default: the host name)\n"
            "  --ca-file F    with mqtts://, the CA certificates to trust\n";
+}
+
+void PrintPublishNotice(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+std::string PublishTotalsText(const CMqttPublisher::Stats& stats)
+{
+    std::string text = "Publishing: " + std::to_string(stats.sent) + " messages sent, " + std::to_string(stats.dropped) + " dropped";
+    return stats.lastError.empty() ? text : text + "; the broker: " + stats.lastError;
 }
 
 std::unique_ptr<CMqttPublisher> StartPublisher(const PublishRequest& request, const std::string& program, std::string& error,

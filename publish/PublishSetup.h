@@ -29,6 +29,12 @@ const char* PublishUsage();
 // A publisher started for `request`; nullptr (with why) when the address or
 // names are wrong or this copy cannot publish. The broker need not be up.
 // `notice` hears (on the publisher's thread) when the broker is reached or lost.
+// What every program does with the publisher's notices: a line on stderr.
+void PrintPublishNotice(const std::string& text);
+// "Publishing: N messages sent, M dropped[; the broker: why]", the last word
+// of a program that published.
+std::string PublishTotalsText(const CMqttPublisher::Stats& stats);
+
 std::unique_ptr<CMqttPublisher> StartPublisher(const PublishRequest& request, const std::string& program, std::string& error,
                                                std::function<void(const std::string&)> notice = {});
 
