@@ -6,7 +6,6 @@
 #include <QStyle>
 
 #include "Version.h"
-#include "link/AppMessages.h"
 
 namespace zr {
 
@@ -17,7 +16,7 @@ QString VersionText(bool detailMode)
     return QString("%1.%2.%3").arg(ZR_VERSION_MAJOR).arg(ZR_VERSION_MINOR).arg(ZR_VERSION_PATCH);
 }
 
-CAboutDlg::CAboutDlg(bool detailMode, std::function<intptr_t(uint32_t)> send, QWidget* parent) : QDialog(parent), m_send(std::move(send))
+CAboutDlg::CAboutDlg(bool detailMode, ReceiverInformation information, QWidget* parent) : QDialog(parent), m_information(std::move(information))
 {
     setObjectName("aboutDlg");
     setWindowTitle("Version");
@@ -39,14 +38,14 @@ CAboutDlg::CAboutDlg(bool detailMode, std::function<intptr_t(uint32_t)> send, QW
     layout->addWidget(m_fwVer, 1, 2);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_fwVer, &QPushButton::clicked, this, [this] {
-        if (m_send(WM_APP_SHOW_FW_VERSION) == 1)
+        if (m_information.showFwVersion())
             accept();
     });
 }
 
 void CAboutDlg::OnIconDoubleClicked(bool shift, bool ctrl)
 {
-    if (shift && ctrl && m_send(WM_APP_SHOW_ID_VIEW) == 1)
+    if (shift && ctrl && m_information.showIdView())
         accept();
 }
 

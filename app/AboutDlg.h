@@ -13,8 +13,12 @@ QString VersionText(bool detailMode);
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
-    // `send` delivers WM_APP_SHOW_FW_VERSION / WM_APP_SHOW_ID_VIEW to the main window.
-    CAboutDlg(bool detailMode, std::function<intptr_t(uint32_t)> send, QWidget* parent);
+    // The main window's two ways in; each says whether it showed its window.
+    struct ReceiverInformation {
+        std::function<bool()> showFwVersion;
+        std::function<bool()> showIdView;
+    };
+    CAboutDlg(bool detailMode, ReceiverInformation information, QWidget* parent);
     QLabel* VersionLabel() const { return m_version; }
     QPushButton* FwVerButton() const { return m_fwVer; }
     // The icon's double-click; shift and ctrl as held at that moment.
@@ -24,7 +28,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::function<intptr_t(uint32_t)> m_send;
+    ReceiverInformation m_information;
     QLabel* m_icon;
     QLabel* m_version;
     QPushButton* m_fwVer;

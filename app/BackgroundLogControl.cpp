@@ -12,9 +12,6 @@
 
 namespace zr {
 
-namespace {
-}
-
 bool CZRQ6930_MaintenanceView::CanStartRecording() const
 {
     return !m_recording && m_nConnectState == kConnected && !AnyGuardedDialogVisible();
@@ -25,18 +22,19 @@ void CZRQ6930_MaintenanceView::StartRecording()
     if (m_nConnectState != kConnected)
         return;
     // A walk test or scan running in a tool window, or reported by a receiver, refuses.
-    if (m_tools.AnyToolRunning() || m_session->AnyReceiverBusy()) {
+    if (m_tools.AnyToolRunning() || m_controller->Session().AnyReceiverBusy()) {
         ShowMessage(this, kToolBusyText);
         return;
     }
-    if (MonitoredCount() == 0 || m_recording)
+    if (m_controller->ServedCount() == 0 || m_recording)
         return;
     std::vector<int> monitored;
     for (int n = 0; n < kMaxReceivers; ++n)
         if (IsMonitored(n))
             monitored.push_back(n);
     std::vector<CBackgroundRecorder::StartIssue> issues;
-    m_recorder.Start(monitored, m_owner.get(), issues);
+    // The writer says so from inside an append: the recording ends after it.
+    m_recorder.Start(monitored, [this] { m_uiQueue->PostTask([this] { OnRecordingTimeLimit(); }); }, issues);
     for (const auto& issue : issues) {
         if (issue.result == 1)
             ShowMessage(this, kFailedSystemFolder);
@@ -47,15 +45,15 @@ void CZRQ6930_MaintenanceView::StartRecording()
     if (m_live)
         m_live->RecordingStarted(monitored);
     m_recordingEvents = std::make_unique<CRecordingEvents>(false);
-    m_recovery = std::make_unique<CReceiverRecovery>(*m_session, [this](const std::string& line) {
+    // A receiver that stops answering is asked again until it is back in its log.
+    m_controller->StartRecovery([this](const std::string& line) {
         m_recordingEvents->Add(line);
         emit statusMessage(QString::fromStdString(line));
     });
-    m_recoveryTimer.start(250);
     m_loggingLabel->show();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
-    SetPollProgrammeOfAll(kProgrammeBackgroundLog);
+    m_controller->SetProgrammeOfAll(kProgrammeBackgroundLog);
 }
 
 void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
@@ -63,10 +61,7 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
     if (!m_recording)
         return;
     m_recording = false;
-    m_recoveryTimer.stop();
-    if (m_recovery)
-        m_recovery->Abandon(); // a receiver still away stays "Comm Error", as without recording
-    m_recovery.reset();
+    m_controller->StopRecovery(); // a receiver still away stays "Comm Error", as without recording
     m_recordingEvents.reset();
     m_loggingLabel->hide();
     for (QPushButton* b : m_toolButtons)
@@ -78,8 +73,16 @@ void CZRQ6930_MaintenanceView::StopBackgroundLog(int reason)
         m_live->RecordingStopped();
     if (reason == 1)
         return;
-    SetPollProgrammeOfAll(kProgrammeStopped);
+    m_controller->SetProgrammeOfAll(kProgrammeStopped);
     UpdateToolButtons();
+}
+
+void CZRQ6930_MaintenanceView::OnRecordingTimeLimit()
+{
+    if (!m_recording)
+        return; // a late one changes nothing
+    StopBackgroundLog(2);
+    ShowMessage(this, kRecordingTimeLimitText);
 }
 
 void CZRQ6930_MaintenanceView::OpenLogFolder()

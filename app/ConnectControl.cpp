@@ -27,7 +27,7 @@ void CZRQ6930_MaintenanceView::Connect()
 {
     if (m_table->rowCount() > 0)
         m_table->setRowCount(0);
-    const int opened = m_session->OpenAll();
+    const int opened = m_controller->Connect();
     ReportPortErrors();
     if (opened == 0) {
         ShowMessage(this, kNoReceiverText);
@@ -37,51 +37,30 @@ void CZRQ6930_MaintenanceView::Connect()
     m_nConnectState = kConnecting;
 }
 
-void CZRQ6930_MaintenanceView::OnIdentifyDone(uintptr_t link, intptr_t result)
-{
-    if (m_session->OnIdentifyDone(link, result) && m_nConnectState == kConnecting) {
-        ReportPortErrors();
-        FinishConnect();
-    }
-}
-
 // The ports that could not be served, and why (permission, busy, too many
 // open files, no thread), in the status bar: the message box only says that
 // no receiver answered.
 void CZRQ6930_MaintenanceView::ReportPortErrors()
 {
     QStringList errors;
-    for (const SessionReceiver& r : m_session->Receivers())
+    for (const SessionReceiver& r : m_controller->Session().Receivers())
         if (!r.stale && !r.error.empty())
             errors << QString::fromStdString(r.port + ": " + r.error);
     if (!errors.isEmpty())
         emit statusMessage(errors.join("; "));
 }
 
-// Numbering once every identification has reported. This runs on the
-// user-interface thread, so nothing reads a link that a handler deletes.
-void CZRQ6930_MaintenanceView::FinishConnect()
+// Every identification has reported and the receivers are numbered.
+void CZRQ6930_MaintenanceView::Connected(const std::vector<StateRecord>& rows)
 {
-    const std::vector<StateRecord> records = m_session->Number();
-    for (const StateRecord& record : records)
+    if (m_nConnectState != kConnecting)
+        return;
+    ReportPortErrors();
+    for (const StateRecord& record : rows)
         m_table->UpdateRow(record, 0, false);
-    if (!records.empty()) {
+    if (!rows.empty()) {
         m_table->selectRow(0);
         m_table->setCurrentCell(0, 0);
-    }
-    for (const SessionReceiver& r : m_session->Receivers()) {
-        if (r.stale || !r.link || r.recNo < 0)
-            continue;
-        StartPacing(r.recNo, kProgrammeIdle.periodMs);
-        r.link->StartPolling();
-        m_slots[static_cast<std::size_t>(r.recNo)].monitored = true;
-    }
-    OnConnectDone(static_cast<int>(records.size()));
-}
-
-void CZRQ6930_MaintenanceView::OnConnectDone(int count)
-{
-    if (count > 0) {
         m_connectButton->setText("Disconnect");
         SetConnectionLabel(true);
         m_nConnectState = kConnected;
@@ -113,7 +92,7 @@ bool CZRQ6930_MaintenanceView::ToolCheck()
 void CZRQ6930_MaintenanceView::Disconnect(int reason)
 {
     m_connectButton->setEnabled(false);
-    m_session->CloseAll();
+    m_controller->Disconnect();
     if (m_live)
         m_live->RemovedAll();
     if (reason == 0)
@@ -124,25 +103,21 @@ void CZRQ6930_MaintenanceView::Disconnect(int reason)
     m_sleepInhibitor->Release();
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(false);
-    for (int n = 0; n < kMaxReceivers; ++n) {
-        KillPacing(n);
-        m_slots[static_cast<std::size_t>(n)].monitored = false;
-    }
     // The pause before Connect works again, without blocking the window.
     QTimer::singleShot(150, this, [this] { m_connectButton->setEnabled(m_nConnectState == kDisconnected); });
 }
 
-intptr_t CZRQ6930_MaintenanceView::OnQueryQuit()
+bool CZRQ6930_MaintenanceView::QueryQuit()
 {
     if (m_nConnectState == kDisconnected)
-        return 1;
+        return true;
     if (ShowMessage(this, kQuitQuestion, MsgButtons::YesNo) != MsgAnswer::Yes)
-        return 0;
+        return false;
     if (!ToolCheck())
-        return 0;
+        return false;
     Disconnect(0);
-    m_session->DestroyAll();
-    return 1;
+    m_controller->Session().DestroyAll();
+    return true;
 }
 
 } // namespace zr

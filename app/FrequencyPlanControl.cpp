@@ -23,7 +23,7 @@ std::vector<std::pair<int, int>> CZRQ6930_MaintenanceView::ReceiverFrequencies()
 {
     std::vector<std::pair<int, int>> out;
     for (int recNo = 0; recNo < kMaxReceivers; ++recNo)
-        if (const CReceiverLink* link = IsMonitored(recNo) ? m_session->LinkOf(recNo) : nullptr)
+        if (const CReceiverLink* link = IsMonitored(recNo) ? LinkOf(recNo) : nullptr)
             out.emplace_back(recNo + 1, ReadReplyField(link->Reply(kF0).data(), F0Field::Frequency, 0));
     return out;
 }

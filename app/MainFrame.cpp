@@ -14,7 +14,6 @@
 #include "app/AboutDlg.h"
 #include "app/ControlIds.h"
 #include "app/MaintenanceView.h"
-#include "link/AppMessages.h"
 #include "ui/FileDialog.h"
 
 namespace zr {
@@ -140,20 +139,15 @@ QString CMainFrame::StatusText() const
     return message.isEmpty() ? "Ready" : message;
 }
 
-intptr_t CMainFrame::SendToView(uint32_t msg)
-{
-    return m_view->HandleAppMessage(msg, 0, 0);
-}
-
 void CMainFrame::ShowAbout()
 {
-    CAboutDlg about(m_detailMode, [this](uint32_t msg) { return SendToView(msg); }, this);
+    CAboutDlg about(m_detailMode, {[this] { return m_view->ShowFwVersion(); }, [this] { return m_view->ShowIdView(); }}, this);
     about.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e)
 {
-    if (SendToView(WM_APP_QUERY_QUIT) == 1)
+    if (m_view->QueryQuit())
         e->accept();
     else
         e->ignore();

@@ -18,7 +18,6 @@ public:
     explicit CMainFrame(bool detailMode, QWidget* parent = nullptr);
     CZRQ6930_MaintenanceView* View() const { return m_view; }
     // Sends an application message to the view, as the frame forwards them.
-    intptr_t SendToView(uint32_t msg);
     void ShowAbout();
     // Menu actions by command id (32779..32789, 57664, 57665).
     QAction* Action(int id) const;

@@ -16,7 +16,6 @@
 #include "walk/WalkDlg.h"
 #include "info/FwVerDlg.h"
 #include "info/IdDlg.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "link/ToolFacts.h"
@@ -37,12 +36,13 @@ QString LabelStyle(const char* background)
 
 } // namespace
 
-CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent) : QWidget(parent), m_detailMode(detailMode)
+CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent)
+    : QWidget(parent), m_detailMode(detailMode), m_uiQueue(std::make_unique<CUiThreadQueue>()), m_clock([this] { m_controller->OnWake(); })
 {
     setObjectName("maintenanceView");
-    m_owner = std::make_unique<CQtMessageOwner>([this](uint32_t m, uintptr_t w, intptr_t l) { return HandleAppMessage(m, w, l); });
-    m_session = std::make_unique<CReceiverSession>(m_owner.get());
-    m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0); });
+    m_controller = std::make_unique<CReceiverController>(m_uiQueue.get(), m_clock, static_cast<IReceiverListener&>(*this));
+    m_uiQueue->SetLinkEventHandler([this](const LinkEvent& e) { m_controller->HandleEvent(e); });
+    m_sleepInhibitor = std::make_unique<CSleepInhibitor>([this] { OnPowerResumed(); });
 
     // First layout: high priority where permitted, the form, the owned windows.
     RaiseProcessPriority();
@@ -78,18 +78,18 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     layout->addLayout(buttons);
 
     m_loadingDlg = new CLoadingFileDlg(this);
-    m_convertDlg = new CLogConvertDlg(m_owner.get(), this);
+    m_convertDlg = new CLogConvertDlg(this, this);
     m_fwVerDlg = new CFwVerDlg(detailMode, this);
-    m_idDlg = new CIdDlg(m_owner.get(), this);
-    m_fbsDlg = new CFbsDlg(m_owner.get(), this);
-    m_chScanDlg = new CChScanDlg(m_owner.get(), this);
-    m_spScanDlg = new CSpScanDlg(m_owner.get(), this);
-    m_spLogViewer = new CSpScanDlg(m_owner.get(), this);
+    m_idDlg = new CIdDlg(this, this);
+    m_fbsDlg = new CFbsDlg(this, this);
+    m_chScanDlg = new CChScanDlg(this, this);
+    m_spScanDlg = new CSpScanDlg(this, this);
+    m_spLogViewer = new CSpScanDlg(this, this);
     m_spLogViewer->SetViewerMode();
-    m_walkDlg = new CWalkDlg(m_owner.get(), this, kWalkLive);
-    m_walkLogViewer = new CWalkDlg(m_owner.get(), this, kWalkLogViewer);
-    m_bgLogViewer = new CWalkDlg(m_owner.get(), this, kBackgroundLogViewer);
-    m_timeDomainViewer = new CWalkDlg(m_owner.get(), this, kTimeDomainViewer);
+    m_walkDlg = new CWalkDlg(this, this, kWalkLive);
+    m_walkLogViewer = new CWalkDlg(this, this, kWalkLogViewer);
+    m_bgLogViewer = new CWalkDlg(this, this, kBackgroundLogViewer);
+    m_timeDomainViewer = new CWalkDlg(this, this, kTimeDomainViewer);
     m_planDlg = new CFrequencyPlanDlg(this);
     connect(m_spLogViewer, &CSpScanDlg::frequencyPlanRequested, this, &CZRQ6930_MaintenanceView::ShowFrequencyPlan);
     // The tools close in this order, then the information windows. The log
@@ -109,13 +109,6 @@ CZRQ6930_MaintenanceView::CZRQ6930_MaintenanceView(bool detailMode, QWidget* par
     m_table->setMinimumHeight(m_table->HeightForRows(kMaxReceivers)); // every receiver without scrolling
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &CZRQ6930_MaintenanceView::OnSelectionChanged);
     connect(m_connectButton, &QPushButton::clicked, this, &CZRQ6930_MaintenanceView::OnConnectButton);
-    m_pacingTimer.setSingleShot(true);
-    m_pacingTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pacingTimer, &QTimer::timeout, this, &CZRQ6930_MaintenanceView::OnPacingTick);
-    connect(&m_recoveryTimer, &QTimer::timeout, this, [this] {
-        if (m_recovery)
-            m_recovery->Tick();
-    });
     setMinimumSize(760, 380);
 }
 
@@ -124,12 +117,12 @@ CZRQ6930_MaintenanceView::~CZRQ6930_MaintenanceView()
     // A running conversion still talks to this view: let it finish first.
     delete m_convertDlg;
     m_convertDlg = nullptr;
-    // The windows post to the message owner as they go: before it goes. The
-    // log viewer first: a load it runs ends talking to this view.
+    // The windows ask this view as they go: before it goes. The log viewer
+    // first: a load it runs ends talking to this view.
     for (QWidget* viewer : std::initializer_list<QWidget*>{m_planDlg, m_spLogViewer, m_walkLogViewer, m_bgLogViewer, m_timeDomainViewer})
         delete viewer;
     m_tools.DeleteAll();
-    m_session->DestroyAll();
+    m_controller.reset();
 }
 
 QPushButton* CZRQ6930_MaintenanceView::ToolButton(int button) const
@@ -144,116 +137,6 @@ void CZRQ6930_MaintenanceView::SetConnectionLabel(bool connected)
     m_connectionLabel->setStyleSheet(LabelStyle(connected ? "rgb(0,255,0)" : "rgb(255,0,0)"));
 }
 
-intptr_t CZRQ6930_MaintenanceView::HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam)
-{
-    switch (msg) {
-    case WM_APP_IDENTIFY_DONE: {
-        std::vector<SessionReceiver*> back;
-        if (m_recovery && m_recovery->OnMessage({msg, wParam, lParam}, back)) {
-            for (SessionReceiver* r : back)
-                OnReceiverBack(*r);
-            return 0;
-        }
-        OnIdentifyDone(wParam, lParam);
-        return 0;
-    }
-    case WM_APP_LINK_CLOSED:
-        m_session->OnLinkClosed(wParam);
-        return 0;
-    case WM_APP_POLL_REPLY:
-        if (CReceiverLink* link = m_session->FindLink(wParam))
-            OnPollReply(link, static_cast<int>(lParam));
-        return 0;
-    case WM_APP_ONESHOT_DONE:
-    case WM_APP_ONESHOT_FAILED:
-        if (CReceiverLink* link = m_session->FindLink(wParam))
-            OnOneShotResult(link, static_cast<int>(lParam), msg == WM_APP_ONESHOT_DONE);
-        return 0;
-    case WM_APP_POLL_FAILED:
-        if (CReceiverLink* link = m_session->FindLink(wParam))
-            OnPollFailed(link);
-        return 0;
-    case WM_APP_QUERY_QUIT:
-        return OnQueryQuit();
-    case WM_APP_POWER_RESUMED:
-        m_resumed = true;
-        return 0;
-    case WM_APP_LOG_TIME_LIMIT:
-        if (m_recording) {
-            StopBackgroundLog(2);
-            ShowMessage(this, kRecordingTimeLimitText);
-        }
-        return 0;
-    case WM_APP_SHOW_FW_VERSION:
-        return OnShowFwVersion();
-    case WM_APP_SHOW_ID_VIEW:
-        return OnShowIdView();
-    case WM_APP_CHSCAN_START:
-        StartOneShot(static_cast<int>(wParam), MakeC1(static_cast<uint16_t>(lParam)), false);
-        return 0;
-    case WM_APP_CHSCAN_STOP:
-        StartOneShot(static_cast<int>(wParam), MakeCommand(kC0), true);
-        return 0;
-    case WM_APP_SPSCAN_START:
-        if (const auto* range = reinterpret_cast<const int32_t*>(lParam))
-            StartOneShot(static_cast<int>(wParam), MakeS1(range[0], range[1], range[2]), false);
-        return 0;
-    case WM_APP_SPSCAN_STOP:
-        StartOneShot(static_cast<int>(wParam), MakeCommand(kS0), true);
-        return 0;
-    case WM_APP_WALK_START:
-    case WM_APP_WALK_STOP:
-        if (CReceiverLink* link = LinkOf(static_cast<int>(wParam)); link && IsMonitored(link->RecNo))
-            SetPollProgramme(link, msg == WM_APP_WALK_START ? kProgrammeWalk : kProgrammeStopped);
-        return 0;
-    case WM_APP_FBS_CLOSED:
-        OnFbsClosed(static_cast<int>(wParam));
-        return 0;
-    case WM_APP_ID_VIEW_CLOSED:
-        OnIdViewClosed();
-        return 0;
-    case WM_APP_SPLOG_LOADING: {
-        const CSpScanDlg* dlg = lParam == 1 ? m_spLogViewer : m_spScanDlg;
-        if (wParam == 1)
-            m_loadingDlg->StartLoading(dlg->LoadingPath(), true); // a spectrum log always shows its progress
-        else
-            m_loadingDlg->EndLoading();
-        return 0;
-    }
-    case WM_APP_LOAD_PROGRESS_STEP:
-        m_loadingDlg->ReportBlocks(wParam); // the blocks read so far
-        return 0;
-    case WM_APP_LOG_LOADING: {
-        const CWalkDlg* dlg = lParam == kWalkLogViewer ? m_walkLogViewer : lParam == kBackgroundLogViewer ? m_bgLogViewer : lParam == kTimeDomainViewer ? m_timeDomainViewer : m_walkDlg;
-        if (wParam == 1)
-            m_loadingDlg->StartLoading(dlg->LoadingPath(), false); // small walk logs load without it
-        else
-            m_loadingDlg->EndLoading();
-        return 0;
-    }
-    case WM_APP_SPSCAN_CHANGE_VIEW:
-        if (const auto* request = reinterpret_cast<const TimeDomainRequest*>(wParam))
-            m_timeDomainViewer->ShowTimeDomain(request->khz, static_cast<int>(lParam), request->path);
-        return 0;
-    case WM_APP_CONVERT_RUNNING:
-        if (wParam == 1)
-            m_loadingDlg->StartLoading(m_convertDlg->SourcePath(), true);
-        else
-            m_loadingDlg->EndLoading();
-        return 0;
-    default:
-        return 0; // frame notices, poll stopped, send log: no handler
-    }
-}
-
-int CZRQ6930_MaintenanceView::MonitoredCount() const
-{
-    int n = 0;
-    for (const auto& s : m_slots)
-        n += s.monitored;
-    return n;
-}
-
 int32_t CZRQ6930_MaintenanceView::ReceiverModeOf(int recNo) const
 {
     CReceiverLink* link = LinkOf(recNo);
@@ -265,14 +148,14 @@ int32_t CZRQ6930_MaintenanceView::ReceiverModeOf(int recNo) const
 
 // ---- Information windows -----------------------------------------------------
 
-intptr_t CZRQ6930_MaintenanceView::OnShowFwVersion()
+bool CZRQ6930_MaintenanceView::ShowFwVersion()
 {
     if (m_nConnectState != kConnected) {
         ShowMessage(this, kNoReceiverText);
-        return 0;
+        return false;
     }
     std::vector<FwVersionRow> rows;
-    for (const SessionReceiver& r : m_session->Receivers()) {
+    for (const SessionReceiver& r : m_controller->Session().Receivers()) {
         if (!r.link || r.stale)
             continue;
         FwVersionRow row;
@@ -284,17 +167,17 @@ intptr_t CZRQ6930_MaintenanceView::OnShowFwVersion()
     m_fwVerDlg->Fill(rows.size(), rows);
     m_fwVerDlg->show();
     m_fwVerDlg->raise();
-    return 1;
+    return true;
 }
 
-intptr_t CZRQ6930_MaintenanceView::OnShowIdView()
+bool CZRQ6930_MaintenanceView::ShowIdView()
 {
     if (AnyGuardedDialogVisible() || m_recording || m_nConnectState != kConnected)
-        return 0;
-    SetPollProgrammeOfAll(kProgrammeIdView);
+        return false;
+    m_controller->SetProgrammeOfAll(kProgrammeIdView);
     m_idDlg->show();
     m_idDlg->raise();
-    return 1;
+    return true;
 }
 
 void CZRQ6930_MaintenanceView::ShowSpectrumLogViewer()
@@ -346,21 +229,10 @@ void CZRQ6930_MaintenanceView::OpenFbsDetail(int recNo)
     if (CReceiverLink* link = LinkOf(recNo)) {
         // The stored filters read as never shown, so each row fills in anew.
         link->ClearFbsReplyByte22();
-        SetPollProgramme(link, kProgrammeFbs);
+        m_controller->SetProgramme(recNo, kProgrammeFbs);
     }
     m_fbsDlg->show();
     m_fbsDlg->raise();
-}
-
-void CZRQ6930_MaintenanceView::OnFbsClosed(int recNo)
-{
-    if (CReceiverLink* link = LinkOf(recNo); link && IsMonitored(recNo))
-        SetPollProgramme(link, kProgrammeIdle);
-}
-
-void CZRQ6930_MaintenanceView::OnIdViewClosed()
-{
-    SetPollProgrammeOfAll(kProgrammeIdle);
 }
 
 } // namespace zr

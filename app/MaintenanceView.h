@@ -1,25 +1,25 @@
 #pragma once
-// The main view: owns the receiver links, numbers the receivers, paces their
-// polls, keeps the receiver table current, handles lost receivers, and runs
-// the Background Log.
+// The main view: the receiver table, the buttons and the tool windows on top
+// of the receiver controller, which serves the receivers; the view hosts the
+// tools, shows what the controller reports, and runs the Background Log.
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/ControlIds.h"
 #include "app/ListCtrlMain.h"
 #include "app/ToolHost.h"
-#include "link/PollPacer.h"
-#include "link/PollProgramme.h"
-#include "link/ReceiverSession.h"
-#include "link/ReceiverRecovery.h"
+#include "link/ReceiverController.h"
 #include "logs/BackgroundRecorder.h"
 #include "logs/RecordingEvents.h"
-#include "ui/QtMessageOwner.h"
+#include "ui/QtPacingClock.h"
+#include "ui/ToolRequests.h"
+#include "ui/UiThreadQueue.h"
 
 namespace zr {
 
@@ -37,20 +37,34 @@ class CLiveFeed;
 
 enum ConnectState { kDisconnected = 0, kConnected = 1, kConnecting = 2 };
 
-struct ReceiverSlot {
-    bool monitored = false;
-    bool paced = false; // served by the 10 ms pacing tick
-    int32_t lastMode = kModeUnavailable;
-};
-
-class CZRQ6930_MaintenanceView : public QWidget {
+class CZRQ6930_MaintenanceView : public QWidget, public IToolRequests, private IReceiverListener {
     Q_OBJECT
 public:
     explicit CZRQ6930_MaintenanceView(bool detailMode, QWidget* parent = nullptr);
     ~CZRQ6930_MaintenanceView() override;
 
-    // Application messages (posted ones arrive as events; sent ones call this).
-    intptr_t HandleAppMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    // The frame's questions: may the program end (asks the user while
+    // connected); show FW Version or ID View (false when refused).
+    bool QueryQuit();
+    bool ShowFwVersion();
+    bool ShowIdView();
+    // The system woke from sleep; the recording's time limit was reached.
+    void OnPowerResumed() { m_resumed = true; }
+    void OnRecordingTimeLimit();
+
+    // What the tool windows ask.
+    void StartChannelScan(int recNo, uint16_t bankCode) override;
+    void StartSpectrumScan(int recNo, const SpectrumRangeKhz& range) override;
+    void StopChannelScan(int recNo) override;
+    void StopSpectrumScan(int recNo) override;
+    void StartWalkTest(int recNo) override;
+    void StopWalkTest(int recNo) override;
+    void FbsDetailClosed(int recNo) override;
+    void IdViewClosed() override;
+    void LoadingStarted(const std::string& path, bool showProgress) override;
+    void LoadProgress(uint64_t blocksRead) override;
+    void LoadingEnded() override;
+    void ShowTimeDomain(int khz, int logState, const std::string& path) override;
 
     // Buttons and commands.
     void OnConnectButton();
@@ -88,11 +102,11 @@ public:
     QPushButton* ToolButton(int button) const;
     QLabel* ConnectionLabel() const { return m_connectionLabel; }
     QLabel* LoggingLabel() const { return m_loggingLabel; }
-    std::size_t LinkCount() const { return m_session->LinkCount(); }
-    CReceiverLink* LinkOf(int recNo) const { return m_session->LinkOf(recNo); }
-    bool IsMonitored(int recNo) const { return recNo >= 0 && recNo < kMaxReceivers && m_slots[static_cast<std::size_t>(recNo)].monitored; }
+    std::size_t LinkCount() const { return m_controller->Session().LinkCount(); }
+    CReceiverLink* LinkOf(int recNo) const { return m_controller->LinkOf(recNo); }
+    bool IsMonitored(int recNo) const { return m_controller->IsServed(recNo); }
     const CLogFileDoc* LogDocOf(int recNo) const { return m_recorder.Doc(recNo); }
-    int64_t PollPeriod() const { return m_pacer.Period(); }
+    int64_t PollPeriod() const { return m_controller->PollPeriod(); }
     bool ResumeNoted() const { return m_resumed; }
     int32_t ReceiverModeOf(int recNo) const;
     CLoadingFileDlg* LoadingDialog() const { return m_loadingDlg; }
@@ -109,59 +123,36 @@ signals:
 
 private:
     void Connect();
-    void FinishConnect();
-    void OnConnectDone(int count);
     void Disconnect(int reason);
     bool ToolCheck();
-    void OnIdentifyDone(uintptr_t link, intptr_t result);
     void ReportPortErrors();
-    void OnPollReply(CReceiverLink* link, int kind);
-    void OnPollFailed(CReceiverLink* link);
-    void OnOneShotResult(CReceiverLink* link, int kind, bool acknowledged);
-    // A scan start or stop: pacing stopped, the command sent by the one-shot thread.
-    void StartOneShot(int recNo, const CommandDesc& command, bool onlyWhenMonitored);
-    intptr_t OnQueryQuit();
-    intptr_t OnShowFwVersion();
-    intptr_t OnShowIdView();
-    void OnIdViewClosed();
     void OpenFbsDetail(int recNo);
-    void OnFbsClosed(int recNo);
     void OnSelectionChanged();
     void UpdateToolButtons();
-
-    void StartPacing(int recNo, int periodMs);
-    void KillPacing(int recNo);
-    void SchedulePacing();
-    void OnPacingTick();
-    // Switches one receiver's programme: pacing stopped, link reprogrammed,
-    // row state shown, pacing restarted with the programme's period.
-    void SetPollProgramme(CReceiverLink* link, const PollProgramme& programme);
-    // The same for every monitored receiver.
-    void SetPollProgrammeOfAll(const PollProgramme& programme);
-    void SetRowState(CReceiverLink* link, char state);
-    void UpdateRowFromF0(CReceiverLink* link);
-    int MonitoredCount() const;
     bool AnyGuardedDialogVisible() const { return m_tools.AnyGuardedVisible(); }
     void SetConnectionLabel(bool connected);
+
+    // What the controller reports.
+    void Connected(const std::vector<StateRecord>& rows) override;
+    void RowChanged(int recNo, const std::string& port, const StateRecord& row) override;
+    void ModeChanged(int recNo, int32_t mode) override;
+    void Replied(const ReceiverReply& reply) override;
+    void OneShotDone(int recNo, int kind, bool acknowledged) override;
+    void ReceiverLost(SessionReceiver& r, bool recovering) override;
 
     bool m_detailMode;
     CLiveFeed* m_live = nullptr;
     int m_nConnectState = kDisconnected;
-    std::array<ReceiverSlot, kMaxReceivers> m_slots;
-    QTimer m_pacingTimer; // the next pacing tick at which a poll falls due
-    void OnReceiverBack(SessionReceiver& r);
-    CPollPacer m_pacer;
     bool m_recording = false;
     bool m_resumed = false;
-    std::unique_ptr<CQtMessageOwner> m_owner;
-    std::unique_ptr<CReceiverSession> m_session;
+    // Before the controller: its links post here until they are joined.
+    std::unique_ptr<CUiThreadQueue> m_uiQueue;
+    CQtPacingClock m_clock;
+    std::unique_ptr<CReceiverController> m_controller;
     CToolHost m_tools;
     CBackgroundRecorder m_recorder;
-    // While recording, a receiver that stops answering is asked again until
-    // it is back in its log; losses and returns kept beside the logs.
-    std::unique_ptr<CReceiverRecovery> m_recovery;
+    // While recording, losses and returns kept beside the logs.
     std::unique_ptr<CRecordingEvents> m_recordingEvents;
-    QTimer m_recoveryTimer;
     std::unique_ptr<CSleepInhibitor> m_sleepInhibitor;
 
     CListCtrlMain* m_table;

@@ -1,7 +1,11 @@
-// The main view's tool buttons and the selection they follow.
+// The main view's tool buttons and the selection they follow, and what the
+// tool windows ask of the view.
 #include "app/MaintenanceView.h"
 
 #include "info/FbsDlg.h"
+#include "link/Commands.h"
+#include "logs/gui/LoadingFileDlg.h"
+#include "ui/FileDialog.h"
 #include "scan/ChScanDlg.h"
 #include "scan/SpScanDlg.h"
 #include "walk/WalkDlg.h"
@@ -69,6 +73,79 @@ void CZRQ6930_MaintenanceView::UpdateToolButtons()
     const bool enable = row >= 0 && IsMonitored(m_table->ReceiverOfRow(row)) && !m_recording;
     for (QPushButton* b : m_toolButtons)
         b->setEnabled(enable);
+}
+
+} // namespace zr
+
+namespace zr {
+
+// ---- What the tools ask ------------------------------------------------------
+// A stop or a closed window may come from inside a reply's handling: those
+// wait their turn behind the replies already queued, as they always have.
+
+void CZRQ6930_MaintenanceView::StartChannelScan(int recNo, uint16_t bankCode)
+{
+    m_controller->StartOneShot(recNo, MakeC1(bankCode), false);
+}
+
+void CZRQ6930_MaintenanceView::StartSpectrumScan(int recNo, const SpectrumRangeKhz& range)
+{
+    m_controller->StartOneShot(recNo, MakeS1(range.start, range.stop, range.step), false);
+}
+
+void CZRQ6930_MaintenanceView::StopChannelScan(int recNo)
+{
+    m_uiQueue->PostTask([this, recNo] { m_controller->StartOneShot(recNo, MakeCommand(kC0), true); });
+}
+
+void CZRQ6930_MaintenanceView::StopSpectrumScan(int recNo)
+{
+    m_uiQueue->PostTask([this, recNo] { m_controller->StartOneShot(recNo, MakeCommand(kS0), true); });
+}
+
+void CZRQ6930_MaintenanceView::StartWalkTest(int recNo)
+{
+    if (IsMonitored(recNo))
+        m_controller->SetProgramme(recNo, kProgrammeWalk);
+}
+
+void CZRQ6930_MaintenanceView::StopWalkTest(int recNo)
+{
+    if (IsMonitored(recNo))
+        m_controller->SetProgramme(recNo, kProgrammeStopped);
+}
+
+void CZRQ6930_MaintenanceView::FbsDetailClosed(int recNo)
+{
+    m_uiQueue->PostTask([this, recNo] {
+        if (IsMonitored(recNo))
+            m_controller->SetProgramme(recNo, kProgrammeIdle);
+    });
+}
+
+void CZRQ6930_MaintenanceView::IdViewClosed()
+{
+    m_uiQueue->PostTask([this] { m_controller->SetProgrammeOfAll(kProgrammeIdle); });
+}
+
+void CZRQ6930_MaintenanceView::LoadingStarted(const std::string& path, bool showProgress)
+{
+    m_loadingDlg->StartLoading(PathText(path), showProgress);
+}
+
+void CZRQ6930_MaintenanceView::LoadProgress(uint64_t blocksRead)
+{
+    m_loadingDlg->ReportBlocks(blocksRead);
+}
+
+void CZRQ6930_MaintenanceView::LoadingEnded()
+{
+    m_loadingDlg->EndLoading();
+}
+
+void CZRQ6930_MaintenanceView::ShowTimeDomain(int khz, int logState, const std::string& path)
+{
+    m_timeDomainViewer->ShowTimeDomain(khz, logState, path);
 }
 
 } // namespace zr

@@ -20,7 +20,6 @@
 #include "scan/WaterfallDlg.h"
 #include "ui/MessageBox.h"
 #include "walk/WalkDlg.h"
-#include "link/AppMessages.h"
 #include "sim/Simulator.h"
 
 int main(int argc, char** argv)
@@ -65,8 +64,8 @@ int main(int argc, char** argv)
     shoot(frame.findChild<zr::CFbsDlg*>(), "fbs.png");
     frame.findChild<zr::CFbsDlg*>()->close();
     zr::bench::Pump(std::chrono::milliseconds(200));
-    frame.SendToView(zr::WM_APP_SHOW_FW_VERSION);
-    frame.SendToView(zr::WM_APP_SHOW_ID_VIEW);
+    frame.View()->ShowFwVersion();
+    frame.View()->ShowIdView();
     zr::bench::Pump(std::chrono::milliseconds(1000));
     shoot(frame.findChild<zr::CFwVerDlg*>(), "fwver.png");
     shoot(frame.findChild<zr::CIdDlg*>(), "id.png");

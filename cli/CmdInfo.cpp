@@ -42,16 +42,16 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
 
 // Identifies, then polls the receivers with `programme` until `complete`
 // holds for each of them. Returns the receivers read; exit code in `exitCode`.
-std::vector<SessionReceiver*> ReadAll(const char* command, CReceiverSession& session, CMessageQueue& queue, const Options& o, const PollProgramme& programme,
+std::vector<SessionReceiver*> ReadAll(const char* command, CCliReceivers& receivers, const Options& o, const PollProgramme& programme,
                                       const std::function<bool(const CReceiverLink&)>& complete, int& exitCode)
 {
     exitCode = kExitOk;
-    if (!OpenAndIdentify(session, queue)) {
+    if (!receivers.OpenAndIdentify()) {
         exitCode = kExitUsage;
         return {};
     }
     std::vector<SessionReceiver*> chosen, served;
-    if (!SelectReceivers(command, session, o.wanted, chosen)) {
+    if (!SelectReceivers(command, receivers.Session(), o.wanted, chosen)) {
         exitCode = kExitUsage;
         return {};
     }
@@ -59,11 +59,11 @@ std::vector<SessionReceiver*> ReadAll(const char* command, CReceiverSession& ses
     std::vector<SessionReceiver*> done, busy, lost;
     auto listed = [](const std::vector<SessionReceiver*>& v, SessionReceiver* r) { return std::find(v.begin(), v.end(), r) != v.end(); };
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& r, int) {
+    handlers.reply = [&](SessionReceiver& r, const ReceiverReply& reply) {
         if (!listed(done, &r) && !listed(busy, &r)) {
             if (complete(*r.link))
                 done.push_back(&r);
-            else if (ReceiverModeFromState(ReplyChar(r.link->Reply(kF0).data(), F0Field::State)) == kModeChannelScanRx)
+            else if (ReceiverModeFromState(ReplyChar(reply.state.data(), F0Field::State)) == kModeChannelScanRx)
                 busy.push_back(&r); // refused with E1 reason 05: it will not answer while it scans
         }
         return done.size() + busy.size() + lost.size() < chosen.size();
@@ -72,7 +72,7 @@ std::vector<SessionReceiver*> ReadAll(const char* command, CReceiverSession& ses
         lost.push_back(&r);
         std::fprintf(stderr, "%s: Comm Error\n", r.port.c_str());
     };
-    const LoopEnd end = RunPollLoop(session, queue, served, programme, kReadSeconds, handlers);
+    const LoopEnd end = receivers.RunPollLoop(served, programme, kReadSeconds, handlers);
     std::vector<SessionReceiver*> read;
     for (SessionReceiver* r : chosen) {
         if (listed(done, r)) {
@@ -102,8 +102,8 @@ int CmdFbs(const std::vector<std::string>& args)
     if (!ParseOptions("fbs", args, true, o))
         return kExitUsage;
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
     int exitCode = kExitOk;
     auto allFilters = [](const CReceiverLink& link) {
         for (int n = 1; n <= kFbsFilterCount; ++n)
@@ -111,7 +111,7 @@ int CmdFbs(const std::vector<std::string>& args)
                 return false;
         return true;
     };
-    for (SessionReceiver* r : ReadAll("fbs", session, queue, o, kProgrammeFbs, allFilters, exitCode)) {
+    for (SessionReceiver* r : ReadAll("fbs", receivers, o, kProgrammeFbs, allFilters, exitCode)) {
         const int32_t fbs = ReadReplyField(r->link->Reply(kF0).data(), F0Field::Fbs);
         std::string line = o.json ? "{\"no\": " + std::to_string(r->recNo + 1) + ", \"port\": " + JsonString(r->port) + ", \"filters\": [" : "";
         if (!o.json)
@@ -140,11 +140,11 @@ int CmdId(const std::vector<std::string>& args)
     if (!ParseOptions("id", args, false, o))
         return kExitUsage;
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
     int exitCode = kExitOk;
     auto hasId = [](const CReceiverLink& link) { return HasReply(link.Reply(kF6), kF6); };
-    for (SessionReceiver* r : ReadAll("id", session, queue, o, kProgrammeIdView, hasId, exitCode)) {
+    for (SessionReceiver* r : ReadAll("id", receivers, o, kProgrammeIdView, hasId, exitCode)) {
         const std::string id = IdCellText(r->link->Reply(kF6).data());
         if (o.json)
             std::printf("{\"no\": %d, \"port\": %s, \"id\": %s}\n", r->recNo + 1, JsonString(r->port).c_str(), JsonString(id).c_str());

@@ -10,7 +10,6 @@
 
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/FrequencyPlan.h"
@@ -37,9 +36,9 @@ int Usage()
 // The connected receivers' frequencies (their F0 replies).
 bool ReceiverFrequencies(std::vector<int>& out)
 {
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    if (!OpenAndIdentify(session, queue))
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    if (!receivers.OpenAndIdentify())
         return false;
     for (SessionReceiver* r : InNumberOrder(session))
         out.push_back(ReadReplyField(r->link->Reply(kF0).data(), F0Field::Frequency, 0));

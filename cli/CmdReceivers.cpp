@@ -12,7 +12,6 @@
 
 #include "cli/CliCommon.h"
 #include "platform/SerialPort.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/PollPacer.h"
 #include "link/PollProgramme.h"
@@ -65,10 +64,10 @@ int CmdIdentify(const std::vector<std::string>& args)
         std::fprintf(stderr, "usage: zrq6930 identify [--json]\n");
         return kExitUsage;
     }
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
     session.OpenAll();
-    const int count = session.IdentifyAll(queue);
+    const int count = session.IdentifyAll(receivers.Queue());
     for (SessionReceiver* r : InNumberOrder(session)) {
         const ReplySlot f0 = r->link->Reply(kF0);
         const ReplySlot m0 = r->link->Reply(kM0);
@@ -132,9 +131,9 @@ int CmdMonitor(const std::vector<std::string>& givenArgs)
         }
     }
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    if (!OpenAndIdentify(session, queue))
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    if (!receivers.OpenAndIdentify())
         return kExitUsage;
     if (!publishing.Start("monitor"))
         return kExitUsage;
@@ -155,11 +154,11 @@ int CmdMonitor(const std::vector<std::string>& givenArgs)
         std::fflush(stdout);
     };
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& r, int kind) {
-        if (kind != kF0)
+    handlers.reply = [&](SessionReceiver& r, const ReceiverReply& reply) {
+        if (reply.kind != kF0)
             return true;
         StateRecord rec{};
-        r.link->CopyReply(rec.data(), kF0);
+        std::copy_n(reply.reply.begin(), rec.size(), rec.begin());
         RowTexts t = FormatReceiverRow(rec, r.recNo);
         if (live)
             live->Row(r.recNo, r.port, rec);
@@ -178,7 +177,7 @@ int CmdMonitor(const std::vector<std::string>& givenArgs)
         if (!r.link->LastError().empty())
             std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.link->LastError().c_str());
     };
-    const LoopEnd end = RunPollLoop(session, queue, monitored, kProgrammeIdle, seconds, handlers);
+    const LoopEnd end = receivers.RunPollLoop(monitored, kProgrammeIdle, seconds, handlers);
     session.CloseAll();
     publishing.Finish();
     if (end == LoopEnd::OutputFailed)

@@ -10,7 +10,6 @@
 #include "link/ReceiverRecovery.h"
 #include "link/ToolFacts.h"
 #include "logs/RecordingEvents.h"
-#include "link/AppMessages.h"
 #include "logs/BackgroundRecorder.h"
 #include "logs/LogExport.h"
 #include "platform/Clock.h"
@@ -54,9 +53,9 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
         }
     }
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    if (!OpenAndIdentify(session, queue))
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    if (!receivers.OpenAndIdentify())
         return kExitUsage;
     std::vector<SessionReceiver*> recorded;
     if (!SelectReceivers("record", session, wanted, recorded))
@@ -75,7 +74,8 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
     for (SessionReceiver* r : recorded)
         recNos.push_back(r->recNo);
     std::vector<CBackgroundRecorder::StartIssue> issues;
-    recorder.Start(recNos, &queue, issues);
+    bool timeLimit = false; // said from inside an append: the loop ends after it
+    recorder.Start(recNos, [&] { timeLimit = true; }, issues);
     for (const auto& issue : issues) {
         if (issue.result == 1) {
             std::fprintf(stderr, "%s\n", kFailedSystemFolder);
@@ -89,7 +89,6 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
         std::printf("Receiver %d (%s): %s\n", r->recNo + 1, r->port.c_str(), recorder.Doc(r->recNo)->CurrentPath().c_str());
     std::fflush(stdout);
 
-    bool timeLimit = false;
     // Records answered but not written (a full disk): told at once, counted,
     // and summed up at the end, so nobody reads them as a silent receiver.
     struct Unwritten {
@@ -98,10 +97,10 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
     };
     std::vector<Unwritten> unwritten(kMaxReceivers);
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& r, int kind) {
-        if (kind != kF4)
+    handlers.reply = [&](SessionReceiver& r, const ReceiverReply& polled) {
+        if (polled.kind != kF4)
             return true;
-        const ReplySlot reply = r.link->Reply(kF4);
+        const ReplySlot& reply = polled.reply;
         const auto result = recorder.Append(r.recNo, reply.data());
         if (live) {
             live->Row(r.recNo, r.port, StateRecordFromF4(reply.data()));
@@ -117,23 +116,18 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
                 u.first = now;
             u.last = now;
         }
-        return true;
+        return !timeLimit;
     };
     // A receiver that stops answering is asked again until it is back: its
     // log goes on, the gap reads as no answer. Each loss and return is told
     // on stderr and kept in a small text log beside the Background Logs.
     CRecordingEvents events(true);
-    CReceiverRecovery recovery(session, [&](const std::string& line) { events.Add(line); });
-    handlers.recovery = &recovery;
+    handlers.recovery = [&](const std::string& line) { events.Add(line); };
     handlers.lost = [&](SessionReceiver& r) {
         if (live)
             live->Lost(r.recNo);
     };
-    handlers.other = [&](const AppMessage& m) {
-        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
-        return !timeLimit;
-    };
-    const LoopEnd end = RunPollLoop(session, queue, recorded, kProgrammeBackgroundLog, hours < 0 ? -1 : hours * 3600, handlers);
+    const LoopEnd end = receivers.RunPollLoop(recorded, kProgrammeBackgroundLog, hours < 0 ? -1 : hours * 3600, handlers);
     recorder.Stop();
     session.CloseAll();
     if (live)
@@ -149,9 +143,9 @@ int CmdRecord(const std::vector<std::string>& givenArgs)
         std::fprintf(stderr, "Receiver %zu: %llu answered polls were not written (%s to %s); the log shows no record for them.\n", n + 1,
                      static_cast<unsigned long long>(u.records), IsoTime(u.first).c_str(), IsoTime(u.last).c_str());
     }
-    if (recovery.Pending())
+    if (receivers.RecoveryPending())
         std::fprintf(stderr, "Not every receiver answered again before the end.\n");
-    if (end == LoopEnd::OutputFailed || lostRecords || recovery.Pending())
+    if (end == LoopEnd::OutputFailed || lostRecords || receivers.RecoveryPending())
         return kExitFailure;
     return end == LoopEnd::AllLost ? kExitFailure : kExitOk;
 }

@@ -11,7 +11,6 @@
 #include "graph/RfGraphModel.h"
 #include "link/Commands.h"
 #include "link/ToolFacts.h"
-#include "link/AppMessages.h"
 #include "link/ReplyFields.h"
 #include "logs/LogFileDoc.h"
 #include "logs/LogReader.h"
@@ -68,15 +67,15 @@ int ScanChannel(const std::vector<std::string>& args)
         }
     }
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    SessionReceiver* scanned = OpenIdleReceiver("scan channel", session, queue, wanted);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    SessionReceiver* scanned = OpenIdleReceiver("scan channel", receivers, wanted);
     if (!scanned)
         return kExitUsage;
     SessionReceiver& r = *scanned;
     ReleaseOtherReceivers(session, r);
     std::vector<SessionReceiver*> served{scanned};
-    if (!RunOneShot(session, queue, r, MakeC1(static_cast<uint16_t>(BankCodeOfIndex(bank))))) {
+    if (!receivers.RunOneShot(r, MakeC1(static_cast<uint16_t>(BankCodeOfIndex(bank))))) {
         std::fprintf(stderr, "%s\n", kCannotStartScanningText);
         return kExitUsage;
     }
@@ -88,18 +87,18 @@ int ScanChannel(const std::vector<std::string>& args)
     levels.ZeroData();
     levels.storeMode = peakHold ? 1 : 0;
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& s, int kind) {
-        const ReplySlot f3 = s.link->Reply(kF3);
-        if (kind == kF3 && ReadReplyField(f3.data(), F3Field::Bank) == BankCodeOfIndex(bank))
+    handlers.reply = [&](SessionReceiver&, const ReceiverReply& reply) {
+        const ReplySlot& f3 = reply.reply;
+        if (reply.kind == kF3 && ReadReplyField(f3.data(), F3Field::Bank) == BankCodeOfIndex(bank))
             levels.StoreValue(ReadReplyField(f3.data(), F3Field::Channel), ReadReplyField(f3.data(), F3Field::Level));
         return true;
     };
-    const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeChannelScan, seconds, handlers);
+    const LoopEnd end = receivers.RunPollLoop(served, kProgrammeChannelScan, seconds, handlers);
     if (end == LoopEnd::AllLost) {
         std::fprintf(stderr, "Channel Scan was stopped due to the connection error.\n%s\n", kMayStillBeScanning);
         return kExitFailure;
     }
-    if (!RunOneShot(session, queue, r, MakeCommand(kC0)))
+    if (!receivers.RunOneShot(r, MakeCommand(kC0)))
         std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     if (json) {
         std::string line = "{\"no\": " + std::to_string(r.recNo + 1) + ", \"port\": " + JsonString(r.port) + ", \"bank\": \"" + kScanBanks[static_cast<std::size_t>(bank)].name +
@@ -163,9 +162,9 @@ int ScanSpectrum(const std::vector<std::string>& args)
         }
     }
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    SessionReceiver* scanned = OpenIdleReceiver("scan spectrum", session, queue, wanted);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    SessionReceiver* scanned = OpenIdleReceiver("scan spectrum", receivers, wanted);
     if (!scanned)
         return kExitUsage;
     SessionReceiver& r = *scanned;
@@ -182,15 +181,16 @@ int ScanSpectrum(const std::vector<std::string>& args)
         std::fprintf(stderr, "%s", errors.c_str());
         return kExitUsage;
     }
-    if (!RunOneShot(session, queue, r, MakeS1(start, stop, step))) {
+    if (!receivers.RunOneShot(r, MakeS1(start, stop, step))) {
         std::fprintf(stderr, "%s\n", kCannotStartScanningText);
         return kExitUsage;
     }
     const SpectrumLogSettings settings = SpectrumSettingsOfRange(start, stop, step);
     CLogFileDoc log;
-    if (log.CreateLog(kLogSpec, r.recNo, 0, &queue, &settings) == 1) {
+    bool timeLimit = false; // said from inside an append: the loop ends after it
+    if (log.CreateLog(kLogSpec, r.recNo, 0, [&] { timeLimit = true; }, &settings) == 1) {
         std::fprintf(stderr, "%s\n", kFailedSystemFolder);
-        RunOneShot(session, queue, r, MakeCommand(kS0));
+        receivers.RunOneShot(r, MakeCommand(kS0));
         return kExitFailure;
     }
     std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
@@ -198,27 +198,22 @@ int ScanSpectrum(const std::vector<std::string>& args)
     DecodeSpectrumHeader(BuildLogHeader(kLogSpec, r.recNo, 0, &settings).data(), range);
     CSpectrumHighest highestLevel(range);
     int completed = 0;
-    bool timeLimit = false;
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& s, int kind) {
-        if (kind != kF2)
+    handlers.reply = [&](SessionReceiver&, const ReceiverReply& reply) {
+        if (reply.kind != kF2)
             return true;
-        const ReplySlot f2 = s.link->Reply(kF2);
+        const ReplySlot& f2 = reply.reply;
         const DataRow row = DecodeF2(f2.data());
         log.AppendRecord(row); // as the window keeps it: every point, in order
         highestLevel.FeedRecord(BuildLogRecord(0, row).data()); // read as every reader of the log reads it
         const int32_t khz = ReadReplyField(f2.data(), F2Field::Frequency);
         if (khz >= stop)
             ++completed;
-        return sweeps < 1 || completed < sweeps;
+        return !timeLimit && (sweeps < 1 || completed < sweeps);
     };
-    handlers.other = [&](const AppMessage& m) {
-        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
-        return !timeLimit;
-    };
-    const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeSpectrumScan, seconds, handlers);
+    const LoopEnd end = receivers.RunPollLoop(served, kProgrammeSpectrumScan, seconds, handlers);
     const bool lost = end == LoopEnd::AllLost;
-    if (!lost && !RunOneShot(session, queue, r, MakeCommand(kS0)))
+    if (!lost && !receivers.RunOneShot(r, MakeCommand(kS0)))
         std::fprintf(stderr, "Receiver %d did not confirm the end of the scan.\n", r.recNo + 1);
     session.CloseAll();
     std::string where = log.CurrentPath();

@@ -7,7 +7,6 @@
 #include "cli/CliCommon.h"
 #include "cli/PollLoop.h"
 #include "cli/ToolRun.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ToolFacts.h"
 #include "link/ReplyFields.h"
@@ -66,9 +65,9 @@ int CmdWalk(const std::vector<std::string>& args)
     if (seconds < 0)
         return Usage();
     InstallStopHandlers();
-    CMessageQueue queue;
-    CReceiverSession session(&queue);
-    SessionReceiver* walked = OpenIdleReceiver("walk", session, queue, wanted);
+    CCliReceivers receivers;
+    CReceiverSession& session = receivers.Session();
+    SessionReceiver* walked = OpenIdleReceiver("walk", receivers, wanted);
     if (!walked)
         return kExitUsage;
     // As the window: a walk test only while every receiver is idle.
@@ -79,37 +78,34 @@ int CmdWalk(const std::vector<std::string>& args)
     SessionReceiver& r = *walked;
     ReleaseOtherReceivers(session, r);
     CLogFileDoc log;
-    if (log.CreateLog(kLogWalk, r.recNo, 0, &queue, nullptr) == 1) {
+    bool timeLimit = false; // said from inside an append: the loop ends after it
+    if (log.CreateLog(kLogWalk, r.recNo, 0, [&] { timeLimit = true; }, nullptr) == 1) {
         std::fprintf(stderr, "%s\n", kFailedSystemFolder);
         return kExitFailure;
     }
     std::fprintf(stderr, "Receiver %d (%s): %s\n", r.recNo + 1, r.port.c_str(), log.CurrentPath().c_str());
 
     std::vector<std::array<int, 4>> samples;
-    bool timeLimit = false, lost = false, channelScan = false;
+    bool lost = false, channelScan = false;
     PollLoopHandlers handlers;
-    handlers.reply = [&](SessionReceiver& s, int kind) {
-        if (kind != kF1)
+    handlers.reply = [&](SessionReceiver&, const ReceiverReply& reply) {
+        if (reply.kind != kF1)
             return true;
         // Refused as busy with its own channel scan: the window stops there too.
-        if (ReceiverModeFromState(ReplyChar(s.link->Reply(kF0).data(), F0Field::State)) == kModeChannelScanRx) {
+        if (ReceiverModeFromState(ReplyChar(reply.state.data(), F0Field::State)) == kModeChannelScanRx) {
             channelScan = true;
             return false;
         }
-        const DataRow row = DecodeF1(s.link->Reply(kF1).data());
+        const DataRow row = DecodeF1(reply.reply.data());
         log.AppendRecord(row); // as the window keeps it: every sample
         // The summary reads the record as written, so it tells what the log holds.
         const auto v = WalkSampleOfRecord(BuildLogRecord(0, row).data());
         samples.push_back({v[0], v[1], v[2], v[3]});
-        return true;
-    };
-    handlers.lost = [&](SessionReceiver&) { lost = true; };
-    handlers.other = [&](const AppMessage& m) {
-        timeLimit = m.msg == WM_APP_LOG_TIME_LIMIT;
         return !timeLimit;
     };
+    handlers.lost = [&](SessionReceiver&) { lost = true; };
     std::vector<SessionReceiver*> served{walked};
-    const LoopEnd end = RunPollLoop(session, queue, served, kProgrammeWalk, seconds, handlers);
+    const LoopEnd end = receivers.RunPollLoop(served, kProgrammeWalk, seconds, handlers);
     session.CloseAll();
     std::string where = log.CurrentPath();
     const bool delivered = !output.Claimed() || output.Deliver(log.CurrentPath(), where);

@@ -8,25 +8,10 @@
 #include <thread>
 
 #include "cli/CliCommon.h"
-#include "link/ReceiverRecovery.h"
-#include "link/AppMessages.h"
 #include "link/ToolFacts.h"
 #include "platform/SerialPort.h"
 
 namespace zr::cli {
-
-bool OpenAndIdentify(CReceiverSession& session, CMessageQueue& queue)
-{
-    session.OpenAll();
-    if (session.IdentifyAll(queue) > 0)
-        return true;
-    std::fprintf(stderr, "%s\n", kNoReceiverText);
-    // A port that is there but held, or refused, is worth more than that.
-    for (const SessionReceiver& r : session.Receivers())
-        if (!r.error.empty())
-            std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.error.c_str());
-    return false;
-}
 
 std::vector<SessionReceiver*> InNumberOrder(CReceiverSession& session)
 {
@@ -83,110 +68,119 @@ bool SelectReceivers(const char* command, CReceiverSession& session, const std::
     return true;
 }
 
-bool RunOneShot(CReceiverSession& session, CMessageQueue& queue, SessionReceiver& r, const CommandDesc& command)
+bool CCliReceivers::OpenAndIdentify()
 {
-    const uintptr_t link = r.link->Id();
-    r.link->StartOneShot(command);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        auto m = queue.Take(std::chrono::milliseconds(100));
-        if (!m)
-            continue;
-        if (m->msg == WM_APP_LINK_CLOSED)
-            session.OnLinkClosed(m->wParam);
-        else if ((m->msg == WM_APP_ONESHOT_DONE || m->msg == WM_APP_ONESHOT_FAILED) && m->wParam == link) {
-            r.link->WaitTimeoutMs = kPollWaitMs;
-            return m->msg == WM_APP_ONESHOT_DONE;
-        }
-    }
+    Session().OpenAll();
+    if (Session().IdentifyAll(m_queue) > 0)
+        return true;
+    std::fprintf(stderr, "%s\n", kNoReceiverText);
+    // A port that is there but held, or refused, is worth more than that.
+    for (const SessionReceiver& r : Session().Receivers())
+        if (!r.error.empty())
+            std::fprintf(stderr, "%s: %s\n", r.port.c_str(), r.error.c_str());
     return false;
 }
 
-LoopEnd RunPollLoop(CReceiverSession& session, CMessageQueue& queue, std::vector<SessionReceiver*>& served, const PollProgramme& programme,
-                    double seconds, const PollLoopHandlers& handlers)
+void CCliReceivers::HandleEventsUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done)
 {
-    CPollPacer pacer;
-    const auto serve = [&](SessionReceiver* r) {
-        r->link->StartPolling();
-        ApplyPollProgramme(*r->link, programme);
-        pacer.Restart(r->recNo, programme.periodMs);
-    };
+    // Until the deadline to the microsecond: a wait cut to whole
+    // milliseconds would spin through the last one.
+    while (!done()) {
+        auto e = m_queue.TakeUntil(deadline);
+        if (!e)
+            return;
+        m_controller.HandleEvent(*e);
+    }
+}
+
+bool CCliReceivers::RunOneShot(SessionReceiver& r, const CommandDesc& command)
+{
+    if (!m_controller.StartOneShot(r.recNo, command, false))
+        return false;
+    m_oneShotRecNo = r.recNo;
+    m_oneShotAcknowledged.reset();
+    HandleEventsUntil(std::chrono::steady_clock::now() + std::chrono::seconds(5), [this] { return m_oneShotAcknowledged.has_value(); });
+    m_oneShotRecNo = -1;
+    return m_oneShotAcknowledged.value_or(false);
+}
+
+void CCliReceivers::OneShotDone(int recNo, int kind, bool acknowledged)
+{
+    (void)kind;
+    if (recNo == m_oneShotRecNo)
+        m_oneShotAcknowledged = acknowledged;
+}
+
+void CCliReceivers::Replied(const ReceiverReply& reply)
+{
+    if (!m_handlers || !m_served || m_endedByHandler)
+        return;
+    for (SessionReceiver* r : *m_served)
+        if (r->recNo == reply.recNo && m_handlers->reply && !m_handlers->reply(*r, reply))
+            m_endedByHandler = true;
+}
+
+void CCliReceivers::ReceiverLost(SessionReceiver& r, bool recovering)
+{
+    (void)recovering;
+    if (!m_served)
+        return;
+    const auto it = std::find(m_served->begin(), m_served->end(), &r);
+    if (it == m_served->end())
+        return;
+    if (m_handlers && m_handlers->lost)
+        m_handlers->lost(r);
+    m_served->erase(it);
+}
+
+void CCliReceivers::ReceiverBack(SessionReceiver& r)
+{
+    if (m_served)
+        m_served->push_back(&r);
+}
+
+LoopEnd CCliReceivers::RunPollLoop(std::vector<SessionReceiver*>& served, const PollProgramme& programme, double seconds, const PollLoopHandlers& handlers)
+{
+    m_handlers = &handlers;
+    m_served = &served;
+    m_endedByHandler = false;
+    if (handlers.recovery)
+        m_controller.StartRecovery(handlers.recovery);
     for (SessionReceiver* r : served)
-        serve(r);
-    CReceiverRecovery* const recovery = handlers.recovery;
-    // A message of the loop's own: the loop's end, or nothing to say.
-    auto handle = [&](const AppMessage& m) -> std::optional<LoopEnd> {
-        if (m.msg == WM_APP_LINK_CLOSED) {
-            session.OnLinkClosed(m.wParam);
-            return std::nullopt;
-        }
-        if (m.msg != WM_APP_POLL_REPLY && m.msg != WM_APP_POLL_FAILED) {
-            std::vector<SessionReceiver*> back;
-            if (recovery && recovery->OnMessage(m, back)) {
-                for (SessionReceiver* r : back) {
-                    served.push_back(r);
-                    serve(r);
-                }
-                return std::nullopt;
-            }
-            if (handlers.other && !handlers.other(m))
-                return LoopEnd::ByHandler;
-            return std::nullopt;
-        }
-        SessionReceiver* r = session.Find(m.wParam);
-        auto it = std::find(served.begin(), served.end(), r);
-        if (!r || it == served.end())
-            return std::nullopt;
-        if (m.msg == WM_APP_POLL_REPLY) {
-            if (handlers.reply && !handlers.reply(*r, static_cast<int>(m.lParam)))
-                return LoopEnd::ByHandler;
-        } else {
-            if (handlers.lost)
-                handlers.lost(*r);
-            if (recovery)
-                recovery->Lost(*r);
-            served.erase(it);
-            r->link->Close();
-        }
-        return std::nullopt;
+        m_controller.Serve(*r, programme);
+    const auto finish = [&](LoopEnd end) {
+        m_recoveryPending = m_controller.RecoveryPending();
+        for (int n = 0; n < kMaxReceivers; ++n)
+            m_controller.StopServing(n);
+        if (handlers.recovery)
+            m_controller.StopRecovery();
+        m_handlers = nullptr;
+        m_served = nullptr;
+        return end;
     };
-    // Between the ticks that find a poll due the loop waits on the messages:
-    // replies are handled as they come, and nothing wakes it for nothing.
-    // The wait is capped so Ctrl+C and the time limit are seen soon.
-    constexpr auto kLongestWait = std::chrono::milliseconds(50);
+    const auto allLost = [&] { return served.empty() && !m_controller.RecoveryPending(); };
+    // Between the pacing's wake-ups the loop waits on the events: replies are
+    // handled as they come, and nothing wakes it for nothing. The wait is
+    // capped so Ctrl+C and the time limit are seen soon.
+    constexpr int64_t kLongestWaitUs = 50000;
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         if (StopRequested())
-            return LoopEnd::Stopped;
-        if (served.empty() && (!recovery || !recovery->Pending()))
-            return LoopEnd::AllLost;
-        if (recovery)
-            recovery->Tick();
+            return finish(LoopEnd::Stopped);
+        if (allLost())
+            return finish(LoopEnd::AllLost);
         if (std::ferror(stdout))
-            return LoopEnd::OutputFailed;
+            return finish(LoopEnd::OutputFailed);
         if (seconds >= 0 && std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
-            return LoopEnd::TimeUp;
-        const int64_t now = PacingNow();
-        std::vector<int> recNos;
-        for (SessionReceiver* r : served) {
-            recNos.push_back(r->recNo);
-            if (pacer.Tick(r->recNo, now))
-                r->link->TriggerPoll();
-        }
-        const int64_t wait = pacer.NextWait(recNos, now);
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::min<std::chrono::steady_clock::duration>(kLongestWait, std::chrono::microseconds(std::max<int64_t>(1000, wait / 10)));
-        for (;;) {
-            // Until the deadline to the microsecond: a wait cut to whole
-            // milliseconds would spin through the last one.
-            auto m = queue.TakeUntil(deadline);
-            if (!m)
-                break;
-            if (const auto end = handle(*m))
-                return *end;
-            if (StopRequested() || (served.empty() && (!recovery || !recovery->Pending())))
-                break;
-        }
+            return finish(LoopEnd::TimeUp);
+        if (m_clock.WakeAt() >= 0 && PacingNow() >= m_clock.WakeAt())
+            m_controller.OnWake();
+        const int64_t wakeAt = m_clock.WakeAt();
+        const int64_t waitUs = wakeAt < 0 ? kLongestWaitUs : std::clamp<int64_t>((wakeAt - PacingNow()) / 10, 1000, kLongestWaitUs);
+        HandleEventsUntil(std::chrono::steady_clock::now() + std::chrono::microseconds(waitUs),
+                          [&] { return m_endedByHandler || StopRequested() || allLost(); });
+        if (m_endedByHandler)
+            return finish(LoopEnd::ByHandler);
     }
 }
 

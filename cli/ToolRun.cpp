@@ -11,12 +11,12 @@
 
 namespace zr::cli {
 
-SessionReceiver* OpenIdleReceiver(const char* command, CReceiverSession& session, CMessageQueue& queue, std::vector<int> wanted)
+SessionReceiver* OpenIdleReceiver(const char* command, CCliReceivers& receivers, std::vector<int> wanted)
 {
     if (wanted.empty())
         wanted.push_back(0);
     std::vector<SessionReceiver*> chosen;
-    if (!OpenAndIdentify(session, queue) || !SelectReceivers(command, session, wanted, chosen))
+    if (!receivers.OpenAndIdentify() || !SelectReceivers(command, receivers.Session(), wanted, chosen))
         return nullptr;
     SessionReceiver* r = chosen.front();
     const ReplySlot f0 = r->link->Reply(kF0);

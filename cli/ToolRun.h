@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/MessageQueue.h"
+#include "cli/PollLoop.h"
 #include "link/ReceiverSession.h"
 #include "platform/SafeFile.h"
 
@@ -12,7 +12,7 @@ namespace zr::cli {
 
 // The one receiver a tool works on (receiver 1 unless --rx named another),
 // identified and idle; null after saying why not.
-SessionReceiver* OpenIdleReceiver(const char* command, CReceiverSession& session, CMessageQueue& queue, std::vector<int> wanted);
+SessionReceiver* OpenIdleReceiver(const char* command, CCliReceivers& receivers, std::vector<int> wanted);
 
 // Closes every receiver but `kept`, so other programs may use them meanwhile.
 void ReleaseOtherReceivers(CReceiverSession& session, const SessionReceiver& kept);

@@ -2,13 +2,12 @@
 
 #include <QVBoxLayout>
 
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 
 namespace zr {
 
-CFbsDlg::CFbsDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "fbsDlg", "FBS Detail", DialogKeys::Ignored), m_owner(owner)
+CFbsDlg::CFbsDlg(IToolRequests* host, QWidget* parent) : CToolWindow(parent, "fbsDlg", "FBS Detail", DialogKeys::Ignored), m_host(host)
 {
     m_baseCaption = windowTitle();
     m_list = new CListCtrlFbsParam(this);
@@ -42,7 +41,7 @@ void CFbsDlg::OnReceiverLost(int)
 
 void CFbsDlg::WindowGone()
 {
-    m_owner->Post(WM_APP_FBS_CLOSED, static_cast<uintptr_t>(Receiver()), 0);
+    m_host->FbsDetailClosed(Receiver());
 }
 
 } // namespace zr

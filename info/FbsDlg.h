@@ -2,7 +2,7 @@
 // "FBS Detail": the seven filters of one receiver's feedback suppressor,
 // polled every 100 ms while the window is open. One changed row per poll.
 #include "info/InfoLists.h"
-#include "link/Owner.h"
+#include "ui/ToolRequests.h"
 #include "ui/ToolWindow.h"
 
 namespace zr {
@@ -10,7 +10,7 @@ namespace zr {
 class CFbsDlg : public CToolWindow {
     Q_OBJECT
 public:
-    CFbsDlg(IMessageOwner* owner, QWidget* parent);
+    CFbsDlg(IToolRequests* host, QWidget* parent);
     // Before showing: the receiver, the caption, " - " rows, an empty cache.
     void Prepare(int recNo);
     CListCtrlFbsParam* List() const { return m_list; }
@@ -22,7 +22,7 @@ protected:
     void WindowGone() override;
 
 private:
-    IMessageOwner* m_owner;
+    IToolRequests* m_host;
     QString m_baseCaption;
     CListCtrlFbsParam* m_list;
     FbsRecords m_shown{}; // the filter replies the rows show

@@ -2,12 +2,11 @@
 
 #include <QVBoxLayout>
 
-#include "link/AppMessages.h"
 #include "link/PollPacer.h"
 
 namespace zr {
 
-CIdDlg::CIdDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "idDlg", "ID View", DialogKeys::Close), m_owner(owner)
+CIdDlg::CIdDlg(IToolRequests* host, QWidget* parent) : CToolWindow(parent, "idDlg", "ID View", DialogKeys::Close), m_host(host)
 {
     SetReceiver(kAllReceivers);
     m_list = new CListCtrlId(this);
@@ -32,7 +31,7 @@ void CIdDlg::OnReceiverLost(int recNo)
 void CIdDlg::WindowGone()
 {
     // Every way out ends the ID polling: close button, Escape, Enter, a hide.
-    m_owner->Post(WM_APP_ID_VIEW_CLOSED, 0, 0);
+    m_host->IdViewClosed();
 }
 
 } // namespace zr

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "info/InfoLists.h"
-#include "link/Owner.h"
+#include "ui/ToolRequests.h"
 #include "ui/ToolWindow.h"
 
 namespace zr {
@@ -11,7 +11,7 @@ namespace zr {
 class CIdDlg : public CToolWindow {
     Q_OBJECT
 public:
-    CIdDlg(IMessageOwner* owner, QWidget* parent);
+    CIdDlg(IToolRequests* host, QWidget* parent);
     // From an F6 reply (10 characters), into row recNo.
     void SetId(const uint8_t* reply, int recNo) { m_list->SetId(reply, recNo); }
     CListCtrlId* List() const { return m_list; }
@@ -23,7 +23,7 @@ protected:
     void WindowGone() override;
 
 private:
-    IMessageOwner* m_owner;
+    IToolRequests* m_host;
     CListCtrlId* m_list;
 };
 

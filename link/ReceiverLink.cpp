@@ -5,7 +5,6 @@
 #include <cstring>
 #include <system_error>
 
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "platform/Trace.h"
@@ -33,10 +32,27 @@ long long ElapsedMs(std::chrono::steady_clock::time_point since)
 } // namespace
 
 namespace {
-std::atomic<uintptr_t> g_nextLinkId{1};
+std::atomic<LinkId> g_nextLinkId{1};
 }
 
-CReceiverLink::CReceiverLink(IMessageOwner* owner) : m_owner(owner), m_id(g_nextLinkId.fetch_add(1)) {}
+CReceiverLink::CReceiverLink(ILinkEventSink* events) : m_events(events), m_id(g_nextLinkId.fetch_add(1)) {}
+
+void CReceiverLink::PostEvent(LinkEventType type, int kind, bool ok)
+{
+    LinkEvent e;
+    e.type = type;
+    e.link = m_id;
+    e.kind = kind;
+    e.ok = ok;
+    if (type == LinkEventType::PollReply && kind >= 0 && kind < kKindCount) {
+        // The reply as it was when it came: the next poll may store another
+        // before the owner gets to this one.
+        std::lock_guard lock(m_storeMutex);
+        e.reply = m_slots[static_cast<std::size_t>(kind)];
+        e.state = m_slots[kF0];
+    }
+    m_events->Post(e);
+}
 
 CReceiverLink::~CReceiverLink()
 {
@@ -149,7 +165,7 @@ void CReceiverLink::ReadLoop()
         }
     }
     m_port.Close();
-    m_owner->Post(WM_APP_LINK_CLOSED, m_id, 0);
+    PostEvent(LinkEventType::LinkClosed, kUnknownKind, true);
 }
 
 void CReceiverLink::OnFrameCompleted()
@@ -285,7 +301,7 @@ void CReceiverLink::StartIdentification()
     if (m_identThread.joinable())
         return;
     if (!StartThread(m_identThread, [this] { IdentifyLoop(); }))
-        m_owner->Post(WM_APP_IDENTIFY_DONE, m_id, 1);
+        PostEvent(LinkEventType::IdentifyDone, kUnknownKind, false);
 }
 
 void CReceiverLink::JoinIdentification()
@@ -333,8 +349,7 @@ void CReceiverLink::IdentifyLoop()
             break;
         Identified = 1;
     } while (false);
-    const intptr_t result = (!failed && sr == 0 && wr == 0) ? 0 : 1;
-    m_owner->Post(WM_APP_IDENTIFY_DONE, m_id, result);
+    PostEvent(LinkEventType::IdentifyDone, kUnknownKind, !failed && sr == 0 && wr == 0);
 }
 
 void CReceiverLink::StartPolling()
@@ -344,7 +359,7 @@ void CReceiverLink::StartPolling()
         m_pollCommand.kind = kF0;
     }
     if (!m_pollThread.joinable() && !StartThread(m_pollThread, [this] { PollLoop(); }))
-        m_owner->Post(WM_APP_POLL_FAILED, m_id, kF0);
+        PostEvent(LinkEventType::PollFailed, kF0, false);
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()
@@ -397,7 +412,7 @@ void CReceiverLink::PollLoop()
         if (m_closeFlag)
             break;
         if (cmd.kind != kUnknownKind)
-            m_owner->Post(sr == 0 && wr == 0 ? WM_APP_POLL_REPLY : WM_APP_POLL_FAILED, m_id, cmd.kind);
+            PostEvent(sr == 0 && wr == 0 ? LinkEventType::PollReply : LinkEventType::PollFailed, cmd.kind, sr == 0 && wr == 0);
         // A trigger that came in during the transaction is dropped.
         m_pollTrigger.Reset();
         ResetTransactionEvents();
@@ -410,7 +425,7 @@ void CReceiverLink::StartOneShot(const CommandDesc& d)
         m_oneShotThread.join();
     WaitTimeoutMs = kOneShotWaitMs;
     if (!StartThread(m_oneShotThread, [this, d] { OneShotRun(d); }))
-        m_owner->Post(WM_APP_ONESHOT_FAILED, m_id, d.kind);
+        PostEvent(LinkEventType::OneShotResult, d.kind, false);
 }
 
 void CReceiverLink::OneShotRun(CommandDesc d)
@@ -425,7 +440,7 @@ void CReceiverLink::OneShotRun(CommandDesc d)
     }
     if (long long ms = ElapsedMs(start); ms > 30)
         Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
-    m_owner->Post(sr == 0 && wr == 0 ? WM_APP_ONESHOT_DONE : WM_APP_ONESHOT_FAILED, m_id, d.kind);
+    PostEvent(LinkEventType::OneShotResult, d.kind, sr == 0 && wr == 0);
 }
 
 void CReceiverLink::SetPollCommand(const CommandDesc& d)

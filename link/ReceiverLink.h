@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/Frame.h"
-#include "link/Owner.h"
+#include "link/LinkEvents.h"
 #include "platform/Event.h"
 #include "platform/SerialPort.h"
 
@@ -32,7 +32,7 @@ std::string SendLogText(int recNo, const uint8_t* frame, int frameLength, long w
 
 class CReceiverLink {
 public:
-    explicit CReceiverLink(IMessageOwner* owner);
+    explicit CReceiverLink(ILinkEventSink* events);
     ~CReceiverLink();
     CReceiverLink(const CReceiverLink&) = delete;
     CReceiverLink& operator=(const CReceiverLink&) = delete;
@@ -44,10 +44,10 @@ public:
     // 0 written, 1 not written.
     int Send(const uint8_t* buffer, int frameLength, int kind);
     const std::string& PortName() const { return m_portName; }
-    // The name its messages carry: never used by another link of this
-    // process, so a late message of a closed link cannot match a new link
+    // The name its events carry: never used by another link of this
+    // process, so a late event of a closed link cannot match a new link
     // that happens to live at the same address.
-    uintptr_t Id() const { return m_id; }
+    LinkId Id() const { return m_id; }
     // Why the port could not be opened or a thread not started; "" when all is well.
     const std::string& LastError() const { return m_error; }
     bool IsOpen() const { return m_open.load(); }
@@ -105,8 +105,10 @@ private:
     template <typename F>
     bool StartThread(std::thread& thread, F&& body);
 
-    IMessageOwner* m_owner;
-    const uintptr_t m_id;
+    void PostEvent(LinkEventType type, int kind, bool ok);
+
+    ILinkEventSink* m_events;
+    const LinkId m_id;
     CSerialPort m_port;
     std::string m_portName;
     std::string m_error; // owner's thread only

@@ -44,7 +44,7 @@ void CReceiverRecovery::Abandon()
 {
     for (Away& a : m_away)
         if (a.receiver->link && a.receiver->identifying)
-            a.receiver->link->Close(); // its WM_APP_LINK_CLOSED deletes it
+            a.receiver->link->Close(); // its LinkClosed event deletes it
     m_away.clear();
 }
 
@@ -89,15 +89,15 @@ void CReceiverRecovery::Tick()
     }
 }
 
-bool CReceiverRecovery::OnMessage(const AppMessage& m, std::vector<SessionReceiver*>& back)
+bool CReceiverRecovery::OnIdentifyDone(const LinkEvent& e, std::vector<SessionReceiver*>& back)
 {
-    if (m.msg != WM_APP_IDENTIFY_DONE)
+    if (e.type != LinkEventType::IdentifyDone)
         return false;
-    SessionReceiver* r = m_session.Find(m.wParam);
+    SessionReceiver* r = m_session.Find(e.link);
     auto it = std::find_if(m_away.begin(), m_away.end(), [&](const Away& a) { return a.receiver == r; });
     if (!r || it == m_away.end())
         return false;
-    m_session.OnIdentifyDone(m.wParam, m.lParam); // a refused one is closed there
+    m_session.OnIdentifyDone(e.link, e.ok); // a refused one is closed there
     if (!r->identified || !r->link)
         return true;
     const ReceiverIdentity identity = IdentityOf(*r->link);

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "link/AppMessages.h"
 #include "link/ReceiverSession.h"
 
 namespace zr {
@@ -33,9 +32,9 @@ public:
     void Lost(SessionReceiver& r);
     // Starts the attempts that are due.
     void Tick();
-    // The identifications it started end here (true when `m` was one of
+    // The identifications it started end here (true when `e` ended one of
     // them); a receiver that is itself again is added to `back`.
-    bool OnMessage(const AppMessage& m, std::vector<SessionReceiver*>& back);
+    bool OnIdentifyDone(const LinkEvent& e, std::vector<SessionReceiver*>& back);
     // Some receiver is still away.
     bool Pending() const { return !m_away.empty(); }
     // The recording ends: attempts under way are closed, none follows.

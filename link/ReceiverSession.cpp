@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/PollPacer.h"
 #include "link/ReplyFields.h"
@@ -22,7 +21,7 @@ int CReceiverSession::OpenAll()
     for (const auto& d : devices) {
         SessionReceiver r;
         r.port = d.portName;
-        auto link = std::make_unique<CReceiverLink>(m_owner);
+        auto link = std::make_unique<CReceiverLink>(m_events);
         SerialSettings settings;
         settings.baudRate = kReceiverBaud;
         if (link->Open(d.portName, settings) == 0) {
@@ -43,17 +42,17 @@ int CReceiverSession::PendingIdentifications() const
     return static_cast<int>(std::count_if(m_receivers.begin(), m_receivers.end(), [](const SessionReceiver& r) { return r.identifying; }));
 }
 
-bool CReceiverSession::OnIdentifyDone(uintptr_t link, intptr_t result)
+bool CReceiverSession::OnIdentifyDone(LinkId link, bool identified)
 {
     SessionReceiver* r = Find(link);
     if (!r || !r->identifying)
         return false;
     r->link->JoinIdentification();
     r->identifying = false;
-    r->identified = result == 0 && r->link->Identified;
+    r->identified = identified && r->link->Identified;
     if (!r->identified) {
         r->error = r->link->LastError();
-        r->link->Close(); // its read thread ends and WM_APP_LINK_CLOSED follows
+        r->link->Close(); // its read thread ends and LinkClosed follows
     }
     return PendingIdentifications() == 0;
 }
@@ -84,7 +83,7 @@ std::vector<StateRecord> CReceiverSession::Number()
     return ordered;
 }
 
-void CReceiverSession::OnLinkClosed(uintptr_t link)
+void CReceiverSession::OnLinkClosed(LinkId link)
 {
     if (SessionReceiver* r = Find(link)) {
         r->link->JoinReadThread();
@@ -97,7 +96,7 @@ bool CReceiverSession::Reopen(SessionReceiver& r, const std::string& port)
 {
     if (r.link || r.identifying)
         return false;
-    auto link = std::make_unique<CReceiverLink>(m_owner);
+    auto link = std::make_unique<CReceiverLink>(m_events);
     SerialSettings settings;
     settings.baudRate = kReceiverBaud;
     r.identified = false;
@@ -113,16 +112,16 @@ bool CReceiverSession::Reopen(SessionReceiver& r, const std::string& port)
     return true;
 }
 
-int CReceiverSession::IdentifyAll(CMessageQueue& queue)
+int CReceiverSession::IdentifyAll(CLinkEventQueue& queue)
 {
     while (PendingIdentifications() > 0) {
-        auto m = queue.Take(std::chrono::milliseconds(1000));
-        if (!m)
+        auto e = queue.Take(std::chrono::milliseconds(1000));
+        if (!e)
             continue; // identification always ends: every wait is bounded
-        if (m->msg == WM_APP_IDENTIFY_DONE)
-            OnIdentifyDone(m->wParam, m->lParam);
-        else if (m->msg == WM_APP_LINK_CLOSED)
-            OnLinkClosed(m->wParam);
+        if (e->type == LinkEventType::IdentifyDone)
+            OnIdentifyDone(e->link, e->ok);
+        else if (e->type == LinkEventType::LinkClosed)
+            OnLinkClosed(e->link);
     }
     return static_cast<int>(Number().size());
 }
@@ -142,16 +141,16 @@ void CReceiverSession::DestroyAll()
     m_receivers.clear();
 }
 
-SessionReceiver* CReceiverSession::Find(uintptr_t link)
+SessionReceiver* CReceiverSession::Find(LinkId link)
 {
-    // A message may outlive its link: only links still owned count.
+    // An event may outlive its link: only links still owned count.
     for (auto& r : m_receivers)
         if (r.link && r.link->Id() == link)
             return &r;
     return nullptr;
 }
 
-CReceiverLink* CReceiverSession::FindLink(uintptr_t link)
+CReceiverLink* CReceiverSession::FindLink(LinkId link)
 {
     SessionReceiver* r = Find(link);
     return r ? r->link.get() : nullptr;

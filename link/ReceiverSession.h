@@ -1,14 +1,14 @@
 #pragma once
 // The receivers of one connection: opens every adapter, identifies them in
 // parallel, numbers them by bank and channel, owns their links, and closes and
-// joins them. Event-driven, so the window feeds it the messages its owner
-// receives; IdentifyAll runs the same steps for a caller that owns a queue.
+// joins them. Event-driven: its owner feeds it the link events it takes;
+// IdentifyAll runs the same steps for a caller that owns a queue.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "link/MessageQueue.h"
+#include "link/LinkEventQueue.h"
 #include "link/ReceiverLink.h"
 #include "link/ReceiverRow.h"
 
@@ -26,7 +26,7 @@ struct SessionReceiver {
 
 class CReceiverSession {
 public:
-    explicit CReceiverSession(IMessageOwner* owner) : m_owner(owner) {}
+    explicit CReceiverSession(ILinkEventSink* events) : m_events(events) {}
     ~CReceiverSession() { DestroyAll(); }
     CReceiverSession(const CReceiverSession&) = delete;
     CReceiverSession& operator=(const CReceiverSession&) = delete;
@@ -34,15 +34,15 @@ public:
     // Opens every adapter found and starts its identification; returns how
     // many opened.
     int OpenAll();
-    // WM_APP_IDENTIFY_DONE: a refused receiver's link is closed. True when no
-    // identification of this connection is pending any more.
-    bool OnIdentifyDone(uintptr_t link, intptr_t result);
+    // A link's identification ended: a refused receiver's link is closed.
+    // True when no identification of this connection is pending any more.
+    bool OnIdentifyDone(LinkId link, bool identified);
     int PendingIdentifications() const;
     // Numbers the identified receivers: the first 16 by position get their
     // RecNo, the others are closed. Returns their state records in number order.
     std::vector<StateRecord> Number();
-    // WM_APP_LINK_CLOSED: joins and deletes the link.
-    void OnLinkClosed(uintptr_t link);
+    // A link's read thread ended: joins and deletes the link.
+    void OnLinkClosed(LinkId link);
     // A receiver that stopped answering, asked again: a new link in the same
     // place (pointers to it stay good) on `port`, its own or the one a
     // replugged adapter came back on, and its identification started. False
@@ -50,18 +50,18 @@ public:
     bool Reopen(SessionReceiver& r, const std::string& port);
 
     // OpenAll's adapters identified and numbered, serving `queue`, which must
-    // be this session's owner. Returns the number identified.
-    int IdentifyAll(CMessageQueue& queue);
+    // be where this session's links post. Returns the number identified.
+    int IdentifyAll(CLinkEventQueue& queue);
 
-    // Closes every link; each goes when its WM_APP_LINK_CLOSED is handled.
+    // Closes every link; each goes when its LinkClosed event is handled.
     void CloseAll();
     // Closes every link and joins its threads now.
     void DestroyAll();
 
-    // By the id a link's messages carry (CReceiverLink::Id); nullptr for a
+    // By the id a link's events carry (CReceiverLink::Id); nullptr for a
     // link that is gone, whatever link now lives where it lived.
-    SessionReceiver* Find(uintptr_t link);
-    CReceiverLink* FindLink(uintptr_t link);
+    SessionReceiver* Find(LinkId link);
+    CReceiverLink* FindLink(LinkId link);
     CReceiverLink* LinkOf(int recNo) const;
     // A numbered receiver reports a scan or a walk test (or is unavailable).
     bool AnyReceiverBusy() const;
@@ -70,7 +70,7 @@ public:
     const std::vector<SessionReceiver>& Receivers() const { return m_receivers; }
 
 private:
-    IMessageOwner* m_owner;
+    ILinkEventSink* m_events;
     std::vector<SessionReceiver> m_receivers; // in the order the ports were found
 };
 

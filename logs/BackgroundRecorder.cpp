@@ -4,7 +4,7 @@
 
 namespace zr {
 
-void CBackgroundRecorder::Start(const std::vector<int>& recNos, IMessageOwner* owner, std::vector<StartIssue>& issues)
+void CBackgroundRecorder::Start(const std::vector<int>& recNos, const CLogFileDoc::TimeLimitReached& onTimeLimit, std::vector<StartIssue>& issues)
 {
     for (int n : recNos) {
         if (n < 0 || n >= kMaxReceivers)
@@ -14,7 +14,7 @@ void CBackgroundRecorder::Start(const std::vector<int>& recNos, IMessageOwner* o
             continue;
         slot.doc = std::make_unique<CLogFileDoc>();
         slot.failureTold = false;
-        if (const int created = slot.doc->CreateLog(kLogNorm, n, 0, owner, nullptr); created != 0)
+        if (const int created = slot.doc->CreateLog(kLogNorm, n, 0, onTimeLimit, nullptr); created != 0)
             issues.push_back({n, created, slot.doc->CurrentPath()});
     }
     m_recording = true;

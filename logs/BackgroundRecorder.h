@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "link/Owner.h"
 #include "link/PollPacer.h"
 #include "logs/LogFileDoc.h"
 
@@ -28,10 +27,11 @@ public:
         kFailedAgain,    // lost as well; already told
     };
 
-    // Creates a log for each receiver number; `owner` receives the time-limit
-    // message. Receivers whose log could not be created are listed in `issues`
-    // and are recorded as far as the writer allows, as the window does.
-    void Start(const std::vector<int>& recNos, IMessageOwner* owner, std::vector<StartIssue>& issues);
+    // Creates a log for each receiver number; `onTimeLimit` hears of the
+    // 8-hour limit (from inside Append: end the recording after it returns).
+    // Receivers whose log could not be created are listed in `issues` and are
+    // recorded as far as the writer allows, as the window does.
+    void Start(const std::vector<int>& recNos, const CLogFileDoc::TimeLimitReached& onTimeLimit, std::vector<StartIssue>& issues);
     // One record from a receiver's stored F4 reply.
     AppendResult Append(int recNo, const uint8_t* f4Reply);
     void Stop();

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "link/AppMessages.h"
 #include "platform/Clock.h"
 #include "platform/LogFolder.h"
 #include "platform/SafeFile.h"
@@ -33,9 +32,9 @@ std::string TimeText(const LocalTime& t)
 
 } // namespace
 
-int CLogFileDoc::CreateLog(int kind, int receiverIndex, int subIndex, IMessageOwner* owner, const SpectrumLogSettings* settings)
+int CLogFileDoc::CreateLog(int kind, int receiverIndex, int subIndex, TimeLimitReached onTimeLimit, const SpectrumLogSettings* settings)
 {
-    m_owner = owner;
+    m_onTimeLimit = std::move(onTimeLimit);
     m_receiverIndex = receiverIndex;
     m_subIndex = subIndex;
     m_partNumber = 1;
@@ -94,8 +93,8 @@ int CLogFileDoc::AppendRecord(const DataRow& row)
 
     const int64_t elapsed = m_lastRecordTime - m_startTime;
     if (elapsed >= m_limit) {
-        if (m_owner)
-            m_owner->Post(WM_APP_LOG_TIME_LIMIT, 0, 0);
+        if (m_onTimeLimit)
+            m_onTimeLimit();
     } else if (elapsed < kOneDay) {
         g_dayBoundaryCount = 0;
     } else {

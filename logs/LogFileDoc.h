@@ -2,9 +2,9 @@
 // The log writer: names the file, writes the header, appends records. The file
 // is opened and closed around every write, so it is always complete on disk.
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "link/Owner.h"
 #include "logs/LogFormat.h"
 
 namespace zr {
@@ -14,9 +14,14 @@ extern int32_t g_dayBoundaryCount;
 
 class CLogFileDoc {
 public:
+    // Called from AppendRecord once a record lands past the kind's time
+    // limit (and for every record after): the writer is in the middle of
+    // its work, so the callee ends the log later, not from inside the call.
+    using TimeLimitReached = std::function<void()>;
+
     // 0 created; 1 the log folder cannot be obtained (kFailedSystemFolder);
     // 2 the header file cannot be created.
-    int CreateLog(int kind, int receiverIndex, int subIndex, IMessageOwner* owner, const SpectrumLogSettings* settings);
+    int CreateLog(int kind, int receiverIndex, int subIndex, TimeLimitReached onTimeLimit, const SpectrumLogSettings* settings);
     // 0 written; 1 the record could not be written (it is lost).
     int AppendRecord(const DataRow& row);
 
@@ -32,7 +37,7 @@ private:
     void BuildPartPath();
     bool WriteHeader(bool exclusive);
 
-    IMessageOwner* m_owner = nullptr;
+    TimeLimitReached m_onTimeLimit;
     std::string m_basePath;
     std::string m_currentPath;
     int m_receiverIndex = 0;

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "graph/GraphWindowControls.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "ui/FileDialog.h"
@@ -21,7 +20,7 @@ constexpr int kGraphWidth = 580, kGraphHeight = 330; // 290 x 165 dialog units
 } // namespace
 
 
-CChScanDlg::CChScanDlg(IMessageOwner* owner, QWidget* parent) : CToolWindow(parent, "chScanDlg", "Channel Scan", DialogKeys::Ignored), m_owner(owner)
+CChScanDlg::CChScanDlg(IToolRequests* host, QWidget* parent) : CToolWindow(parent, "chScanDlg", "Channel Scan", DialogKeys::Ignored), m_host(host)
 {
     m_baseCaption = windowTitle();
     m_graph = new CStaticChScanGraph(this);
@@ -168,8 +167,8 @@ void CChScanDlg::InitGraph()
 void CChScanDlg::StartScan()
 {
     m_bankCode = BankCodeOfIndex(m_banks->currentIndex());
-    if (m_owner)
-        m_owner->Send(WM_APP_CHSCAN_START, static_cast<uintptr_t>(Receiver()), static_cast<intptr_t>(static_cast<uint16_t>(m_bankCode)));
+    if (m_host)
+        m_host->StartChannelScan(Receiver(), static_cast<uint16_t>(m_bankCode));
     m_startWait.Begin(this);
     m_running = true;
     m_confirmation = 1;
@@ -194,8 +193,8 @@ void CChScanDlg::timerEvent(QTimerEvent* e)
 
 void CChScanDlg::Stop()
 {
-    if (m_owner)
-        m_owner->Post(WM_APP_CHSCAN_STOP, static_cast<uintptr_t>(Receiver()), 0);
+    if (m_host)
+        m_host->StopChannelScan(Receiver());
     m_running = false;
     DisableAll(); // back with the stop's acknowledgement or an idle state
 }

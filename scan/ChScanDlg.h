@@ -8,7 +8,7 @@
 
 #include "graph/EditMarker.h"
 #include "graph/StaticRfGraph.h"
-#include "link/Owner.h"
+#include "ui/ToolRequests.h"
 #include "scan/StartWait.h"
 #include "ui/ToolWindow.h"
 #include "link/ToolFacts.h"
@@ -18,7 +18,7 @@ namespace zr {
 class CChScanDlg : public CToolWindow {
     Q_OBJECT
 public:
-    CChScanDlg(IMessageOwner* owner, QWidget* parent);
+    CChScanDlg(IToolRequests* host, QWidget* parent);
 
     // What the main view calls, in this order, before showing it.
     void SetReceiver(int recNo);
@@ -58,7 +58,7 @@ private:
     void OnMarkerMoved(const MarkerList& values);
     void OnMarkerEdited();
 
-    IMessageOwner* m_owner;
+    IToolRequests* m_host;
     QString m_baseCaption;
     int m_bankCode = -1;
     bool m_running = false;

@@ -69,7 +69,7 @@ QDoubleSpinBox* MhzBox(QWidget* parent)
 } // namespace
 
 CFrequencyPlanDlg::CFrequencyPlanDlg(QWidget* parent)
-    : QDialog(parent), m_owner(std::make_unique<CQtMessageOwner>([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; }, this)), m_worker(m_owner.get())
+    : QDialog(parent), m_uiQueue(std::make_unique<CUiThreadQueue>(this)), m_worker(m_uiQueue.get())
 {
     setObjectName("frequencyPlanDlg");
     setWindowTitle("Frequency Plan");

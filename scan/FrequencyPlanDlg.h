@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "logs/FrequencyPlan.h"
-#include "ui/QtMessageOwner.h"
+#include "ui/UiThreadQueue.h"
 #include "ui/WindowWorker.h"
 
 class QCheckBox;
@@ -83,7 +83,7 @@ private:
     };
     static std::shared_ptr<const Occupancy> ReadOccupancy(const std::string& path, int threshold);
 
-    std::unique_ptr<CQtMessageOwner> m_owner;
+    std::unique_ptr<CUiThreadQueue> m_uiQueue;
     CWindowWorker m_worker;
     std::atomic<bool> m_cancelRequested{false};
     std::string m_logPath;

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
@@ -43,14 +42,9 @@ QString RangeErrors(int start, int stop, int step, int lowest, int highest)
     return QString::fromStdString(SpectrumRangeErrors(start, stop, step, lowest, highest));
 }
 
-CSpScanDlg::CSpScanDlg(IMessageOwner* owner, QWidget* parent)
-    : CToolWindow(parent, "spScanDlg", "Spectrum Scan", DialogKeys::Ignored), m_owner(owner),
-      m_logOwner(std::make_unique<CQtMessageOwner>([this](uint32_t msg, uintptr_t, intptr_t) {
-          if (msg == WM_APP_LOG_TIME_LIMIT)
-              OnTimeLimit();
-          return intptr_t{0};
-      })),
-      m_loader(m_logOwner.get())
+CSpScanDlg::CSpScanDlg(IToolRequests* host, QWidget* parent)
+    : CToolWindow(parent, "spScanDlg", "Spectrum Scan", DialogKeys::Ignored), m_host(host), m_uiQueue(std::make_unique<CUiThreadQueue>()),
+      m_loader(m_uiQueue.get())
 {
     m_baseCaption = windowTitle();
 
@@ -331,11 +325,10 @@ void CSpScanDlg::StartScan()
     if (!ValidateRange(step))
         return;
     m_start = start, m_stop = stop, m_step = step, m_peak = m_peakHold->isChecked() ? 1 : 0;
-    m_range[0] = start, m_range[1] = stop, m_range[2] = step;
     m_waterfall.clear();
     m_waterfallButton->setEnabled(false);
-    if (m_owner)
-        m_owner->Send(WM_APP_SPSCAN_START, static_cast<uintptr_t>(Receiver()), reinterpret_cast<intptr_t>(m_range));
+    if (m_host)
+        m_host->StartSpectrumScan(Receiver(), {start, stop, step});
     m_startWait.Begin(this);
     m_running = true;
     m_confirmation = 1;
@@ -365,14 +358,15 @@ void CSpScanDlg::BeginLog()
     if (m_log.Writing())
         return;
     const SpectrumLogSettings settings = SpectrumSettingsOfRange(m_start, m_stop, m_step);
-    m_log.Create(this, kLogSpec, Receiver(), m_logOwner.get(), &settings);
+    // The writer is mid-append when it says so: the scan stops after.
+    m_log.Create(this, kLogSpec, Receiver(), [this] { m_uiQueue->PostTask([this] { OnTimeLimit(); }); }, &settings);
     ApplySettings();
 }
 
 void CSpScanDlg::Stop()
 {
-    if (m_owner)
-        m_owner->Post(WM_APP_SPSCAN_STOP, static_cast<uintptr_t>(Receiver()), 0);
+    if (m_host)
+        m_host->StopSpectrumScan(Receiver());
     m_running = false;
     m_confirmation = 0;
     m_log.CloseWriter();
@@ -537,9 +531,8 @@ void CSpScanDlg::ChangeView()
         return;
     }
     // The time-domain view of the marker frequency opens from the main view.
-    TimeDomainRequest request{ParseFrequency(m_marker->text()), m_log.path};
-    if (m_owner)
-        m_owner->Send(WM_APP_SPSCAN_CHANGE_VIEW, reinterpret_cast<uintptr_t>(&request), m_log.state);
+    if (m_host)
+        m_host->ShowTimeDomain(ParseFrequency(m_marker->text()), m_log.state, m_log.path);
 }
 
 void CSpScanDlg::OpenLog()
@@ -556,8 +549,8 @@ void CSpScanDlg::OpenLog()
 bool CSpScanDlg::LoadLog(const std::string& path)
 {
     m_loadingPath = path;
-    if (m_owner)
-        m_owner->Send(WM_APP_SPLOG_LOADING, 1, m_viewer ? 1 : 0);
+    if (m_host)
+        m_host->LoadingStarted(path, true); // a spectrum log always shows its progress
     m_graph->hide();
     auto disabled = std::make_shared<CDisabledChildren>(this);
     const std::string file = path;
@@ -566,8 +559,10 @@ bool CSpScanDlg::LoadLog(const std::string& path)
     // (blocks read so far): the loader never waits on the window.
     const bool started = m_loader.StartLoad([this, file, path, disabled]() -> std::function<void()> {
         auto loaded = std::make_shared<SpectrumPlayback>(PlaySpectrumLog(file, kBusyLevel, [this](uint64_t blocks) {
-            if (m_owner)
-                m_owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+            m_uiQueue->PostTask([this, blocks] {
+                if (m_host)
+                    m_host->LoadProgress(blocks);
+            });
         }));
         return [this, loaded, path, disabled] {
             if (loaded->result != kLogOpened) {
@@ -598,8 +593,8 @@ bool CSpScanDlg::LoadLog(const std::string& path)
             disabled->Restore();
             m_graph->show();
             m_graph->RequestRepaint();
-            if (m_owner)
-                m_owner->Send(WM_APP_SPLOG_LOADING, 0, m_viewer ? 1 : 0);
+            if (m_host)
+                m_host->LoadingEnded();
         };
     });
     if (!started) {

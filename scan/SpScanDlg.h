@@ -15,11 +15,11 @@
 #include "graph/EditMarker.h"
 #include "graph/GraphWindowControls.h"
 #include "graph/StaticRfGraph.h"
-#include "link/Owner.h"
 #include "scan/StartWait.h"
 #include "logs/gui/ToolLog.h"
 #include "ui/FileDialog.h"
-#include "ui/QtMessageOwner.h"
+#include "ui/ToolRequests.h"
+#include "ui/UiThreadQueue.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
 
@@ -30,17 +30,10 @@ class CWaterfallDlg;
 // The "Frequency setting error:" message for a range, or "" when it is valid.
 QString RangeErrors(int start, int stop, int step, int lowest, int highest);
 
-// Change View: what the time-domain viewer is to show (sent, so it lives on
-// the sender's stack).
-struct TimeDomainRequest {
-    int khz = 0;
-    std::string path;
-};
-
 class CSpScanDlg : public CToolWindow {
     Q_OBJECT
 public:
-    CSpScanDlg(IMessageOwner* owner, QWidget* parent);
+    CSpScanDlg(IToolRequests* host, QWidget* parent);
     ~CSpScanDlg() override;
 
     void SetViewerMode();
@@ -120,8 +113,8 @@ private:
     void OnTimeLimit();
     QString CaptionBase() const;
 
-    IMessageOwner* m_owner;
-    std::unique_ptr<CQtMessageOwner> m_logOwner; // receives the writer's time limit
+    IToolRequests* m_host;
+    std::unique_ptr<CUiThreadQueue> m_uiQueue; // the writer's time limit; the loader's progress and results
     QString m_baseCaption;
     bool m_viewer = false;
     int m_lowest = 0, m_highest = 0;
@@ -132,7 +125,6 @@ private:
     CStartWait m_startWait;
     CToolLog m_log;
     std::string m_loadingPath;
-    int32_t m_range[3] = {0, 0, 0};
     CWindowWorker m_loader;
 
     CStaticSpScanGraph* m_graph;

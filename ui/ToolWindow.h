@@ -7,18 +7,9 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "link/Frame.h"
+#include "link/ReceiverReply.h"
 
 namespace zr {
-
-// A copy of what one answered poll left in the link's reply store.
-struct ReceiverReply {
-    int recNo = -1;
-    int kind = kUnknownKind;
-    ReplySlot reply{}; // the stored reply of that kind
-    ReplySlot state{}; // the stored F0 reply: state character and settings
-    FbsRecords filters{}; // F5 only: the seven stored filter replies
-};
 
 class CToolWindow : public QDialog {
     Q_OBJECT

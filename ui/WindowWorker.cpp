@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "ui/QtMessageOwner.h"
+#include "ui/UiThreadQueue.h"
 
 namespace zr {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A window's worker thread (a log loader, a conversion): the work runs on its
-// own thread and reaches the window only through the message owner (sent
+// own thread and reaches the window only through the user-interface queue (sent
 // notifications, message boxes, the result applied on the user-interface
 // thread). Join waits for it in order, serving just what the worker hands to
 // the user-interface thread meanwhile, so a window can go away while its
@@ -11,11 +11,11 @@
 
 namespace zr {
 
-class CQtMessageOwner;
+class CUiThreadQueue;
 
 class CWindowWorker {
 public:
-    explicit CWindowWorker(CQtMessageOwner* owner) : m_owner(owner) {}
+    explicit CWindowWorker(CUiThreadQueue* owner) : m_owner(owner) {}
     ~CWindowWorker() { Join(); }
     CWindowWorker(const CWindowWorker&) = delete;
     CWindowWorker& operator=(const CWindowWorker&) = delete;
@@ -29,7 +29,7 @@ public:
     void Join();
 
 private:
-    CQtMessageOwner* m_owner;
+    CUiThreadQueue* m_owner;
     std::thread m_thread;
     std::atomic<bool> m_running{false};
 };

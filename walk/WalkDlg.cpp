@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 #include "link/ReplyFields.h"
 #include "logs/LogReader.h"
@@ -55,14 +54,9 @@ QString ErrorText(int value)
 
 } // namespace
 
-CWalkDlg::CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode)
-    : CToolWindow(parent, ObjectNameOfMode(mode), "Walk Test", DialogKeys::Ignored), m_owner(owner),
-      m_logOwner(std::make_unique<CQtMessageOwner>([this](uint32_t msg, uintptr_t, intptr_t) {
-          if (msg == WM_APP_LOG_TIME_LIMIT)
-              OnTimeLimit();
-          return intptr_t{0};
-      })),
-      m_mode(mode), m_loader(m_logOwner.get())
+CWalkDlg::CWalkDlg(IToolRequests* host, QWidget* parent, int mode)
+    : CToolWindow(parent, ObjectNameOfMode(mode), "Walk Test", DialogKeys::Ignored), m_host(host), m_uiQueue(std::make_unique<CUiThreadQueue>()),
+      m_mode(mode), m_loader(m_uiQueue.get())
 {
     m_baseCaption = windowTitle();
 
@@ -346,20 +340,21 @@ void CWalkDlg::Start()
 {
     if (!m_log.AskKeep(this))
         return;
-    if (m_owner)
-        m_owner->Send(WM_APP_WALK_START, static_cast<uintptr_t>(Receiver()), 0);
+    if (m_host)
+        m_host->StartWalkTest(Receiver());
     SetLiveTitle();
     m_graph->ClearData();
     Reset(1, 0);
-    m_log.Create(this, kLogWalk, Receiver(), m_logOwner.get(), nullptr);
+    // The writer is mid-append when it says so: the test stops after.
+    m_log.Create(this, kLogWalk, Receiver(), [this] { m_uiQueue->PostTask([this] { OnTimeLimit(); }); }, nullptr);
     m_running = true;
     SetIdleLook(false);
 }
 
 void CWalkDlg::Stop()
 {
-    if (m_owner)
-        m_owner->Send(WM_APP_WALK_STOP, static_cast<uintptr_t>(Receiver()), 0);
+    if (m_host)
+        m_host->StopWalkTest(Receiver());
     m_running = false;
     SetIdleLook(true);
     m_log.CloseWriter(); // the file stays, its state as it was
@@ -473,18 +468,19 @@ bool CWalkDlg::LoadLog(const std::string& path)
     if (m_loader.Running())
         return false;
     m_loadPath = path;
-    if (m_owner)
-        m_owner->Send(WM_APP_LOG_LOADING, 1, m_mode);
+    if (m_host)
+        m_host->LoadingStarted(path, false); // small walk logs load without it
     m_graph->hide();
     auto disabled = std::make_shared<CDisabledChildren>(this);
     const std::string file = path;
     const int mode = m_mode, khz = m_timeDomainKhz;
-    IMessageOwner* owner = m_owner;
     const bool started = m_loader.StartLoad([=, this]() -> std::function<void()> {
         // Progress is posted (blocks read so far): the loader never waits on the window.
-        auto playback = std::make_shared<WalkPlayback>(PlayWalkLog(file, mode, khz, [owner](uint64_t blocks) {
-            if (owner)
-                owner->Post(WM_APP_LOAD_PROGRESS_STEP, static_cast<uintptr_t>(blocks), 0);
+        auto playback = std::make_shared<WalkPlayback>(PlayWalkLog(file, mode, khz, [this](uint64_t blocks) {
+            m_uiQueue->PostTask([this, blocks] {
+                if (m_host)
+                    m_host->LoadProgress(blocks);
+            });
         }));
         return [this, playback, path, disabled] {
             if (playback->result != kLogOpened)
@@ -494,8 +490,8 @@ bool CWalkDlg::LoadLog(const std::string& path)
             disabled->Restore();
             m_graph->show();
             m_graph->RequestRepaint();
-            if (m_owner)
-                m_owner->Send(WM_APP_LOG_LOADING, 0, m_mode);
+            if (m_host)
+                m_host->LoadingEnded();
             if (m_pendingTimeDomain)
                 QTimer::singleShot(0, this, [this] {
                     if (!m_pendingTimeDomain)

@@ -18,9 +18,9 @@
 #include "graph/EditMarker.h"
 #include "graph/GraphWindowControls.h"
 #include "graph/StaticWalkGraph.h"
-#include "link/Owner.h"
 #include "logs/gui/ToolLog.h"
-#include "ui/QtMessageOwner.h"
+#include "ui/ToolRequests.h"
+#include "ui/UiThreadQueue.h"
 #include "ui/FileDialog.h"
 #include "ui/ToolWindow.h"
 #include "ui/WindowWorker.h"
@@ -33,7 +33,7 @@ class CWalkDlg : public CToolWindow {
     Q_OBJECT
 public:
     // `mode` (WalkViewMode) is fixed for the life of the window.
-    CWalkDlg(IMessageOwner* owner, QWidget* parent, int mode);
+    CWalkDlg(IToolRequests* host, QWidget* parent, int mode);
     ~CWalkDlg() override;
 
     int Mode() const { return m_mode; }
@@ -103,8 +103,8 @@ private:
     void OnMarkerEdited(int code);
     void ApplyPlayback(WalkPlayback& playback, const std::string& path);
 
-    IMessageOwner* m_owner;
-    std::unique_ptr<CQtMessageOwner> m_logOwner; // the writer's time limit; the loader's results
+    IToolRequests* m_host;
+    std::unique_ptr<CUiThreadQueue> m_uiQueue; // the writer's time limit; the loader's progress and results
     int m_mode;
     QString m_baseCaption;
     bool m_running = false;

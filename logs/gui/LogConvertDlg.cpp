@@ -6,13 +6,13 @@
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 #include "graph/ReadOnlyText.h"
-#include "link/AppMessages.h"
 #include "logs/LogConvert.h"
 #include "platform/LogFolder.h"
 
 namespace zr {
 
-CLogConvertDlg::CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent) : QDialog(parent), m_owner(owner), m_worker(owner)
+CLogConvertDlg::CLogConvertDlg(IToolRequests* host, QWidget* parent)
+    : QDialog(parent), m_host(host), m_uiQueue(std::make_unique<CUiThreadQueue>()), m_worker(m_uiQueue.get())
 {
     setObjectName("logConvertDlg");
     setWindowTitle("Log to Text Conversion");
@@ -78,13 +78,13 @@ void CLogConvertDlg::Convert()
 
 void CLogConvertDlg::ShowFromWorker(const QString& text)
 {
-    m_owner->RunAndWait([&] { ShowMessage(this, text); });
+    m_uiQueue->RunAndWait([&] { ShowMessage(this, text); });
 }
 
 bool CLogConvertDlg::AskFromWorker(const QString& text)
 {
     bool yes = false;
-    m_owner->RunAndWait([&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; });
+    m_uiQueue->RunAndWait([&] { yes = ShowMessage(this, text, MsgButtons::YesNo) == MsgAnswer::Yes; });
     return yes;
 }
 
@@ -92,7 +92,16 @@ void CLogConvertDlg::Work(std::string source, std::string output)
 {
     ConvertHooks hooks;
     hooks.confirmOverwrite = [this] { return AskFromWorker(kMsgOverwrite); };
-    hooks.running = [this](bool running) { m_owner->Send(WM_APP_CONVERT_RUNNING, running ? 1 : 0, 0); };
+    hooks.running = [this](bool running) {
+        m_uiQueue->RunAndWait([&] {
+            if (!m_host)
+                return;
+            if (running)
+                m_host->LoadingStarted(NativePath(m_sourcePath), true);
+            else
+                m_host->LoadingEnded();
+        });
+    };
     hooks.blocks = [this](uint64_t n) {
         if (m_progressSink)
             m_progressSink(n);

@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "ui/QtMessageOwner.h"
+#include "ui/ToolRequests.h"
+#include "ui/UiThreadQueue.h"
 #include "ui/WindowWorker.h"
 
 namespace zr {
@@ -17,7 +18,7 @@ namespace zr {
 class CLogConvertDlg : public QDialog {
     Q_OBJECT
 public:
-    CLogConvertDlg(CQtMessageOwner* owner, QWidget* parent);
+    CLogConvertDlg(IToolRequests* host, QWidget* parent);
     ~CLogConvertDlg() override;
 
     void Browse();
@@ -37,7 +38,8 @@ private:
     void ShowFromWorker(const QString& text);
     bool AskFromWorker(const QString& text);
 
-    CQtMessageOwner* m_owner;
+    IToolRequests* m_host;
+    std::unique_ptr<CUiThreadQueue> m_uiQueue; // the worker's questions and its start and end
     QString m_sourcePath, m_outputPath;
     QLineEdit* m_sourceEdit;
     QLineEdit* m_outputEdit;

@@ -5,10 +5,10 @@
 
 namespace zr {
 
-void CToolLog::Create(QWidget* dialog, int kind, int receiverIndex, IMessageOwner* owner, const SpectrumLogSettings* settings)
+void CToolLog::Create(QWidget* dialog, int kind, int receiverIndex, CLogFileDoc::TimeLimitReached onTimeLimit, const SpectrumLogSettings* settings)
 {
     m_doc = std::make_unique<CLogFileDoc>();
-    if (m_doc->CreateLog(kind, receiverIndex, 0, owner, settings) == 1)
+    if (m_doc->CreateLog(kind, receiverIndex, 0, std::move(onTimeLimit), settings) == 1)
         ShowMessage(dialog, kFailedSystemFolder);
     path = m_doc->CurrentPath();
     state = kLogStateUndecided;

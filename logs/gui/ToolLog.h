@@ -17,7 +17,7 @@ enum LogState { kLogStateNone = 0, kLogStateUndecided = 1, kLogStateKept = 2, kL
 class CToolLog {
 public:
     // A new log; the user hears when the log folder cannot be had.
-    void Create(QWidget* dialog, int kind, int receiverIndex, IMessageOwner* owner, const SpectrumLogSettings* settings);
+    void Create(QWidget* dialog, int kind, int receiverIndex, CLogFileDoc::TimeLimitReached onTimeLimit, const SpectrumLogSettings* settings);
     void Append(const DataRow& row)
     {
         if (m_doc)

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "GuiFixture.h"
-#include "link/AppMessages.h"
 #include "logs/LogReader.h"
 #include "platform/Clock.h"
 
@@ -114,7 +113,7 @@ TEST_F(BackgroundLog, EightHourLimitShowsOnlyItsOwnMessage)
     ASSERT_TRUE(PumpUntil([&] { return !View().IsRecording(); }));
     SetClock(nullptr);
     EXPECT_EQ(m_messages, QStringList{"Time Limit Exceeded. Background Log was stopped. (8 hours)"});
-    EXPECT_EQ(View().HandleAppMessage(WM_APP_LOG_TIME_LIMIT, 0, 0), 0); // a late one changes nothing
+    View().OnRecordingTimeLimit(); // a late one changes nothing
     EXPECT_EQ(m_messages.size(), 1);
 }
 

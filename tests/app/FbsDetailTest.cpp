@@ -2,7 +2,6 @@
 
 #include "GuiFixture.h"
 #include "info/FbsDlg.h"
-#include "link/AppMessages.h"
 
 namespace zr::test {
 namespace {
@@ -48,7 +47,7 @@ TEST_F(FbsDetail, ShowsTheSelectedReceiversFiltersAndStopsPollingThemWhenClosed)
     QTest::keyClick(Dialog()->List(), Qt::Key_Escape);
     QTest::keyClick(Dialog()->List(), Qt::Key_Return);
     EXPECT_TRUE(Dialog()->isVisible());
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
+    EXPECT_EQ(View().ShowIdView(), 0);
     m_frame->UpdateMenuState();
     EXPECT_FALSE(m_frame->Action(kCmdStartRecording)->isEnabled());
 
@@ -95,7 +94,7 @@ TEST_F(FbsDetail, NothingOpensDuringRecordingAndIdViewIsRefusedToo)
     View().StartRecording();
     View().OnToolButton(kIdFbsButton);
     EXPECT_FALSE(Dialog()->isVisible());
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
+    EXPECT_EQ(View().ShowIdView(), 0);
     EXPECT_TRUE(m_messages.isEmpty()); // FBS Detail refuses silently
     // The tools say why, each in its own words, and none opens.
     const std::pair<int, const char*> tools[] = {{kIdWalkButton, "During Background Log recording, cannot start Walk Test."},

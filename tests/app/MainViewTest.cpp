@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "GuiFixture.h"
-#include "link/AppMessages.h"
 #include "link/Commands.h"
 
 namespace zr::test {
@@ -111,7 +110,7 @@ TEST_F(MainView, UserDisconnectEmptiesTheTableAndClosesEveryPort)
 TEST_F(MainView, QuitAsksWhileConnectedAndNoKeepsEverythingRunning)
 {
     StartReceivers({At(1, 1, 0)});
-    EXPECT_EQ(View().HandleAppMessage(WM_APP_QUERY_QUIT, 0, 0), 1); // disconnected: no question
+    EXPECT_EQ(View().QueryQuit(), 1); // disconnected: no question
     Connect(1);
     m_answers = {MsgAnswer::No};
     EXPECT_FALSE(m_frame->close());
@@ -154,7 +153,7 @@ TEST_F(MainView, OneShotAcknowledgementsSwitchTheProgramme)
 TEST_F(MainView, PowerResumeIsNotedAndClearedByTheNextConnect)
 {
     StartReceivers({At(1, 1, 0)});
-    View().HandleAppMessage(WM_APP_POWER_RESUMED, 0, 0);
+    View().OnPowerResumed();
     EXPECT_TRUE(View().ResumeNoted());
     EXPECT_EQ(View().ConnectState(), kDisconnected); // nothing reconnects by itself
     Connect(1);

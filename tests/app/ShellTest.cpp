@@ -8,7 +8,6 @@
 #include "app/AboutDlg.h"
 #include "app/Application.h"
 #include "info/FwVerDlg.h"
-#include "link/AppMessages.h"
 #include "logs/LogFileDoc.h"
 #include "logs/LogReader.h"
 #include "logs/gui/LoadingFileDlg.h"
@@ -74,18 +73,18 @@ TEST(Shell, AboutBoxVersionAndItsTwoEntries)
 {
     EXPECT_EQ(VersionText(false), "1.1.0");
     EXPECT_EQ(VersionText(true), "1.1.0.0");
-    std::vector<uint32_t> sent;
-    intptr_t answer = 0;
-    CAboutDlg about(true, [&](uint32_t m) { sent.push_back(m); return answer; }, nullptr);
+    std::vector<std::string> sent;
+    bool answer = false;
+    CAboutDlg about(true, {[&] { sent.push_back("FW Version"); return answer; }, [&] { sent.push_back("ID View"); return answer; }}, nullptr);
     EXPECT_EQ(about.VersionLabel()->text(), "Version 1.1.0.0");
     about.show();
     about.OnIconDoubleClicked(true, false); // Ctrl up: nothing
     about.FwVerButton()->click();           // refused: stays open
     EXPECT_TRUE(about.isVisible());
-    answer = 1;
+    answer = true;
     about.OnIconDoubleClicked(true, true);
     EXPECT_FALSE(about.isVisible());
-    EXPECT_EQ(sent, (std::vector<uint32_t>{WM_APP_SHOW_FW_VERSION, WM_APP_SHOW_ID_VIEW}));
+    EXPECT_EQ(sent, (std::vector<std::string>{"FW Version", "ID View"}));
 }
 
 using Information = GuiFixture;
@@ -93,11 +92,11 @@ using Information = GuiFixture;
 TEST_F(Information, FwVersionAndIdViewFromTheAboutBox)
 {
     StartReceivers({sim::DefaultConfig(0), sim::DefaultConfig(1)});
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_FW_VERSION), 0);
+    EXPECT_EQ(View().ShowFwVersion(), 0);
     EXPECT_EQ(m_messages, QStringList{"No receiver connected."});
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
+    EXPECT_EQ(View().ShowIdView(), 0);
     Connect(2);
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_FW_VERSION), 1);
+    EXPECT_EQ(View().ShowFwVersion(), 1);
     auto* fw = m_frame->findChild<CFwVerDlg*>();
     ASSERT_TRUE(fw);
     EXPECT_EQ(fw->List()->item(1, 1)->text(), "v1.2.3");
@@ -106,10 +105,10 @@ TEST_F(Information, FwVersionAndIdViewFromTheAboutBox)
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
         QTest::keyClick(fw->List(), key);
         EXPECT_FALSE(fw->isVisible());
-        EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_FW_VERSION), 1);
+        EXPECT_EQ(View().ShowFwVersion(), 1);
         EXPECT_TRUE(fw->isVisible());
     }
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 1);
+    EXPECT_EQ(View().ShowIdView(), 1);
     EXPECT_EQ(View().PollPeriod(), 1000000);
     ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(1).RequestCount("F6") > 0; }));
     auto* idList = m_frame->findChild<QDialog*>("idDlg")->findChild<QTableWidget*>();
@@ -127,7 +126,7 @@ TEST_F(Information, IdViewGoneByEscapeOrEnterLeavesNoIdPollingBehind)
     Connect(1);
     auto* id = m_frame->findChild<QDialog*>("idDlg");
     for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
-        ASSERT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 1);
+        ASSERT_EQ(View().ShowIdView(), 1);
         ASSERT_TRUE(PumpUntil([&] { return m_sim.Receiver(0).RequestCount("F6") > 0; }));
         QTest::keyClick(id->findChild<QTableWidget*>(), static_cast<Qt::Key>(key));
         EXPECT_FALSE(id->isVisible());

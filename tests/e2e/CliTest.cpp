@@ -11,7 +11,7 @@
 #include "../TestUtil.h"
 #include "CliRun.h"
 #include "../walk/LogFiles.h"
-#include "link/MessageQueue.h"
+#include "link/LinkEventQueue.h"
 #include "link/ReceiverLink.h"
 #include "logs/LogFileDoc.h"
 #include "link/Commands.h"
@@ -131,7 +131,7 @@ TEST(Cli, MonitorEndsCleanlyOnCtrlC)
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // Its ports are closed: they open again at once.
-    CMessageQueue q;
+    CLinkEventQueue q;
     CReceiverLink link(&q);
     EXPECT_EQ(link.Open(sim.PortPaths()[0], SerialSettings{}), 0);
 }

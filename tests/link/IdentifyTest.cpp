@@ -107,19 +107,19 @@ TEST_F(Identification, CloseDuringIdentificationAbortsIt)
     m_link->StartIdentification();
     EXPECT_EQ(m_link->Close(), 0); // only aborts; the port stays open
     EXPECT_TRUE(m_link->IsOpen());
-    AppMessage m = Expect(WM_APP_IDENTIFY_DONE);
-    EXPECT_EQ(m.lParam, 1);
+    LinkEvent m = Expect(LinkEventType::IdentifyDone);
+    EXPECT_FALSE(m.ok); // not identified
     m_link->JoinIdentification();
     EXPECT_LE(m_sim->RequestCount("M0"), 2);
     EXPECT_EQ(m_link->Close(), 0);
-    Expect(WM_APP_LINK_CLOSED);
+    Expect(LinkEventType::LinkClosed);
 }
 
 TEST(IdentifyMany, SixteenReceiversIdentifyInParallel)
 {
     sim::CSimulator sim;
     ASSERT_TRUE(sim.Start(16));
-    CMessageQueue queue;
+    CLinkEventQueue queue;
     std::vector<std::unique_ptr<CReceiverLink>> links;
     for (const auto& path : sim.PortPaths()) {
         links.push_back(std::make_unique<CReceiverLink>(&queue));
@@ -128,9 +128,9 @@ TEST(IdentifyMany, SixteenReceiversIdentifyInParallel)
     }
     int ok = 0;
     for (int i = 0; i < 16; ++i) {
-        auto m = queue.WaitFor([](const AppMessage& a) { return a.msg == WM_APP_IDENTIFY_DONE; }, std::chrono::seconds(10));
+        auto m = queue.WaitFor([](const LinkEvent& a) { return a.type == LinkEventType::IdentifyDone; }, std::chrono::seconds(10));
         ASSERT_TRUE(m);
-        ok += m->lParam == 0;
+        ok += m->ok;
     }
     EXPECT_EQ(ok, 16);
     links.clear();

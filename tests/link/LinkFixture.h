@@ -28,11 +28,11 @@ protected:
     }
     // One poll. The poll thread drops a trigger that arrives before it has
     // finished the previous poll, so trigger again until one is taken.
-    AppMessage Poll()
+    LinkEvent Poll()
     {
         for (int attempt = 0; attempt < 30; ++attempt) {
             m_link->TriggerPoll();
-            auto m = m_queue.WaitFor([](const AppMessage& a) { return a.msg == WM_APP_POLL_REPLY || a.msg == WM_APP_POLL_FAILED; },
+            auto m = m_queue.WaitFor([](const LinkEvent& a) { return a.type == LinkEventType::PollReply || a.type == LinkEventType::PollFailed; },
                                      std::chrono::milliseconds(500));
             if (m)
                 return *m;

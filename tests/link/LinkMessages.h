@@ -1,36 +1,42 @@
 #pragma once
-// A link and the queue its messages go to, whatever it is opened on.
+// A link and the queue its events go to, whatever it is opened on.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
 
-#include "link/AppMessages.h"
-#include "link/MessageQueue.h"
+#include "link/LinkEventQueue.h"
 #include "link/ReceiverLink.h"
 
 namespace zr::test {
 
 class LinkMessages : public ::testing::Test {
 protected:
-    // The next message of this kind (others are dropped); fails the test on a hang.
-    AppMessage Expect(uint32_t msg, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    // The next event of this type (others are dropped); fails the test on a hang.
+    LinkEvent Expect(LinkEventType type, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
-        auto m = m_queue.WaitFor([msg](const AppMessage& a) { return a.msg == msg; }, timeout);
-        EXPECT_TRUE(m.has_value()) << "no message 0x" << std::hex << msg;
-        return m.value_or(AppMessage{});
+        auto e = m_queue.WaitFor([type](const LinkEvent& a) { return a.type == type; }, timeout);
+        EXPECT_TRUE(e.has_value()) << "no event " << static_cast<int>(type);
+        return e.value_or(LinkEvent{});
     }
-    // Identification; returns IDENTIFY_DONE's lParam.
+    // The next one-shot result, which must be `acknowledged` or not.
+    LinkEvent ExpectOneShot(bool acknowledged)
+    {
+        LinkEvent e = Expect(LinkEventType::OneShotResult);
+        EXPECT_EQ(e.ok, acknowledged);
+        return e;
+    }
+    // Identification; 0 identified, 1 not.
     intptr_t Identify()
     {
         m_link->StartIdentification();
-        AppMessage m = Expect(WM_APP_IDENTIFY_DONE);
-        EXPECT_EQ(m.wParam, m_link->Id());
+        LinkEvent e = Expect(LinkEventType::IdentifyDone);
+        EXPECT_EQ(e.link, m_link->Id());
         m_link->JoinIdentification();
-        return m.lParam;
+        return e.ok ? 0 : 1;
     }
 
-    CMessageQueue m_queue;
+    CLinkEventQueue m_queue;
     std::unique_ptr<CReceiverLink> m_link;
 };
 

@@ -16,7 +16,7 @@ TEST_F(LinkPort, OpenCloseResultCodes)
     EXPECT_EQ(m_link->Open(m_sim->PortPath(), SerialSettings{}), 2);
     EXPECT_EQ(m_link->Close(), 0);
     EXPECT_EQ(m_link->Close(), 2);
-    Expect(WM_APP_LINK_CLOSED);
+    Expect(LinkEventType::LinkClosed);
 
     CReceiverLink missing(&m_queue);
     EXPECT_EQ(missing.Open("/dev/zrq6930-no-such-port", SerialSettings{}), 1);
@@ -39,7 +39,7 @@ TEST_F(LinkPort, EveryWriteIsA32ByteBlockAndIsLogged)
     EXPECT_EQ(m_sim->RequestLog(), (std::vector<std::string>{"F53"}));
 
     m_link->Close();
-    Expect(WM_APP_LINK_CLOSED);
+    Expect(LinkEventType::LinkClosed);
     EXPECT_EQ(m_link->SendRequest(f5), 1);
 }
 
@@ -48,7 +48,7 @@ TEST_F(LinkPort, CloseWakesABlockedReaderAtOnce)
     StartLink();
     const auto start = std::chrono::steady_clock::now();
     m_link->Close();
-    Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
+    Expect(LinkEventType::LinkClosed, std::chrono::seconds(5));
     m_link->JoinReadThread();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
@@ -68,7 +68,7 @@ TEST_F(LinkPort, FramesThatFailValidationAreStillStored)
 // the same address once it is gone.
 TEST(LinkId, NoTwoLinksOfAProcessShareTheirId)
 {
-    CMessageQueue queue;
+    CLinkEventQueue queue;
     std::vector<uintptr_t> ids;
     for (int i = 0; i < 3; ++i) {
         auto link = std::make_unique<CReceiverLink>(&queue);

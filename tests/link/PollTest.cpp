@@ -32,12 +32,12 @@ protected:
 TEST_F(Polling, DefaultPollIsF0AndRepliesArePosted)
 {
     StartPolling();
-    AppMessage m = Poll();
-    EXPECT_EQ(m.msg, WM_APP_POLL_REPLY);
-    EXPECT_EQ(m.lParam, kF0);
-    EXPECT_EQ(m.wParam, m_link->Id());
+    LinkEvent m = Poll();
+    EXPECT_EQ(m.type, LinkEventType::PollReply);
+    EXPECT_EQ(m.kind, kF0);
+    EXPECT_EQ(m.link, m_link->Id());
     m_link->SetPollCommand(MakeCommand(kF4));
-    EXPECT_EQ(Poll().lParam, kF4);
+    EXPECT_EQ(Poll().kind, kF4);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F4"}));
 }
 
@@ -46,14 +46,14 @@ TEST_F(Polling, BusyReasonFiveCountsAsAnsweredAndMarksTheState)
     sim::SimReceiverConfig cfg = sim::DefaultConfig(0);
     StartPolling(cfg);
     m_link->SetPollCommand(MakeCommand(kF4));
-    EXPECT_EQ(Poll().msg, WM_APP_POLL_REPLY); // a regular F4 reply first
+    EXPECT_EQ(Poll().type, LinkEventType::PollReply); // a regular F4 reply first
     EXPECT_NE(m_link->Reply(kF4)[0], 0);
     sim::SimFaults busy;
     busy.busyCodes = "F4";
     m_sim->SetFaults(busy);
-    AppMessage m = Poll();
-    EXPECT_EQ(m.msg, WM_APP_POLL_REPLY);
-    EXPECT_EQ(m.lParam, kF4);
+    LinkEvent m = Poll();
+    EXPECT_EQ(m.type, LinkEventType::PollReply);
+    EXPECT_EQ(m.kind, kF4);
     EXPECT_EQ(m_link->Reply(kF0)[2], '5');
     const ReplySlot zero{};
     EXPECT_EQ(m_link->Reply(kF4), zero);
@@ -67,13 +67,13 @@ TEST_F(Polling, OtherRejectionsAndSilenceFailThePoll)
     f.rejectCode = "F0";
     f.rejectReason = "03";
     m_sim->SetFaults(f);
-    EXPECT_EQ(Poll().msg, WM_APP_POLL_FAILED);
+    EXPECT_EQ(Poll().type, LinkEventType::PollFailed);
     EXPECT_EQ(Sent().size(), 1u); // any reason but 8 and 4 ends at once
 
     f = {};
     f.silent = true;
     m_sim->SetFaults(f);
-    EXPECT_EQ(Poll().msg, WM_APP_POLL_FAILED);
+    EXPECT_EQ(Poll().type, LinkEventType::PollFailed);
     EXPECT_EQ(Sent().size(), 4u); // three attempts
 }
 
@@ -91,13 +91,13 @@ TEST_F(Polling, FbsRingSendsF0EveryFifthPollAndTheFiltersInTurn)
     m_link->SetPollRing(&f0);
     EXPECT_EQ(m_link->SendRingKinds(), (std::vector<int>{kF0, kF5, kF5, kF5, kF5}));
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(Poll().msg, WM_APP_POLL_REPLY);
+        EXPECT_EQ(Poll().type, LinkEventType::PollReply);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"F0", "F51", "F52", "F53", "F54", "F0", "F55", "F56", "F57", "F51", "F0", "F52"}));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(m_link->FbsRecord(1).data()), 2), "F5");
     EXPECT_EQ(m_link->FbsRecord(3)[24], 0); // zero bytes after the 24 reply characters
 
     m_link->ClearSendRing();
-    EXPECT_EQ(Poll().lParam, kF0);
+    EXPECT_EQ(Poll().kind, kF0);
 }
 
 TEST_F(Polling, IdRingSendsNothingOnThreeOfFivePolls)
@@ -127,9 +127,9 @@ TEST_F(Polling, TriggersDuringATransactionAreDropped)
     m_link->WaitTimeoutMs = 1000; // the slow answer is still an answer
     for (int i = 0; i < 5; ++i)
         m_link->TriggerPoll();
-    EXPECT_EQ(Expect(WM_APP_POLL_REPLY).lParam, kF0);
+    EXPECT_EQ(Expect(LinkEventType::PollReply).kind, kF0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(m_queue.WaitFor([](const AppMessage& a) { return a.msg == WM_APP_POLL_REPLY; }, std::chrono::milliseconds(50)).has_value(), false);
+    EXPECT_EQ(m_queue.WaitFor([](const LinkEvent& a) { return a.type == LinkEventType::PollReply; }, std::chrono::milliseconds(50)).has_value(), false);
     EXPECT_EQ(Sent().size(), 1u);
 }
 
@@ -144,13 +144,13 @@ TEST_F(Polling, HangUpInTheMiddleOfAPollFailsItWithoutSpinning)
 {
     StartPolling();
     m_sim->HangUp();
-    AppMessage m = Poll();
-    EXPECT_EQ(m.msg, WM_APP_POLL_FAILED);
+    LinkEvent m = Poll();
+    EXPECT_EQ(m.type, LinkEventType::PollFailed);
     const double before = CpuSeconds();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_LT(CpuSeconds() - before, 0.1); // the read thread is not spinning
     EXPECT_EQ(m_link->Close(), 0);
-    Expect(WM_APP_LINK_CLOSED);
+    Expect(LinkEventType::LinkClosed);
 }
 
 // The read thread overwrites a slot while another thread copies it: the copy
@@ -187,21 +187,21 @@ TEST_F(Polling, OneShotCommandsAreAcknowledgedAndSerialisedWithPolls)
 {
     StartPolling();
     m_link->StartOneShot(MakeC1(4));
-    AppMessage m = Expect(WM_APP_ONESHOT_DONE);
-    EXPECT_EQ(m.lParam, kC1);
+    LinkEvent m = ExpectOneShot(true);
+    EXPECT_EQ(m.kind, kC1);
     EXPECT_EQ(m_link->WaitTimeoutMs.load(), kOneShotWaitMs);
     EXPECT_EQ(m_sim->State(), '6');
     m_link->StartOneShot(MakeCommand(kC0)); // joins the finished thread first
     m_link->StartOneShot(MakeS1(606000, 636000, 125));
-    EXPECT_EQ(Expect(WM_APP_ONESHOT_DONE).lParam, kC0);
-    EXPECT_EQ(Expect(WM_APP_ONESHOT_DONE).lParam, kS1);
+    EXPECT_EQ(ExpectOneShot(true).kind, kC0);
+    EXPECT_EQ(ExpectOneShot(true).kind, kS1);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"C14", "C0", "S1606000636000125"}));
 
     sim::SimFaults f;
     f.rejectCode = "S0";
     m_sim->SetFaults(f);
     m_link->StartOneShot(MakeCommand(kS0));
-    EXPECT_EQ(Expect(WM_APP_ONESHOT_FAILED).lParam, kS0);
+    EXPECT_EQ(ExpectOneShot(false).kind, kS0);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "link/Commands.h"
-#include "link/MessageQueue.h"
+#include "link/LinkEventQueue.h"
 #include "link/PollProgramme.h"
 #include "link/ReceiverLink.h"
 #include "link/ReplyFields.h"
@@ -53,7 +53,7 @@ TEST(ReplyFields, UnreadableFieldsTakeTheirDefaults)
 // the send ring together.
 TEST(PollProgrammes, EachSwitchSetsCommandAndRingTogether)
 {
-    CMessageQueue owner;
+    CLinkEventQueue owner;
     CReceiverLink link(&owner);
     struct Step {
         const PollProgramme& programme;

@@ -10,8 +10,6 @@
 #endif
 
 #include "../TestUtil.h"
-#include "link/AppMessages.h"
-#include "link/MessageQueue.h"
 #include "logs/LogFileDoc.h"
 #include "logs/LogReader.h"
 #include "platform/Clock.h"
@@ -35,7 +33,11 @@ protected:
     test::CTempDir m_dir;
     test::CEnvGuard m_env;
     CManualClock m_clock;
-    CMessageQueue m_owner;
+    unsigned m_timeLimits = 0; // the writer's calls at its time limit
+    CLogFileDoc::TimeLimitReached TimeLimits()
+    {
+        return [this] { ++m_timeLimits; };
+    }
 };
 
 TEST(LogFormat, HeaderAndRecordBytes)
@@ -105,7 +107,7 @@ TEST(LogFormat, HeaderCheckAndReceptionStatus)
 TEST_F(LogFiles, CreateLogNamesWritesHeaderAndAppends)
 {
     CLogFileDoc doc;
-    ASSERT_EQ(doc.CreateLog(kLogNorm, 2, 0, &m_owner, nullptr), 0);
+    ASSERT_EQ(doc.CreateLog(kLogNorm, 2, 0, TimeLimits(), nullptr), 0);
     EXPECT_EQ(fs::path(doc.CurrentPath()).filename(), "3_20240517-093005_001.nlg");
     EXPECT_EQ(fs::path(doc.BasePath()).filename(), "3_20240517-093005.nlg");
     EXPECT_EQ(fs::file_size(doc.CurrentPath()), 32u);
@@ -137,18 +139,17 @@ TEST_F(LogFiles, TwoRecordingsInOneSecondDoNotOverwriteEachOther)
     EXPECT_EQ(second.StartTime(), first.StartTime());
 }
 
-TEST_F(LogFiles, TimeLimitIsPostedOnEveryAppendFromTheLimitOn)
+TEST_F(LogFiles, TimeLimitIsToldOnEveryAppendFromTheLimitOn)
 {
     CLogFileDoc doc;
-    doc.CreateLog(kLogNorm, 0, 0, &m_owner, nullptr);
+    doc.CreateLog(kLogNorm, 0, 0, TimeLimits(), nullptr);
     m_clock.Advance(kLimit8Hours - 1);
     doc.AppendRecord(DataRow{});
-    EXPECT_EQ(m_owner.Size(), 0u);
+    EXPECT_EQ(m_timeLimits, 0u);
     m_clock.Advance(1);
     doc.AppendRecord(DataRow{});
     doc.AppendRecord(DataRow{});
-    EXPECT_EQ(m_owner.Size(), 2u);
-    EXPECT_EQ(m_owner.TryTake()->msg, WM_APP_LOG_TIME_LIMIT);
+    EXPECT_EQ(m_timeLimits, 2u);
     EXPECT_EQ(fs::file_size(doc.CurrentPath()), 32u + 3 * 32u); // records past the limit stay
     EXPECT_EQ(doc.PartNumber(), 1);
 }
@@ -157,7 +158,7 @@ TEST_F(LogFiles, SpectrumLogRollsOverOncePerDay)
 {
     CLogFileDoc doc;
     SpectrumLogSettings s{22960, 24240, 0};
-    doc.CreateLog(kLogSpec, 0, 0, &m_owner, &s);
+    doc.CreateLog(kLogSpec, 0, 0, TimeLimits(), &s);
     const std::string part1 = doc.CurrentPath();
     const int64_t hour = kOneDay / 24;
     for (int h = 1; h <= 26; ++h) {
@@ -174,7 +175,7 @@ TEST_F(LogFiles, SpectrumLogRollsOverOncePerDay)
     EXPECT_EQ(part1Bytes[20] | (part1Bytes[21] << 8), 24240);
     EXPECT_EQ(fs::path(doc.CurrentPath()).filename(), "1_20240517-093005_002.slg");
     EXPECT_EQ(LogSetParts(part1), (std::vector<std::string>{part1, doc.CurrentPath()}));
-    EXPECT_EQ(m_owner.Size(), 0u);
+    EXPECT_EQ(m_timeLimits, 0u);
 }
 
 TEST_F(LogFiles, RecordThatCannotBeWrittenIsReported)

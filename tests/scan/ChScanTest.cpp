@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "../app/GuiFixture.h"
-#include "link/AppMessages.h"
 #include "scan/ChScanDlg.h"
 
 namespace zr::test {
@@ -55,7 +54,7 @@ TEST_F(ChannelScan, ScansTheChosenBankIntoBarsAndStopsOnRequest)
     EXPECT_FALSE(View().IsRecording());
     EXPECT_EQ(m_messages, QStringList{"This function is not available during scanning or walk testing."});
     // The other tools and ID View wait while it is open.
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0);
+    EXPECT_EQ(View().ShowIdView(), 0);
 
     Dialog()->StopButton()->click();
     ASSERT_TRUE(PumpUntil([&] { return Dialog()->StartButton()->isEnabled(); }));

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/QtMessageOwner.h"
+#include "ui/UiThreadQueue.h"
 #include "ui/WindowWorker.h"
 
 namespace zr {
@@ -15,7 +15,7 @@ namespace {
 TEST(WindowWorker, DecodesOnTheWorkerAppliesOnTheWindowThreadAndJoinsInOrder)
 {
     std::atomic<int> sent{0};
-    CQtMessageOwner owner([&](uint32_t, uintptr_t, intptr_t) { return static_cast<intptr_t>(++sent); });
+    CUiThreadQueue owner;
     QThread* windowThread = QThread::currentThread();
     std::atomic<bool> release{false};
     QThread* decodedOn = nullptr;
@@ -25,7 +25,7 @@ TEST(WindowWorker, DecodesOnTheWorkerAppliesOnTheWindowThreadAndJoinsInOrder)
         CWindowWorker worker(&owner);
         ASSERT_TRUE(worker.StartLoad([&]() -> std::function<void()> {
             decodedOn = QThread::currentThread();
-            owner.Send(1, 0, 0); // a progress notification the window thread must serve
+            owner.RunAndWait([&] { ++sent; }); // a progress notification the window thread must serve
             while (!release)
                 std::this_thread::yield();
             return [&] {

@@ -8,7 +8,6 @@
 
 #include "../app/GuiFixture.h"
 #include "LogFiles.h"
-#include "link/AppMessages.h"
 #include "logs/LogReader.h"
 #include "scan/SpScanDlg.h"
 #include "ui/FileDialog.h"
@@ -249,7 +248,7 @@ TEST_F(WalkTest, LiveTestPollsF1AndItsLogOpensInTheViewer)
     Live()->close();
     EXPECT_TRUE(Live()->isVisible());
     EXPECT_EQ(m_messages, QStringList{"Walk Test is running."});
-    EXPECT_EQ(m_frame->SendToView(WM_APP_SHOW_ID_VIEW), 0); // the guard holds while it is open
+    EXPECT_EQ(View().ShowIdView(), 0); // the guard holds while it is open
 
     Live()->StopButton()->click();
     EXPECT_EQ(View().PollPeriod(), 5000000);

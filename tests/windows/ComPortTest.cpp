@@ -13,7 +13,7 @@
 
 #include "../TestUtil.h"
 #include "../link/LinkMessages.h"
-#include "link/AppMessages.h"
+#include "link/LinkEvents.h"
 #include "link/Commands.h"
 #include "link/Frame.h"
 #include "link/ReceiverLink.h"
@@ -87,7 +87,7 @@ protected:
     {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(m_link->Close(), 0);
-        Expect(WM_APP_LINK_CLOSED, std::chrono::seconds(5));
+        Expect(LinkEventType::LinkClosed, std::chrono::seconds(5));
         m_link->JoinReadThread();
         const auto took = std::chrono::steady_clock::now() - start;
         m_link.reset();
@@ -96,7 +96,7 @@ protected:
     void TearDown() override
     {
         if (m_link && m_link->Close() == 0)
-            Expect(WM_APP_LINK_CLOSED);
+            Expect(LinkEventType::LinkClosed);
         m_link.reset();
     }
 
@@ -122,7 +122,7 @@ TEST_F(ComPort, OpenIsExclusiveAndAnswersItsResultCodes)
     CReceiverLink file(&m_queue);
     EXPECT_EQ(file.Open(dir.File("not-a-port"), SerialSettings{}), 1);
     EXPECT_EQ(m_link->Close(), 0);
-    Expect(WM_APP_LINK_CLOSED);
+    Expect(LinkEventType::LinkClosed);
     EXPECT_EQ(m_link->Close(), 2);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/QtMessageOwner.h"
+#include "ui/UiThreadQueue.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -6,7 +6,6 @@
 #include <QThread>
 #include <chrono>
 
-#include "link/AppMessages.h"
 
 #ifdef __linux__
 #include <sys/eventfd.h>
@@ -19,18 +18,18 @@ namespace {
 const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 }
 
-CQtMessageOwner::CQtMessageOwner(Handler handler, QObject* parent) : QObject(parent), m_handler(std::move(handler))
+CUiThreadQueue::CUiThreadQueue(QObject* parent) : QObject(parent)
 {
 #ifdef __linux__
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_wakeFd >= 0) {
         m_notifier = new QSocketNotifier(m_wakeFd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &CQtMessageOwner::Drain);
+        connect(m_notifier, &QSocketNotifier::activated, this, &CUiThreadQueue::Drain);
     }
 #endif
 }
 
-CQtMessageOwner::~CQtMessageOwner()
+CUiThreadQueue::~CUiThreadQueue()
 {
     delete m_notifier;
 #ifdef __linux__
@@ -39,7 +38,7 @@ CQtMessageOwner::~CQtMessageOwner()
 #endif
 }
 
-void CQtMessageOwner::Enqueue(std::function<void()> task)
+void CUiThreadQueue::Enqueue(std::function<void()> task)
 {
     bool wake;
     {
@@ -61,7 +60,7 @@ void CQtMessageOwner::Enqueue(std::function<void()> task)
     QCoreApplication::postEvent(this, new QEvent(kWakeEvent));
 }
 
-bool CQtMessageOwner::event(QEvent* e)
+bool CUiThreadQueue::event(QEvent* e)
 {
     if (e->type() == kWakeEvent) {
         Drain();
@@ -70,7 +69,7 @@ bool CQtMessageOwner::event(QEvent* e)
     return QObject::event(e);
 }
 
-void CQtMessageOwner::Drain()
+void CUiThreadQueue::Drain()
 {
 #ifdef __linux__
     if (m_wakeFd >= 0) {
@@ -93,13 +92,13 @@ void CQtMessageOwner::Drain()
     }
 }
 
-void CQtMessageOwner::Wake()
+void CUiThreadQueue::Wake()
 {
     std::lock_guard lock(m_mutex);
     m_changed.notify_all();
 }
 
-void CQtMessageOwner::ServeUntil(const std::function<bool()>& finished)
+void CUiThreadQueue::ServeUntil(const std::function<bool()>& finished)
 {
     while (!finished()) {
         {
@@ -110,19 +109,20 @@ void CQtMessageOwner::ServeUntil(const std::function<bool()>& finished)
     }
 }
 
-void CQtMessageOwner::Post(uint32_t msg, uintptr_t wParam, intptr_t lParam)
+void CUiThreadQueue::Post(const LinkEvent& event)
 {
-    Enqueue([this, msg, wParam, lParam] { m_handler(msg, wParam, lParam); });
+    Enqueue([this, event] {
+        if (m_linkHandler)
+            m_linkHandler(event);
+    });
 }
 
-intptr_t CQtMessageOwner::Send(uint32_t msg, uintptr_t wParam, intptr_t lParam)
+void CUiThreadQueue::PostTask(std::function<void()> task)
 {
-    intptr_t result = 0;
-    RunAndWait([&] { result = m_handler(msg, wParam, lParam); });
-    return result;
+    Enqueue(std::move(task));
 }
 
-void CQtMessageOwner::RunAndWait(const std::function<void()>& fn)
+void CUiThreadQueue::RunAndWait(const std::function<void()>& fn)
 {
     if (QThread::currentThread() == thread()) {
         fn();
