@@ -103,7 +103,6 @@ int CmdFbs(const std::vector<std::string>& args)
         return kExitUsage;
     InstallStopHandlers();
     CCliReceivers receivers;
-    CReceiverSession& session = receivers.Session();
     int exitCode = kExitOk;
     auto allFilters = [](const CReceiverLink& link) {
         for (int n = 1; n <= kFbsFilterCount; ++n)
@@ -141,7 +140,6 @@ int CmdId(const std::vector<std::string>& args)
         return kExitUsage;
     InstallStopHandlers();
     CCliReceivers receivers;
-    CReceiverSession& session = receivers.Session();
     int exitCode = kExitOk;
     auto hasId = [](const CReceiverLink& link) { return HasReply(link.Reply(kF6), kF6); };
     for (SessionReceiver* r : ReadAll("id", receivers, o, kProgrammeIdView, hasId, exitCode)) {

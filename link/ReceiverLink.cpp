@@ -57,7 +57,7 @@ void CReceiverLink::PostEvent(LinkEventType type, int kind, bool ok)
 CReceiverLink::~CReceiverLink()
 {
     RequestStop();
-    for (std::thread* t : {&m_identThread, &m_readThread, &m_pollThread, &m_oneShotThread})
+    for (std::thread* t : {&m_identThread, &m_readThread, &m_oneShotThread})
         if (t->joinable())
             t->join();
     m_port.Close();
@@ -101,7 +101,6 @@ void CReceiverLink::RequestStop()
     m_closeFlag = 1;
     m_identAbort = true;
     m_txEvents[2].Set();
-    m_wake.Set();
     m_readStop = 1;
     m_readStopEvent.Set();
     m_open = false;
@@ -150,19 +149,39 @@ int CReceiverLink::Send(const uint8_t* buffer, int frameLength, int kind)
 void CReceiverLink::ReadLoop()
 {
     uint8_t buf[1024];
+    bool lineGone = false;
     while (!m_readStop) {
+        if (!m_poll.active && m_polling && m_pollTriggered)
+            StartPoll();
+        if (m_readStop)
+            break;
+        const int waitMs = ReadWaitMs();
+        if (lineGone) {
+            // The line is gone (cable pulled): no reading and no spinning. A
+            // poll still runs its course, its writes failing, as with a
+            // silent receiver.
+            CEvent* waits[2] = {&m_readStopEvent, &m_triggerEvent};
+            if (WaitForAny(waits, 2, waitMs) == kWaitTimeout)
+                OnPollTimeout();
+            continue;
+        }
         std::size_t got = 0;
-        auto r = m_port.Read(buf, sizeof buf, got);
+        const auto r = m_port.Read(buf, sizeof buf, got, waitMs);
         if (r == CSerialPort::kReadData) {
             for (std::size_t i = 0; i < got; ++i)
                 if (m_assembler.Feed(buf[i]))
                     OnFrameCompleted();
+        } else if (r == CSerialPort::kReadTimeout) {
+            OnPollTimeout();
         } else if (r == CSerialPort::kReadHangUp) {
-            // The line is gone (cable pulled): stop reading without spinning.
-            // Writes now fail, so transactions fail as with a silent receiver.
             Trace("No.%d port hung up\n", RecNo.load());
-            WaitFor(m_readStopEvent, kInfinite);
+            lineGone = true;
         }
+        // Woken: a trigger or the stop, both looked at above.
+    }
+    if (m_poll.active) {
+        m_poll.active = false; // closing: its result goes to nobody
+        m_lock.unlock();
     }
     m_port.Close();
     PostEvent(LinkEventType::LinkClosed, kUnknownKind, true);
@@ -186,6 +205,8 @@ void CReceiverLink::OnFrameCompleted()
         } else if (h.kind == awaited) {
             m_txEvents[0].Set();
         }
+        if (m_poll.active)
+            OnPollFrame(h, b);
     }
 }
 
@@ -281,21 +302,6 @@ int CReceiverLink::Transact(int kind, int& sendResult, int& waitResult)
     return waitResult == 2 ? 1 : 0;
 }
 
-int CReceiverLink::MonitorSubSend(const CommandDesc& d, int& sendResult, int& waitResult)
-{
-    const auto start = std::chrono::steady_clock::now();
-    sendResult = 0;
-    waitResult = 0;
-    if (SendRequest(d) != 0) {
-        sendResult = 1;
-        return 1;
-    }
-    waitResult = MonitorSubWait(d);
-    if (long long ms = ElapsedMs(start); ms > 30)
-        Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
-    return waitResult == 2 ? 1 : 0;
-}
-
 void CReceiverLink::StartIdentification()
 {
     if (m_identThread.joinable())
@@ -358,8 +364,15 @@ void CReceiverLink::StartPolling()
         std::lock_guard lock(m_programMutex);
         m_pollCommand.kind = kF0;
     }
-    if (!m_pollThread.joinable() && !StartThread(m_pollThread, [this] { PollLoop(); }))
-        PostEvent(LinkEventType::PollFailed, kF0, false);
+    m_polling = true;
+    m_port.Wake(); // a trigger already given polls now
+}
+
+void CReceiverLink::TriggerPoll()
+{
+    m_pollTriggered = true;
+    m_triggerEvent.Set();
+    m_port.Wake();
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()
@@ -380,43 +393,121 @@ CommandDesc CReceiverLink::ChooseNextCommand()
     return *head;
 }
 
-void CReceiverLink::PollLoop()
+// ---- The poll transaction, on the read thread ------------------------------------
+// The same exchange as a one-shot's wait: up to RetryCount requests, each
+// waited on for WaitTimeoutMs; the awaited reply ends it, an E1 refusal of
+// the request ends it refused (but for reasons 4 and 8, which ask again).
+
+int CReceiverLink::ReadWaitMs() const
 {
-    CEvent* waits[2] = {&m_pollTrigger, &m_wake};
-    for (;;) {
-        WaitForAny(waits, 2, kInfinite);
-        if (m_closeFlag)
-            break;
-        int sr = 0, wr = 0;
-        CommandDesc cmd;
-        {
-            std::lock_guard lock(m_lock);
-            cmd = ChooseNextCommand();
-            if (cmd.kind != kUnknownKind) {
-                MonitorSubSend(cmd, sr, wr);
-                if (sr == 0 && wr == 1) {
-                    std::lock_guard store(m_storeMutex);
-                    const ReplySlot& e1 = m_slots[kE1];
-                    const int rejectedKind = ClassifyCode(e1[2], e1[3]);
-                    const bool busyKind = rejectedKind == kF5 || rejectedKind == kF6 || rejectedKind == kF1 || rejectedKind == kF4;
-                    if (e1[2 + E1Field::Reason.pos + 1] == '5' && busyKind) {
-                        // Busy with its own channel scan: counts as answered.
-                        wr = 0;
-                        ReplyChar(m_slots[kF0].data(), F0Field::State) = '5';
-                        if (rejectedKind != kF5)
-                            m_slots[static_cast<std::size_t>(rejectedKind)].fill(0);
-                    }
-                }
+    if (!m_poll.active)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(m_poll.deadline - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, (left + 999) / 1000));
+}
+
+void CReceiverLink::StartPoll()
+{
+    // A one-shot holds the line: when it is done it wakes this thread again.
+    if (!m_lock.try_lock())
+        return;
+    m_pollTriggered = false;
+    const CommandDesc command = ChooseNextCommand();
+    if (command.kind == kUnknownKind) {
+        m_lock.unlock(); // this turn of the ring sends nothing
+        return;
+    }
+    m_poll.active = true;
+    m_poll.command = command;
+    m_poll.start = std::chrono::steady_clock::now();
+    m_poll.attemptsLeft = RetryCount.load();
+    m_poll.pending = true;
+    m_poll.rejected = false;
+    if (SendRequest(command) != 0) {
+        FinishPoll(1, 0);
+        return;
+    }
+    m_poll.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitTimeoutMs.load());
+}
+
+void CReceiverLink::OnPollFrame(const FrameHeader& h, const uint8_t* frame)
+{
+    const int k = m_poll.command.kind;
+    if (h.kind == k) {
+        m_poll.pending = false;
+        if (k == kF5) {
+            const uint8_t n = m_poll.command.payload[0];
+            const int filter = n >= '0' && n <= '9' ? n - '0' : 0;
+            if (filter >= 1 && filter <= kFbsFilterCount) {
+                std::lock_guard lock(m_storeMutex);
+                ReplySlot& rec = m_fbs[static_cast<std::size_t>(filter - 1)];
+                rec.fill(0);
+                std::memcpy(rec.data(), frame, static_cast<std::size_t>(ReplyLength(kF5)));
             }
         }
-        if (m_closeFlag)
-            break;
-        if (cmd.kind != kUnknownKind)
-            PostEvent(sr == 0 && wr == 0 ? LinkEventType::PollReply : LinkEventType::PollFailed, cmd.kind, sr == 0 && wr == 0);
-        // A trigger that came in during the transaction is dropped.
-        m_pollTrigger.Reset();
-        ResetTransactionEvents();
+    } else if (h.kind == kE1 && ClassifyCode(frame[2], frame[3]) == k) {
+        // Only the reason's second character tells.
+        const uint8_t reason = frame[2 + E1Field::Reason.pos + 1];
+        if (reason != '8' && reason != '4')
+            m_poll.pending = false;
+        m_poll.rejected = true;
+    } else {
+        return; // not this poll's answer
     }
+    --m_poll.attemptsLeft;
+    if (!m_poll.pending || m_poll.attemptsLeft <= 0)
+        FinishPoll(0, m_poll.rejected ? 1 : m_poll.pending ? 2 : 0);
+    else
+        RetryPoll();
+}
+
+void CReceiverLink::OnPollTimeout()
+{
+    if (!m_poll.active || std::chrono::steady_clock::now() < m_poll.deadline)
+        return;
+    Trace("応答待ちタイムアウト RecNo.%d (MonitorSubWait)\n", RecNo.load());
+    if (--m_poll.attemptsLeft <= 0)
+        FinishPoll(0, m_poll.rejected ? 1 : 2);
+    else
+        RetryPoll();
+}
+
+void CReceiverLink::RetryPoll()
+{
+    if (SendRequest(m_poll.command) != 0) {
+        FinishPoll(0, m_poll.rejected ? 1 : m_poll.pending ? 2 : 0);
+        return;
+    }
+    m_poll.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitTimeoutMs.load());
+}
+
+void CReceiverLink::FinishPoll(int sendResult, int waitResult)
+{
+    m_poll.active = false;
+    const int kind = m_poll.command.kind;
+    if (sendResult == 0 && waitResult == 1) {
+        std::lock_guard store(m_storeMutex);
+        const ReplySlot& e1 = m_slots[kE1];
+        const int rejectedKind = ClassifyCode(e1[2], e1[3]);
+        const bool busyKind = rejectedKind == kF5 || rejectedKind == kF6 || rejectedKind == kF1 || rejectedKind == kF4;
+        if (e1[2 + E1Field::Reason.pos + 1] == '5' && busyKind) {
+            // Busy with its own channel scan: counts as answered.
+            waitResult = 0;
+            ReplyChar(m_slots[kF0].data(), F0Field::State) = '5';
+            if (rejectedKind != kF5)
+                m_slots[static_cast<std::size_t>(rejectedKind)].fill(0);
+        }
+    }
+    if (long long ms = ElapsedMs(m_poll.start); ms > 30)
+        Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
+    // A trigger that came in during the transaction is dropped.
+    m_pollTriggered = false;
+    ResetTransactionEvents();
+    m_lock.unlock();
+    if (m_closeFlag)
+        return;
+    const bool answered = sendResult == 0 && waitResult == 0;
+    PostEvent(answered ? LinkEventType::PollReply : LinkEventType::PollFailed, kind, answered);
 }
 
 void CReceiverLink::StartOneShot(const CommandDesc& d)
@@ -438,6 +529,7 @@ void CReceiverLink::OneShotRun(CommandDesc d)
         if (sr == 0)
             wr = MonitorSubWait(d);
     }
+    m_port.Wake(); // a poll asked for meanwhile runs now
     if (long long ms = ElapsedMs(start); ms > 30)
         Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
     PostEvent(LinkEventType::OneShotResult, d.kind, sr == 0 && wr == 0);

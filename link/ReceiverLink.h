@@ -1,7 +1,11 @@
 #pragma once
-// One receiver's link: its serial port, read thread, reply store, and the
-// identification, poll and one-shot transactions that run on worker threads.
+// One receiver's link: its serial port, read thread, reply store, and its
+// transactions. Polls run on the read thread itself, between its reads, so
+// an answered poll costs the read thread one wake-up and no hand-over; the
+// identification and the one-shots (rare, and sequences of several
+// exchanges) run on worker threads of their own and wait on what it reads.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -56,7 +60,6 @@ public:
     int SendRequest(const CommandDesc& d);
     int Transact(int kind, int& sendResult, int& waitResult);
     int WaitReply(int kind);
-    int MonitorSubSend(const CommandDesc& d, int& sendResult, int& waitResult);
     int MonitorSubWait(const CommandDesc& d);
 
     // Threads.
@@ -64,9 +67,12 @@ public:
     bool IdentificationThreadExists() const { return m_identThread.joinable(); }
     void JoinIdentification();
     void JoinReadThread();
+    // From now on a trigger polls (a trigger already given polls at once).
     void StartPolling();
     void StartOneShot(const CommandDesc& d);
-    void TriggerPoll() { m_pollTrigger.Set(); }
+    // One poll with the programme's next command; a trigger while a poll
+    // (or a one-shot) runs is dropped.
+    void TriggerPoll();
 
     // Poll programme (shared with the poll thread under a small lock of its own,
     // so the user interface never waits for a transaction).
@@ -94,8 +100,15 @@ private:
     void ReadLoop();
     void OnFrameCompleted();
     void IdentifyLoop();
-    void PollLoop();
     void OneShotRun(CommandDesc d);
+    // The poll transaction, a step at a time on the read thread.
+    void StartPoll();
+    void OnPollFrame(const FrameHeader& h, const uint8_t* frame);
+    void OnPollTimeout();
+    void RetryPoll();
+    void FinishPoll(int sendResult, int waitResult);
+    // How long the read thread may wait: until the poll's deadline, or for ever.
+    int ReadWaitMs() const;
     int WaitCommon(const CommandDesc& d, int timeoutMs, bool identification);
     CommandDesc ChooseNextCommand();
     void ResetTransactionEvents();
@@ -119,7 +132,6 @@ private:
     CEvent m_readStopEvent{true};
     std::thread m_readThread;
     std::thread m_identThread;
-    std::thread m_pollThread;
     std::thread m_oneShotThread;
 
     CFrameAssembler m_assembler; // read thread only
@@ -129,10 +141,20 @@ private:
     FrameHeader m_header;
     std::array<ReplySlot, kFbsFilterCount> m_fbs{};
 
-    std::mutex m_lock; // one transaction at a time: poll thread vs one-shot thread
-    CEvent m_pollTrigger;
-    CEvent m_wake;
+    std::mutex m_lock; // one transaction at a time: a poll vs the one-shot thread
+    std::atomic<bool> m_polling{false};
+    std::atomic<bool> m_pollTriggered{false};
+    CEvent m_triggerEvent; // wakes a read thread that waits on a line gone
     CEvent m_txEvents[4]; // reply, error reply, abort, never signalled
+    struct PollTransaction {
+        bool active = false;
+        CommandDesc command;
+        int attemptsLeft = 0;
+        bool pending = true;
+        bool rejected = false;
+        std::chrono::steady_clock::time_point start, deadline;
+    };
+    PollTransaction m_poll; // read thread only
     std::atomic<int> m_awaitedKind{kUnknownKind};
 
     mutable std::mutex m_programMutex;

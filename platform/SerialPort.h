@@ -25,10 +25,11 @@ public:
     std::string LastErrorText() const;
     bool IsOpen() const;
 
-    enum ReadResult { kReadData, kReadWoken, kReadHangUp };
-    // Blocks until bytes arrive, Wake() is called, or the line hangs up.
-    // On kReadData, `got` holds the number of bytes (> 0).
-    ReadResult Read(uint8_t* buf, std::size_t cap, std::size_t& got);
+    enum ReadResult { kReadData, kReadWoken, kReadHangUp, kReadTimeout };
+    // Blocks until bytes arrive, Wake() is called, the line hangs up, or
+    // `timeoutMs` pass (negative: no limit). On kReadData, `got` holds the
+    // number of bytes (> 0).
+    ReadResult Read(uint8_t* buf, std::size_t cap, std::size_t& got, int timeoutMs = -1);
 
     // Writes all bytes or fails; bounded by the write time-out (ms).
     // Returns bytes written, or -1 when nothing could be written.
@@ -42,6 +43,9 @@ public:
 
 private:
     mutable std::mutex m_mutex; // guards the port against Close during Write
+    // Guards the wake handle alone (changed under both), so a wake never
+    // waits for a write that takes its time.
+    std::mutex m_wakeMutex;
 #ifdef _WIN32
     void* m_handle = nullptr; // the port, opened for overlapped I/O
     void* m_wakeEvent = nullptr;

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -67,6 +68,7 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
         return fail(fd, e);
     }
     m_fd = fd;
+    std::lock_guard wakeLock(m_wakeMutex);
     m_wakeFd = wake;
     m_lastErrno = 0;
     m_holderPid = 0;
@@ -86,8 +88,9 @@ bool CSerialPort::IsOpen() const
     return m_fd >= 0;
 }
 
-CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::size_t& got)
+CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::size_t& got, int timeoutMs)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     got = 0;
     int fd, wake;
     {
@@ -99,12 +102,20 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
         return kReadHangUp;
     for (;;) {
         pollfd fds[2] = {{wake, POLLIN, 0}, {fd, POLLIN, 0}};
-        int n = ::poll(fds, 2, -1);
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            // Rounded up, so a wait never ends just before its deadline.
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now()).count();
+            wait = static_cast<int>(std::max<long long>(0, (left + 999) / 1000));
+        }
+        int n = ::poll(fds, 2, wait);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return kReadHangUp;
         }
+        if (n == 0)
+            return kReadTimeout;
         if (fds[0].revents & POLLIN) {
             uint64_t v;
             (void)!::read(wake, &v, sizeof v);
@@ -161,7 +172,7 @@ void CSerialPort::PurgeInput()
 
 void CSerialPort::Wake()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_wakeMutex);
     if (m_wakeFd >= 0) {
         uint64_t one = 1;
         (void)!::write(m_wakeFd, &one, sizeof one);
@@ -175,9 +186,10 @@ void CSerialPort::Close()
         ::ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);
     }
+    m_fd = -1;
+    std::lock_guard wakeLock(m_wakeMutex);
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
-    m_fd = -1;
     m_wakeFd = -1;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/Trace.h"
 #include "platform/WinText.h"
@@ -44,15 +45,22 @@ constexpr int kFailuresBeforeHangUp = 1000;
 // still there: some drivers never complete a pending wait when the line dies.
 constexpr DWORD kLivenessCheckMs = 250;
 
-enum class WaitEnd { kEvent, kWoken, kGone };
+enum class WaitEnd { kEvent, kWoken, kGone, kTimeout };
 
-// Waits for a pending WaitCommEvent or the wake, and between times asks
-// whether the port is still there.
-WaitEnd AwaitCommEvent(HANDLE port, HANDLE wake, HANDLE comm)
+// Waits for a pending WaitCommEvent, the wake or the deadline (when
+// `limited`), and between times asks whether the port is still there.
+WaitEnd AwaitCommEvent(HANDLE port, HANDLE wake, HANDLE comm, bool limited, std::chrono::steady_clock::time_point deadline)
 {
     HANDLE both[2] = {wake, comm};
     for (;;) {
-        const DWORD r = ::WaitForMultipleObjects(2, both, FALSE, kLivenessCheckMs);
+        DWORD wait = kLivenessCheckMs;
+        if (limited) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            if (left <= 0)
+                return WaitEnd::kTimeout;
+            wait = static_cast<DWORD>(std::min<long long>(left, kLivenessCheckMs));
+        }
+        const DWORD r = ::WaitForMultipleObjects(2, both, FALSE, wait);
         if (r == WAIT_OBJECT_0)
             return WaitEnd::kWoken;
         if (r != WAIT_TIMEOUT)
@@ -143,7 +151,10 @@ int CSerialPort::Open(const std::string& path, uint32_t baud)
         return 1;
     }
     m_handle = port;
-    m_wakeEvent = wake;
+    {
+        std::lock_guard wakeLock(m_wakeMutex);
+        m_wakeEvent = wake;
+    }
     m_commEvent = comm;
     m_readEvent = read;
     m_writeEvent = write;
@@ -157,8 +168,10 @@ bool CSerialPort::IsOpen() const
     return m_handle != nullptr;
 }
 
-CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::size_t& got)
+CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::size_t& got, int timeoutMs)
 {
+    const bool limited = timeoutMs >= 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
     got = 0;
     HANDLE port, wake, comm, read;
     {
@@ -218,10 +231,10 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
                     return kReadHangUp;
                 continue;
             }
-            const WaitEnd end = AwaitCommEvent(port, wake, comm);
+            const WaitEnd end = AwaitCommEvent(port, wake, comm, limited, deadline);
             if (end != WaitEnd::kEvent) {
                 EndPendingWait(port, ov);
-                return end == WaitEnd::kWoken ? kReadWoken : kReadHangUp;
+                return end == WaitEnd::kWoken ? kReadWoken : end == WaitEnd::kTimeout ? kReadTimeout : kReadHangUp;
             }
             DWORD ignored = 0;
             const BOOL ok = ::GetOverlappedResult(port, &ov, &ignored, FALSE);
@@ -271,7 +284,7 @@ void CSerialPort::PurgeInput()
 
 void CSerialPort::Wake()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_wakeMutex);
     if (m_wakeEvent)
         ::SetEvent(Handle(m_wakeEvent));
 }
@@ -284,6 +297,7 @@ void CSerialPort::Close()
         ::PurgeComm(Handle(m_handle), PURGE_RXCLEAR);
         ::CloseHandle(Handle(m_handle));
     }
+    std::lock_guard wakeLock(m_wakeMutex);
     for (void** event : {&m_wakeEvent, &m_commEvent, &m_readEvent, &m_writeEvent}) {
         if (*event)
             ::CloseHandle(Handle(*event));
