@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "link/Commands.h"
+#include "link/LinkIoLoop.h"
 #include "link/ReplyFields.h"
 #include "platform/Trace.h"
 
@@ -57,9 +58,10 @@ void CReceiverLink::PostEvent(LinkEventType type, int kind, bool ok)
 CReceiverLink::~CReceiverLink()
 {
     RequestStop();
-    for (std::thread* t : {&m_identThread, &m_readThread, &m_oneShotThread})
+    for (std::thread* t : {&m_identThread, &m_oneShotThread})
         if (t->joinable())
             t->join();
+    JoinReadThread();
     m_port.Close();
 }
 
@@ -78,7 +80,7 @@ bool CReceiverLink::StartThread(std::thread& thread, F&& body)
 
 int CReceiverLink::Open(const std::string& portName, const SerialSettings& settings)
 {
-    if (m_open || m_readThread.joinable())
+    if (m_open || m_readerStarted)
         return 2;
     m_portName = portName;
     if (m_port.Open(portName, settings.baudRate) != 0) {
@@ -88,11 +90,17 @@ int CReceiverLink::Open(const std::string& portName, const SerialSettings& setti
     m_error.clear();
     m_open = true;
     m_readStop = 0;
-    if (!StartThread(m_readThread, [this] { ReadLoop(); })) {
+#ifdef _WIN32
+    const bool reading = StartThread(m_readThread, [this] { ReadLoop(); });
+#else
+    const bool reading = CLinkIoLoop::Instance().Add(this, m_error);
+#endif
+    if (!reading) {
         m_open = false;
         m_port.Close();
         return 1;
     }
+    m_readerStarted = true;
     return 0;
 }
 
@@ -104,7 +112,7 @@ void CReceiverLink::RequestStop()
     m_readStop = 1;
     m_readStopEvent.Set();
     m_open = false;
-    m_port.Wake();
+    WakeReader();
 }
 
 int CReceiverLink::Close()
@@ -146,39 +154,41 @@ int CReceiverLink::Send(const uint8_t* buffer, int frameLength, int kind)
     return written < 0 ? 1 : 0;
 }
 
-void CReceiverLink::ReadLoop()
+void CReceiverLink::WakeReader()
 {
-    uint8_t buf[1024];
-    bool lineGone = false;
-    while (!m_readStop) {
-        if (!m_poll.active && m_polling && m_pollTriggered)
-            StartPoll();
-        if (m_readStop)
-            break;
-        const int waitMs = ReadWaitMs();
-        if (lineGone) {
-            // The line is gone (cable pulled): no reading and no spinning. A
-            // poll still runs its course, its writes failing, as with a
-            // silent receiver.
-            CEvent* waits[2] = {&m_readStopEvent, &m_triggerEvent};
-            if (WaitForAny(waits, 2, waitMs) == kWaitTimeout)
-                OnPollTimeout();
-            continue;
-        }
-        std::size_t got = 0;
-        const auto r = m_port.Read(buf, sizeof buf, got, waitMs);
-        if (r == CSerialPort::kReadData) {
-            for (std::size_t i = 0; i < got; ++i)
-                if (m_assembler.Feed(buf[i]))
-                    OnFrameCompleted();
-        } else if (r == CSerialPort::kReadTimeout) {
-            OnPollTimeout();
-        } else if (r == CSerialPort::kReadHangUp) {
-            Trace("No.%d port hung up\n", RecNo.load());
-            lineGone = true;
-        }
-        // Woken: a trigger or the stop, both looked at above.
-    }
+#ifdef _WIN32
+    m_port.Wake();
+#else
+    CLinkIoLoop::Instance().Wake();
+#endif
+}
+
+void CReceiverLink::ServeReader()
+{
+    OnPollTimeout();
+    if (!m_poll.active && m_polling && m_pollTriggered)
+        StartPoll();
+}
+
+void CReceiverLink::FeedBytes(const uint8_t* data, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (m_assembler.Feed(data[i]))
+            OnFrameCompleted();
+}
+
+void CReceiverLink::LineGone()
+{
+    // The line is gone (cable pulled): no more reading, and no spinning on
+    // it. A poll still runs its course, its writes failing, as with a
+    // silent receiver.
+    if (!m_lineGone)
+        Trace("No.%d port hung up\n", RecNo.load());
+    m_lineGone = true;
+}
+
+void CReceiverLink::FinishReading()
+{
     if (m_poll.active) {
         m_poll.active = false; // closing: its result goes to nobody
         m_lock.unlock();
@@ -186,6 +196,32 @@ void CReceiverLink::ReadLoop()
     m_port.Close();
     PostEvent(LinkEventType::LinkClosed, kUnknownKind, true);
 }
+
+#ifdef _WIN32
+void CReceiverLink::ReadLoop()
+{
+    uint8_t buf[1024];
+    while (!m_readStop) {
+        ServeReader();
+        if (m_readStop)
+            break;
+        const int waitMs = ReadWaitMs();
+        if (m_lineGone) {
+            CEvent* waits[2] = {&m_readStopEvent, &m_triggerEvent};
+            WaitForAny(waits, 2, waitMs);
+            continue;
+        }
+        std::size_t got = 0;
+        const auto r = m_port.Read(buf, sizeof buf, got, waitMs);
+        if (r == CSerialPort::kReadData)
+            FeedBytes(buf, got);
+        else if (r == CSerialPort::kReadHangUp)
+            LineGone();
+        // Woken or timed out: the stop, a trigger or the deadline, above.
+    }
+    FinishReading();
+}
+#endif
 
 void CReceiverLink::OnFrameCompleted()
 {
@@ -318,8 +354,13 @@ void CReceiverLink::JoinIdentification()
 
 void CReceiverLink::JoinReadThread()
 {
+#ifdef _WIN32
     if (m_readThread.joinable())
         m_readThread.join();
+#else
+    if (m_readerStarted)
+        CLinkIoLoop::Instance().WaitReleased(this);
+#endif
 }
 
 void CReceiverLink::IdentifyLoop()
@@ -365,14 +406,14 @@ void CReceiverLink::StartPolling()
         m_pollCommand.kind = kF0;
     }
     m_polling = true;
-    m_port.Wake(); // a trigger already given polls now
+    WakeReader(); // a trigger already given polls now
 }
 
 void CReceiverLink::TriggerPoll()
 {
     m_pollTriggered = true;
     m_triggerEvent.Set();
-    m_port.Wake();
+    WakeReader();
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()
@@ -529,7 +570,7 @@ void CReceiverLink::OneShotRun(CommandDesc d)
         if (sr == 0)
             wr = MonitorSubWait(d);
     }
-    m_port.Wake(); // a poll asked for meanwhile runs now
+    WakeReader(); // a poll asked for meanwhile runs now
     if (long long ms = ElapsedMs(start); ms > 30)
         Trace("MonitorSubSend() spantime = %lld[ms](RecNo:%d)\n", ms, RecNo.load());
     PostEvent(LinkEventType::OneShotResult, d.kind, sr == 0 && wr == 0);

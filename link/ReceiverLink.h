@@ -1,9 +1,11 @@
 #pragma once
-// One receiver's link: its serial port, read thread, reply store, and its
-// transactions. Polls run on the read thread itself, between its reads, so
-// an answered poll costs the read thread one wake-up and no hand-over; the
-// identification and the one-shots (rare, and sequences of several
-// exchanges) run on worker threads of their own and wait on what it reads.
+// One receiver's link: its serial port, its reader, reply store, and its
+// transactions. The reader is the loop that reads every link's port
+// (CLinkIoLoop), or on Windows a read thread of the link's own. Polls run on
+// the reader itself, between its reads, so an answered poll costs no
+// hand-over between threads; the identification and the one-shots (rare,
+// and sequences of several exchanges) run on worker threads of their own
+// and wait on what the reader reads.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -97,7 +99,16 @@ public:
     std::atomic<int> RetryCount{3};
 
 private:
+    friend class CLinkIoLoop;
+    // The reader's work, a step at a time.
+    void ServeReader(); // a poll's deadline passed, a trigger to serve
+    void FeedBytes(const uint8_t* data, std::size_t count);
+    void LineGone();      // the port hung up: no more reading
+    void FinishReading(); // the stop: the port closes, LinkClosed goes
+    void WakeReader();
+#ifdef _WIN32
     void ReadLoop();
+#endif
     void OnFrameCompleted();
     void IdentifyLoop();
     void OneShotRun(CommandDesc d);
@@ -129,8 +140,12 @@ private:
     std::atomic<int> m_readStop{0};
     std::atomic<int> m_closeFlag{0};
     std::atomic<bool> m_identAbort{false};
+    bool m_readerStarted = false; // owner's thread
+    bool m_lineGone = false;      // reader only
     CEvent m_readStopEvent{true};
+#ifdef _WIN32
     std::thread m_readThread;
+#endif
     std::thread m_identThread;
     std::thread m_oneShotThread;
 

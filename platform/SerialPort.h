@@ -35,6 +35,13 @@ public:
     // Returns bytes written, or -1 when nothing could be written.
     long Write(const uint8_t* buf, std::size_t len, int timeoutMs);
 
+#ifndef _WIN32
+    // For one reader of many ports: the descriptor to wait on, and a read
+    // of what is there without waiting (kReadTimeout: nothing yet).
+    int Descriptor() const;
+    ReadResult ReadAvailable(uint8_t* buf, std::size_t cap, std::size_t& got);
+#endif
+
     void PurgeInput();
     void Wake();
     // Closes the port. Called by the reader thread itself once it has left

@@ -136,6 +136,33 @@ CSerialPort::ReadResult CSerialPort::Read(uint8_t* buf, std::size_t cap, std::si
     }
 }
 
+// Both for the one reader, the thread that also closes the port: no lock, so
+// a write that takes its time on another thread never holds the reader up.
+int CSerialPort::Descriptor() const
+{
+    return m_fd;
+}
+
+CSerialPort::ReadResult CSerialPort::ReadAvailable(uint8_t* buf, std::size_t cap, std::size_t& got)
+{
+    got = 0;
+    const int fd = m_fd;
+    if (fd < 0)
+        return kReadHangUp;
+    for (;;) {
+        const ssize_t r = ::read(fd, buf, cap);
+        if (r > 0) {
+            got = static_cast<std::size_t>(r);
+            return kReadData;
+        }
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 && errno == EAGAIN)
+            return kReadTimeout;
+        return kReadHangUp; // 0 bytes or EIO: the line is gone
+    }
+}
+
 long CSerialPort::Write(const uint8_t* buf, std::size_t len, int timeoutMs)
 {
     std::lock_guard lock(m_mutex);
