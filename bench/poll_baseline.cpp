@@ -1,8 +1,10 @@
 // The least work of a recording: one thread, no window, no queue. Every
 // period it sends the F4 poll to each port, reads the replies as they come
 // (30 ms to answer), and appends each answered poll's record, as the
-// Background Log writes it, to a file per receiver kept open.
-//   poll_baseline PERIOD_MS SECONDS OUTDIR PORT...
+// Background Log writes it, to a file per receiver kept open; with --reopen
+// each record is appended as the log writer does it (open, write, close, so
+// the file on disk is whole after every record).
+//   poll_baseline [--reopen] PERIOD_MS SECONDS OUTDIR PORT...
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -22,14 +24,18 @@
 
 int main(int argc, char** argv)
 {
+    const bool reopen = argc > 1 && std::string(argv[1]) == "--reopen";
+    if (reopen)
+        --argc, ++argv;
     if (argc < 5) {
-        std::fprintf(stderr, "usage: poll_baseline PERIOD_MS SECONDS OUTDIR PORT...\n");
+        std::fprintf(stderr, "usage: poll_baseline [--reopen] PERIOD_MS SECONDS OUTDIR PORT...\n");
         return 2;
     }
     const auto period = std::chrono::milliseconds(std::atoi(argv[1]));
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[2]));
     struct Receiver {
         int port = -1, log = -1;
+        std::string logPath;
         zr::CFrameAssembler frames;
         bool answered = false;
     };
@@ -42,10 +48,15 @@ int main(int argc, char** argv)
             return 1;
         cfmakeraw(&t);
         tcsetattr(r.port, TCSANOW, &t);
-        r.log = open((std::string(argv[3]) + "/rx" + std::to_string(i + 1) + ".nlg").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
+        r.logPath = std::string(argv[3]) + "/rx" + std::to_string(i + 1) + ".nlg";
+        r.log = open(r.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
         const auto header = zr::BuildLogHeader(zr::kLogNorm, static_cast<int>(i), 0, nullptr);
         if (r.log < 0 || write(r.log, header.data(), header.size()) != static_cast<ssize_t>(header.size()))
             return 1;
+        if (reopen) {
+            close(r.log);
+            r.log = -1;
+        }
     }
     uint8_t request[zr::kRequestBufferSize];
     const int requestLength = zr::BuildRequest(zr::CommandDesc{zr::kF4, {}}, request);
@@ -78,13 +89,19 @@ int main(int argc, char** argv)
                         continue;
                     r.answered = true;
                     const auto record = zr::BuildLogRecord(zr::LocalTimeToFileTime(zr::CurrentClock().Now()), zr::DecodeF4(r.frames.Buffer()));
-                    if (write(r.log, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+                    const int log = reopen ? open(r.logPath.c_str(), O_WRONLY | O_APPEND) : r.log;
+                    if (log < 0 || write(log, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+                        return 1;
+                    if (reopen && close(log) != 0)
                         return 1;
                 }
             }
         }
     }
-    for (Receiver& r : receivers)
-        close(r.port), close(r.log);
+    for (Receiver& r : receivers) {
+        close(r.port);
+        if (r.log >= 0)
+            close(r.log);
+    }
     return 0;
 }

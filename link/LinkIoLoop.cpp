@@ -1,7 +1,7 @@
 #include "link/LinkIoLoop.h"
 
 #ifndef _WIN32
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -13,13 +13,26 @@
 
 namespace zr {
 
+namespace {
+constexpr int kMaxReady = 32;
+}
+
 CLinkIoLoop& CLinkIoLoop::Instance()
 {
     static CLinkIoLoop loop;
     return loop;
 }
 
-CLinkIoLoop::CLinkIoLoop() : m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+CLinkIoLoop::CLinkIoLoop() : m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), m_epollFd(::epoll_create1(EPOLL_CLOEXEC))
+{
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.ptr = nullptr;
+    if (m_wakeFd >= 0 && m_epollFd >= 0 && ::epoll_ctl(m_epollFd, EPOLL_CTL_ADD, m_wakeFd, &wake) != 0) {
+        ::close(m_epollFd);
+        m_epollFd = -1;
+    }
+}
 
 CLinkIoLoop::~CLinkIoLoop()
 {
@@ -32,13 +45,18 @@ CLinkIoLoop::~CLinkIoLoop()
         m_thread.join();
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
+    if (m_epollFd >= 0)
+        ::close(m_epollFd);
 }
 
 bool CLinkIoLoop::Add(CReceiverLink* link, std::string& error)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (m_wakeFd < 0) {
+        epoll_event port{};
+        port.events = EPOLLIN;
+        port.data.ptr = link;
+        if (m_wakeFd < 0 || m_epollFd < 0 || ::epoll_ctl(m_epollFd, EPOLL_CTL_ADD, link->m_port.Descriptor(), &port) != 0) {
             error = "cannot start reading: no event descriptor to be had";
             return false;
         }
@@ -47,6 +65,7 @@ bool CLinkIoLoop::Add(CReceiverLink* link, std::string& error)
                 m_thread = std::thread([this] { Run(); });
             } catch (const std::system_error& e) {
                 error = std::string("cannot start a thread: ") + e.code().message();
+                ::epoll_ctl(m_epollFd, EPOLL_CTL_DEL, link->m_port.Descriptor(), nullptr);
                 return false;
             }
         }
@@ -70,10 +89,16 @@ void CLinkIoLoop::WaitReleased(const CReceiverLink* link)
     m_released.wait(lock, [&] { return std::find(m_links.begin(), m_links.end(), link) == m_links.end(); });
 }
 
+void CLinkIoLoop::Forget(CReceiverLink* link)
+{
+    if (!link->m_lineGone)
+        ::epoll_ctl(m_epollFd, EPOLL_CTL_DEL, link->m_port.Descriptor(), nullptr);
+}
+
 void CLinkIoLoop::Run()
 {
     std::vector<CReceiverLink*> links;
-    std::vector<pollfd> fds;
+    epoll_event ready[kMaxReady];
     uint8_t buf[1024];
     for (;;) {
         {
@@ -82,28 +107,43 @@ void CLinkIoLoop::Run()
                 return;
             links = m_links;
         }
-        // Every port that still has a line, the wake, and the nearest
-        // deadline of a poll under way.
-        fds.assign(1, pollfd{m_wakeFd, POLLIN, 0});
+        // The nearest deadline of a poll under way; at once for a stop.
         int timeout = -1;
         for (CReceiverLink* link : links) {
-            fds.push_back(pollfd{link->m_lineGone ? -1 : link->m_port.Descriptor(), POLLIN, 0});
             const int wait = link->m_readStop ? 0 : link->ReadWaitMs();
             if (wait >= 0 && (timeout < 0 || wait < timeout))
                 timeout = wait;
         }
-        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
-            continue; // nothing else to wait with: the deadlines still hold
+        const int count = ::epoll_wait(m_epollFd, ready, kMaxReady, timeout);
         // Cleared before the links are looked at: whatever a wake after this
         // asks for is either seen below or wakes the loop again.
         m_wakePending = false;
-        if (fds[0].revents & POLLIN) {
-            uint64_t count;
-            (void)!::read(m_wakeFd, &count, sizeof count);
+        // A link in `ready` is served still: none goes before this loop lets it go.
+        for (int i = 0; i < count; ++i) {
+            auto* link = static_cast<CReceiverLink*>(ready[i].data.ptr);
+            if (!link) {
+                uint64_t wakes;
+                (void)!::read(m_wakeFd, &wakes, sizeof wakes);
+                continue;
+            }
+            if (link->m_lineGone)
+                continue;
+            if (ready[i].events & EPOLLIN) {
+                std::size_t got = 0;
+                CSerialPort::ReadResult r;
+                while ((r = link->m_port.ReadAvailable(buf, sizeof buf, got)) == CSerialPort::kReadData)
+                    link->FeedBytes(buf, got);
+                if (r != CSerialPort::kReadHangUp)
+                    continue;
+            } else if (!(ready[i].events & (EPOLLHUP | EPOLLERR))) {
+                continue;
+            }
+            Forget(link);
+            link->LineGone();
         }
-        for (std::size_t i = 0; i < links.size(); ++i) {
-            CReceiverLink* link = links[i];
+        for (CReceiverLink* link : links) {
             if (link->m_readStop) {
+                Forget(link);
                 link->FinishReading();
                 {
                     std::lock_guard lock(m_mutex);
@@ -111,17 +151,6 @@ void CLinkIoLoop::Run()
                 }
                 m_released.notify_all();
                 continue;
-            }
-            const short events = fds[i + 1].revents;
-            if (events & POLLIN) {
-                std::size_t got = 0;
-                CSerialPort::ReadResult r;
-                while ((r = link->m_port.ReadAvailable(buf, sizeof buf, got)) == CSerialPort::kReadData)
-                    link->FeedBytes(buf, got);
-                if (r == CSerialPort::kReadHangUp)
-                    link->LineGone();
-            } else if (events & (POLLHUP | POLLERR | POLLNVAL)) {
-                link->LineGone();
             }
             link->ServeReader();
         }

@@ -34,6 +34,8 @@ public:
 private:
     CLinkIoLoop();
     void Run();
+    // The loop's thread: the link's port is no longer waited on.
+    void Forget(CReceiverLink* link);
 
     std::mutex m_mutex;
     std::condition_variable m_released;
@@ -41,6 +43,9 @@ private:
     std::thread m_thread;
     bool m_stop = false;
     int m_wakeFd = -1;
+    // The ports with a line, and the wake: asked what is ready without
+    // going through every port at every wake-up.
+    int m_epollFd = -1;
     // A wake asked for and not yet seen: sixteen triggers in a row cost one
     // write, not sixteen.
     std::atomic<bool> m_wakePending{false};
