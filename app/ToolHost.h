@@ -32,7 +32,7 @@ public:
     // Before a disconnect or quit: closes the visible tools (false when one
     // stays open), then the information windows.
     bool CloseAll();
-    // With the view: every window goes before the view's message owner does.
+    // With the view: every window goes before the view's queue does.
     void DeleteAll();
 
 private:

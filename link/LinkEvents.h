@@ -16,7 +16,7 @@ enum class LinkEventType : uint8_t {
     PollReply,     // kind answered; reply and state as they were stored then
     PollFailed,    // kind went unanswered after every try, or could not be sent
     OneShotResult, // a scan start or stop: ok when the receiver acknowledged it
-    LinkClosed,    // the read thread has ended: the link may be joined and deleted
+    LinkClosed,    // its reader has let it go: the link may be joined and deleted
 };
 
 struct LinkEvent {

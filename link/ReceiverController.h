@@ -79,7 +79,7 @@ public:
     // The pacing's wake-up: polls the served receivers that are due.
     void OnWake();
 
-    // Starts serving a receiver with `programme` (its poll thread as well).
+    // Starts serving a receiver with `programme` (its polls as well).
     void Serve(SessionReceiver& r, const PollProgramme& programme);
     // No more polls for it until served or programmed again.
     void StopServing(int recNo);

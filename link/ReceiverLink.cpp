@@ -434,7 +434,7 @@ CommandDesc CReceiverLink::ChooseNextCommand()
     return *head;
 }
 
-// ---- The poll transaction, on the read thread ------------------------------------
+// ---- The poll transaction, on the reader ------------------------------------------
 // The same exchange as a one-shot's wait: up to RetryCount requests, each
 // waited on for WaitTimeoutMs; the awaited reply ends it, an E1 refusal of
 // the request ends it refused (but for reasons 4 and 8, which ask again).

@@ -76,7 +76,7 @@ public:
     // (or a one-shot) runs is dropped.
     void TriggerPoll();
 
-    // Poll programme (shared with the poll thread under a small lock of its own,
+    // Poll programme (shared with the reader under a small lock of its own,
     // so the user interface never waits for a transaction).
     void SetPollCommand(const CommandDesc& d);
     CommandDesc PollCommand() const;
@@ -112,13 +112,13 @@ private:
     void OnFrameCompleted();
     void IdentifyLoop();
     void OneShotRun(CommandDesc d);
-    // The poll transaction, a step at a time on the read thread.
+    // The poll transaction, a step at a time on the reader.
     void StartPoll();
     void OnPollFrame(const FrameHeader& h, const uint8_t* frame);
     void OnPollTimeout();
     void RetryPoll();
     void FinishPoll(int sendResult, int waitResult);
-    // How long the read thread may wait: until the poll's deadline, or for ever.
+    // How long the reader may wait: until the poll's deadline, or for ever.
     int ReadWaitMs() const;
     int WaitCommon(const CommandDesc& d, int timeoutMs, bool identification);
     CommandDesc ChooseNextCommand();
@@ -149,7 +149,7 @@ private:
     std::thread m_identThread;
     std::thread m_oneShotThread;
 
-    CFrameAssembler m_assembler; // read thread only
+    CFrameAssembler m_assembler; // reader only
 
     mutable std::mutex m_storeMutex; // reply slots, header, FBS records
     std::array<ReplySlot, kKindCount> m_slots{};
@@ -169,7 +169,7 @@ private:
         bool rejected = false;
         std::chrono::steady_clock::time_point start, deadline;
     };
-    PollTransaction m_poll; // read thread only
+    PollTransaction m_poll; // reader only
     std::atomic<int> m_awaitedKind{kUnknownKind};
 
     mutable std::mutex m_programMutex;

@@ -52,7 +52,7 @@ bool CReceiverSession::OnIdentifyDone(LinkId link, bool identified)
     r->identified = identified && r->link->Identified;
     if (!r->identified) {
         r->error = r->link->LastError();
-        r->link->Close(); // its read thread ends and LinkClosed follows
+        r->link->Close(); // its reader lets it go and LinkClosed follows
     }
     return PendingIdentifications() == 0;
 }

@@ -41,7 +41,7 @@ public:
     // Numbers the identified receivers: the first 16 by position get their
     // RecNo, the others are closed. Returns their state records in number order.
     std::vector<StateRecord> Number();
-    // A link's read thread ended: joins and deletes the link.
+    // A link's reader let it go: joins and deletes the link.
     void OnLinkClosed(LinkId link);
     // A receiver that stopped answering, asked again: a new link in the same
     // place (pointers to it stay good) on `port`, its own or the one a

@@ -26,7 +26,7 @@ protected:
         if (m_sim)
             m_sim->Stop();
     }
-    // One poll. The poll thread drops a trigger that arrives before it has
+    // One poll. The reader drops a trigger that arrives before it has
     // finished the previous poll, so trigger again until one is taken.
     LinkEvent Poll()
     {

@@ -148,12 +148,12 @@ TEST_F(Polling, HangUpInTheMiddleOfAPollFailsItWithoutSpinning)
     EXPECT_EQ(m.type, LinkEventType::PollFailed);
     const double before = CpuSeconds();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_LT(CpuSeconds() - before, 0.1); // the read thread is not spinning
+    EXPECT_LT(CpuSeconds() - before, 0.1); // the reader is not spinning
     EXPECT_EQ(m_link->Close(), 0);
     Expect(LinkEventType::LinkClosed);
 }
 
-// The read thread overwrites a slot while another thread copies it: the copy
+// The reader overwrites a slot while another thread copies it: the copy
 // is always one whole reply (and the thread sanitizer sees the store's lock).
 TEST_F(Polling, ReplyCopiesNeverTearWhileFramesArrive)
 {
