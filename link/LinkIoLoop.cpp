@@ -77,8 +77,6 @@ bool CLinkIoLoop::Add(CReceiverLink* link, std::string& error)
 
 void CLinkIoLoop::Wake()
 {
-    if (m_wakePending.exchange(true))
-        return;
     const uint64_t one = 1;
     (void)!::write(m_wakeFd, &one, sizeof one);
 }
@@ -115,9 +113,6 @@ void CLinkIoLoop::Run()
                 timeout = wait;
         }
         const int count = ::epoll_wait(m_epollFd, ready, kMaxReady, timeout);
-        // Cleared before the links are looked at: whatever a wake after this
-        // asks for is either seen below or wakes the loop again.
-        m_wakePending = false;
         // A link in `ready` is served still: none goes before this loop lets it go.
         for (int i = 0; i < count; ++i) {
             auto* link = static_cast<CReceiverLink*>(ready[i].data.ptr);

@@ -4,7 +4,6 @@
 // second then cost a wake-up of one thread for the replies that came
 // together, not two wake-ups of each link's own thread per poll.
 #ifndef _WIN32
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -46,9 +45,6 @@ private:
     // The ports with a line, and the wake: asked what is ready without
     // going through every port at every wake-up.
     int m_epollFd = -1;
-    // A wake asked for and not yet seen: sixteen triggers in a row cost one
-    // write, not sixteen.
-    std::atomic<bool> m_wakePending{false};
 };
 
 } // namespace zr

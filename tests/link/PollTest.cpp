@@ -8,6 +8,7 @@
 
 #include "LinkFixture.h"
 #include "link/ReceiverRow.h"
+#include "sim/Simulator.h"
 
 namespace zr::test {
 namespace {
@@ -202,6 +203,40 @@ TEST_F(Polling, OneShotCommandsAreAcknowledgedAndSerialisedWithPolls)
     m_sim->SetFaults(f);
     m_link->StartOneShot(MakeCommand(kS0));
     EXPECT_EQ(ExpectOneShot(false).kind, kS0);
+}
+
+// Links share one reader. Triggers from other threads race its every turn;
+// a wake lost on the way would leave a closing link waiting for ever, so
+// each link must still close at once after the storm.
+TEST(SharedReader, WakesAreNeverLostWhileTriggersRaceItsTurns)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start(4));
+    for (int round = 0; round < 5; ++round) {
+        CLinkEventQueue queue;
+        std::vector<std::unique_ptr<CReceiverLink>> links;
+        for (const std::string& port : sims.PortPaths()) {
+            links.push_back(std::make_unique<CReceiverLink>(&queue));
+            ASSERT_EQ(links.back()->Open(port, SerialSettings{}), 0);
+            links.back()->StartPolling();
+        }
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> triggers;
+        for (int t = 0; t < 2; ++t)
+            triggers.emplace_back([&] {
+                while (!stop)
+                    for (auto& link : links)
+                        link->TriggerPoll();
+            });
+        ASSERT_TRUE(WaitUntil([&] { return queue.Size() >= 40; }));
+        stop = true;
+        for (std::thread& t : triggers)
+            t.join();
+        for (auto& link : links) {
+            EXPECT_EQ(link->Close(), 0);
+            link->JoinReadThread(); // hangs if the reader never hears of the close
+        }
+    }
 }
 
 } // namespace
