@@ -9,10 +9,10 @@
 
 #include "platform/JsonText.h"
 #include "publish/LiveFeed.h"
+#include "publish/MosquittoApi.h"
 
 #ifdef ZR_HAVE_MOSQUITTO
 #include <fcntl.h>
-#include <mosquitto.h>
 #include <poll.h>
 #include <unistd.h>
 #elif !defined(_WIN32)
@@ -157,9 +157,9 @@ void OnDisconnect(mosquitto*, void* obj, int)
     c->lost = true;
 }
 
-std::string ErrorText(int rc)
+std::string ErrorText(const MosquittoApi& api, int rc)
 {
-    return rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : std::string(mosquitto_strerror(rc));
+    return rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : std::string(api.mosquitto_strerror(rc));
 }
 
 } // namespace
@@ -168,8 +168,9 @@ bool CMqttPublisher::Start(std::string& error)
 {
     if (m_thread.joinable())
         return true;
-    static std::once_flag libraryReady;
-    std::call_once(libraryReady, [] { mosquitto_lib_init(); });
+    m_api = LoadMosquitto(error);
+    if (!m_api)
+        return false;
     if (!m_options.caFile.empty() && ::access(m_options.caFile.c_str(), R_OK) != 0) {
         error = "cannot read the CA file " + m_options.caFile;
         return false;
@@ -212,25 +213,26 @@ void CMqttPublisher::Wake()
 
 void CMqttPublisher::Run()
 {
+    const MosquittoApi& api = *m_api;
     Connection conn;
     const std::string clientId = "zrq6930-" + m_options.topicBase.substr(0, 40) + "-" + std::to_string(::getpid());
-    mosquitto* mosq = mosquitto_new(clientId.c_str(), true, &conn);
+    mosquitto* mosq = api.mosquitto_new(clientId.c_str(), true, &conn);
     if (!mosq) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stats.lastError = "cannot make an MQTT client";
         return;
     }
-    mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto_connect_callback_set(mosq, OnConnect);
-    mosquitto_disconnect_callback_set(mosq, OnDisconnect);
+    api.mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    api.mosquitto_connect_callback_set(mosq, OnConnect);
+    api.mosquitto_disconnect_callback_set(mosq, OnDisconnect);
     const BrokerAddress& broker = m_options.broker;
     if (!broker.user.empty())
-        mosquitto_username_pw_set(mosq, broker.user.c_str(), broker.password.empty() ? nullptr : broker.password.c_str());
+        api.mosquitto_username_pw_set(mosq, broker.user.c_str(), broker.password.empty() ? nullptr : broker.password.c_str());
     const std::string onlineTopic = m_options.topicBase + "online";
     const std::string offline = OfflinePayload();
-    mosquitto_will_set(mosq, onlineTopic.c_str(), static_cast<int>(offline.size()), offline.data(), 1, true);
+    api.mosquitto_will_set(mosq, onlineTopic.c_str(), static_cast<int>(offline.size()), offline.data(), 1, true);
     if (broker.tls)
-        mosquitto_tls_set(mosq, m_options.caFile.empty() ? nullptr : m_options.caFile.c_str(), m_options.caFile.empty() ? "/etc/ssl/certs" : nullptr,
+        api.mosquitto_tls_set(mosq, m_options.caFile.empty() ? nullptr : m_options.caFile.c_str(), m_options.caFile.empty() ? "/etc/ssl/certs" : nullptr,
                           nullptr, nullptr, nullptr);
     const std::string online = OnlinePayload();
     const std::string where = BrokerAddressText(broker);
@@ -258,7 +260,7 @@ void CMqttPublisher::Run()
         if (m_stop && stopBy == 0) {
             stopBy = now + m_flushMs;
             if (conn.connected)
-                mosquitto_publish(mosq, nullptr, onlineTopic.c_str(), static_cast<int>(offline.size()), offline.data(), 1, true);
+                api.mosquitto_publish(mosq, nullptr, onlineTopic.c_str(), static_cast<int>(offline.size()), offline.data(), 1, true);
         }
         if (m_stop) {
             bool empty = true;
@@ -266,15 +268,15 @@ void CMqttPublisher::Run()
                 std::lock_guard<std::mutex> lock(m_mutex);
                 empty = m_queue.Empty();
             }
-            if (!conn.connected || now >= stopBy || (empty && !mosquitto_want_write(mosq)))
+            if (!conn.connected || now >= stopBy || (empty && !api.mosquitto_want_write(mosq)))
                 break;
         }
         // Connect, or connect again after the back-off.
-        if (mosquitto_socket(mosq) < 0 && !m_stop && now >= nextAttempt) {
-            const int rc = started ? mosquitto_reconnect_async(mosq) : mosquitto_connect_async(mosq, broker.host.c_str(), broker.port, kKeepAliveSeconds);
+        if (api.mosquitto_socket(mosq) < 0 && !m_stop && now >= nextAttempt) {
+            const int rc = started ? api.mosquitto_reconnect_async(mosq) : api.mosquitto_connect_async(mosq, broker.host.c_str(), broker.port, kKeepAliveSeconds);
             started = true;
             if (rc != MOSQ_ERR_SUCCESS) {
-                const std::string why = ErrorText(rc);
+                const std::string why = ErrorText(api, rc);
                 lose(why);
                 if (!toldDown) {
                     Notice("Publishing: cannot reach " + where + " (" + why + "); trying again");
@@ -282,11 +284,11 @@ void CMqttPublisher::Run()
                 }
             }
         }
-        const int sock = mosquitto_socket(mosq);
+        const int sock = api.mosquitto_socket(mosq);
         // Hand over what is due, as long as the socket takes it: a slow
         // broker leaves it in the queue (where it is bounded), not in memory.
         if (conn.connected && sock >= 0) {
-            while (!mosquitto_want_write(mosq)) {
+            while (!api.mosquitto_want_write(mosq)) {
                 std::vector<OutMessage> batch;
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
@@ -296,7 +298,7 @@ void CMqttPublisher::Run()
                     break;
                 uint64_t sent = 0, failed = 0;
                 for (const OutMessage& m : batch) {
-                    const int rc = mosquitto_publish(mosq, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()), m.payload.data(), 0, m.retain);
+                    const int rc = api.mosquitto_publish(mosq, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()), m.payload.data(), 0, m.retain);
                     (rc == MOSQ_ERR_SUCCESS ? sent : failed)++;
                 }
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -315,7 +317,7 @@ void CMqttPublisher::Run()
             wait = std::min(wait, std::max<int64_t>(nextAttempt - SteadyMs(), 1));
         if (m_stop)
             wait = std::min<int64_t>(wait, 20);
-        pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {sock, static_cast<short>(POLLIN | (mosquitto_want_write(mosq) ? POLLOUT : 0)), 0}};
+        pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {sock, static_cast<short>(POLLIN | (api.mosquitto_want_write(mosq) ? POLLOUT : 0)), 0}};
         ::poll(fds, sock >= 0 ? 2 : 1, static_cast<int>(wait));
         if (fds[0].revents & POLLIN) {
             char drain[64];
@@ -326,16 +328,16 @@ void CMqttPublisher::Run()
         if (sock >= 0) {
             int rc = MOSQ_ERR_SUCCESS;
             if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
-                rc = mosquitto_loop_read(mosq, 1);
+                rc = api.mosquitto_loop_read(mosq, 1);
             if (rc == MOSQ_ERR_SUCCESS && (fds[1].revents & POLLOUT))
-                rc = mosquitto_loop_write(mosq, 1);
+                rc = api.mosquitto_loop_write(mosq, 1);
             if (rc == MOSQ_ERR_SUCCESS)
-                rc = mosquitto_loop_misc(mosq);
+                rc = api.mosquitto_loop_misc(mosq);
             if (rc != MOSQ_ERR_SUCCESS || conn.lost) {
-                const std::string why = conn.refusedCode ? mosquitto_connack_string(conn.refusedCode) : ErrorText(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc);
+                const std::string why = conn.refusedCode ? api.mosquitto_connack_string(conn.refusedCode) : ErrorText(api, rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc);
                 conn.refusedCode = 0;
-                if (mosquitto_socket(mosq) >= 0)
-                    mosquitto_disconnect(mosq);
+                if (api.mosquitto_socket(mosq) >= 0)
+                    api.mosquitto_disconnect(mosq);
                 if (lose(why))
                     Notice("Publishing: lost " + where + " (" + why + "); trying again");
                 else if (!toldDown)
@@ -351,7 +353,7 @@ void CMqttPublisher::Run()
             wasConnected = true;
             toldDown = false;
             retryMs = kFirstRetryMs;
-            mosquitto_publish(mosq, nullptr, onlineTopic.c_str(), static_cast<int>(online.size()), online.data(), 1, true);
+            api.mosquitto_publish(mosq, nullptr, onlineTopic.c_str(), static_cast<int>(online.size()), online.data(), 1, true);
             uint64_t dropped = 0;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -368,11 +370,11 @@ void CMqttPublisher::Run()
             everConnected = true;
         }
     }
-    if (mosquitto_socket(mosq) >= 0) {
-        mosquitto_disconnect(mosq);
-        mosquitto_loop_write(mosq, 1);
+    if (api.mosquitto_socket(mosq) >= 0) {
+        api.mosquitto_disconnect(mosq);
+        api.mosquitto_loop_write(mosq, 1);
     }
-    mosquitto_destroy(mosq);
+    api.mosquitto_destroy(mosq);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stats.connected = false;
 }

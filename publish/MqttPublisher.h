@@ -17,6 +17,8 @@
 
 namespace zr {
 
+struct MosquittoApi;
+
 struct PublishOptions {
     BrokerAddress broker;
     std::string caFile;   // mqtts: the CA certificates; empty: the system's
@@ -60,6 +62,7 @@ private:
     void Notice(const std::string& text);
 
     PublishOptions m_options;
+    const MosquittoApi* m_api = nullptr; // loaded by Start
     std::function<void(const std::string&)> m_notice;
     mutable std::mutex m_mutex;
     CPublishQueue m_queue;
