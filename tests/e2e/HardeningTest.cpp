@@ -278,7 +278,9 @@ TEST(Hardening, NoThreadToBeHadFailsOnlyThatReceiver)
         cfgs.push_back(sim::DefaultConfig(i));
     sim::CSimulator sims;
     ASSERT_TRUE(sims.Start(cfgs));
-    const CommandResult r = RunShell("ulimit -v 150000; ZRQ6930_PORTS=" + sims.PortList() + " " + kCli + " identify");
+    // About a hundred megabytes: room for the program and ten or so 8 MB thread
+    // stacks, not for sixteen identifications at once.
+    const CommandResult r = RunShell("ulimit -v 100000; ZRQ6930_PORTS=" + sims.PortList() + " " + kCli + " identify");
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 2) << r.exitCode << r.err;
     EXPECT_NE(r.out.find("cannot start a thread: Resource temporarily unavailable"), std::string::npos) << r.out;
 }
