@@ -157,8 +157,7 @@ int CmdMonitor(const std::vector<std::string>& givenArgs)
     handlers.reply = [&](SessionReceiver& r, const ReceiverReply& reply) {
         if (reply.kind != kF0)
             return true;
-        StateRecord rec{};
-        std::copy_n(reply.reply.begin(), rec.size(), rec.begin());
+        const StateRecord rec = StateRecordFromF0(reply.reply.data());
         RowTexts t = FormatReceiverRow(rec, r.recNo);
         if (live)
             live->Row(r.recNo, r.port, rec);

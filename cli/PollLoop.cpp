@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "cli/CliCommon.h"
 #include "link/ToolFacts.h"

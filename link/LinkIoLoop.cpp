@@ -123,18 +123,18 @@ void CLinkIoLoop::Run()
             }
             if (link->m_lineGone)
                 continue;
+            bool gone = (ready[i].events & (EPOLLHUP | EPOLLERR)) != 0;
             if (ready[i].events & EPOLLIN) {
                 std::size_t got = 0;
                 CSerialPort::ReadResult r;
                 while ((r = link->m_port.ReadAvailable(buf, sizeof buf, got)) == CSerialPort::kReadData)
                     link->FeedBytes(buf, got);
-                if (r != CSerialPort::kReadHangUp)
-                    continue;
-            } else if (!(ready[i].events & (EPOLLHUP | EPOLLERR))) {
-                continue;
+                gone = r == CSerialPort::kReadHangUp; // bytes still there are read before the hang-up counts
             }
-            Forget(link);
-            link->LineGone();
+            if (gone) {
+                Forget(link);
+                link->LineGone();
+            }
         }
         for (CReceiverLink* link : links) {
             if (link->m_readStop) {

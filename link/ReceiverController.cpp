@@ -223,9 +223,7 @@ void CReceiverController::OnPollReply(CReceiverLink& link, const LinkEvent& even
         m_listener.ModeChanged(recNo, mode);
     }
     if (event.kind == kF0) {
-        StateRecord row{};
-        std::copy_n(copy.reply.begin(), row.size(), row.begin());
-        m_listener.RowChanged(recNo, link.PortName(), row);
+        m_listener.RowChanged(recNo, link.PortName(), StateRecordFromF0(copy.reply.data()));
     } else if (event.kind == kF4) {
         // A receiver busy with its own channel scan answers F4 with nothing:
         // its row says so rather than "Logging".

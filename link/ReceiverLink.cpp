@@ -25,6 +25,14 @@ const CommandDesc kNothingCommand = [] {
 // would hold identification forever; give up after this many stop commands.
 constexpr int kMaxScanStops = 8;
 
+// An E1 refusal that asks for the request again (reasons 4 and 8) rather
+// than ending the exchange; only the reason's second character tells.
+bool RefusalAsksAgain(const uint8_t* e1)
+{
+    const uint8_t reason = e1[2 + E1Field::Reason.pos + 1];
+    return reason == '8' || reason == '4';
+}
+
 long long ElapsedMs(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
@@ -278,23 +286,14 @@ int CReceiverLink::WaitCommon(const CommandDesc& d, int timeoutMs, bool identifi
                 const ReplySlot& slot = m_slots[static_cast<std::size_t>(k)];
                 if (identification && k == kM0 && std::memcmp(slot.data() + 2, kModelCode, 8) != 0)
                     pending = true; // another model: as if nothing answered
-                if (!identification && k == kF5) {
-                    const int n = d.payload[0] >= '0' && d.payload[0] <= '9' ? d.payload[0] - '0' : 0;
-                    if (n >= 1 && n <= kFbsFilterCount) {
-                        ReplySlot& rec = m_fbs[static_cast<std::size_t>(n - 1)];
-                        rec.fill(0);
-                        std::memcpy(rec.data(), slot.data(), static_cast<std::size_t>(ReplyLength(kF5)));
-                    }
-                }
+                if (!identification && k == kF5)
+                    StoreFbsRecord(d, slot.data());
             }
         } else if (which == 1) {
             std::lock_guard lock(m_storeMutex);
             const ReplySlot& e1 = m_slots[kE1];
             if (ClassifyCode(e1[2], e1[3]) == k) {
-                // Only the reason's second character tells.
-                const uint8_t reason = e1[2 + E1Field::Reason.pos + 1];
-                if (reason != '8' && reason != '4')
-                    pending = false;
+                pending = RefusalAsksAgain(e1.data());
                 rejected = true;
             }
         } else if (which == 2) {
@@ -412,7 +411,9 @@ void CReceiverLink::StartPolling()
 void CReceiverLink::TriggerPoll()
 {
     m_pollTriggered = true;
-    m_triggerEvent.Set();
+#ifdef _WIN32
+    m_triggerEvent.Set(); // a read thread whose line is gone waits on it
+#endif
     WakeReader();
 }
 
@@ -477,29 +478,36 @@ void CReceiverLink::OnPollFrame(const FrameHeader& h, const uint8_t* frame)
     if (h.kind == k) {
         m_poll.pending = false;
         if (k == kF5) {
-            const uint8_t n = m_poll.command.payload[0];
-            const int filter = n >= '0' && n <= '9' ? n - '0' : 0;
-            if (filter >= 1 && filter <= kFbsFilterCount) {
-                std::lock_guard lock(m_storeMutex);
-                ReplySlot& rec = m_fbs[static_cast<std::size_t>(filter - 1)];
-                rec.fill(0);
-                std::memcpy(rec.data(), frame, static_cast<std::size_t>(ReplyLength(kF5)));
-            }
+            std::lock_guard lock(m_storeMutex);
+            StoreFbsRecord(m_poll.command, frame);
         }
     } else if (h.kind == kE1 && ClassifyCode(frame[2], frame[3]) == k) {
-        // Only the reason's second character tells.
-        const uint8_t reason = frame[2 + E1Field::Reason.pos + 1];
-        if (reason != '8' && reason != '4')
-            m_poll.pending = false;
+        m_poll.pending = RefusalAsksAgain(frame);
         m_poll.rejected = true;
     } else {
         return; // not this poll's answer
     }
     --m_poll.attemptsLeft;
     if (!m_poll.pending || m_poll.attemptsLeft <= 0)
-        FinishPoll(0, m_poll.rejected ? 1 : m_poll.pending ? 2 : 0);
+        FinishPoll(0, PollWaitResult());
     else
         RetryPoll();
+}
+
+int CReceiverLink::PollWaitResult() const
+{
+    return m_poll.rejected ? 1 : m_poll.pending ? 2 : 0;
+}
+
+void CReceiverLink::StoreFbsRecord(const CommandDesc& f5, const uint8_t* reply)
+{
+    const uint8_t n = f5.payload[0];
+    const int filter = n >= '0' && n <= '9' ? n - '0' : 0;
+    if (filter < 1 || filter > kFbsFilterCount)
+        return;
+    ReplySlot& rec = m_fbs[static_cast<std::size_t>(filter - 1)];
+    rec.fill(0);
+    std::memcpy(rec.data(), reply, static_cast<std::size_t>(ReplyLength(kF5)));
 }
 
 void CReceiverLink::OnPollTimeout()
@@ -508,7 +516,7 @@ void CReceiverLink::OnPollTimeout()
         return;
     Trace("応答待ちタイムアウト RecNo.%d (MonitorSubWait)\n", RecNo.load());
     if (--m_poll.attemptsLeft <= 0)
-        FinishPoll(0, m_poll.rejected ? 1 : 2);
+        FinishPoll(0, PollWaitResult());
     else
         RetryPoll();
 }
@@ -516,7 +524,7 @@ void CReceiverLink::OnPollTimeout()
 void CReceiverLink::RetryPoll()
 {
     if (SendRequest(m_poll.command) != 0) {
-        FinishPoll(0, m_poll.rejected ? 1 : m_poll.pending ? 2 : 0);
+        FinishPoll(0, PollWaitResult());
         return;
     }
     m_poll.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitTimeoutMs.load());

@@ -66,7 +66,6 @@ public:
 
     // Threads.
     void StartIdentification();
-    bool IdentificationThreadExists() const { return m_identThread.joinable(); }
     void JoinIdentification();
     void JoinReadThread();
     // From now on a trigger polls (a trigger already given polls at once).
@@ -118,6 +117,11 @@ private:
     void OnPollTimeout();
     void RetryPoll();
     void FinishPoll(int sendResult, int waitResult);
+    // What the wait came to so far: 0 answered, 1 refused, 2 no answer.
+    int PollWaitResult() const;
+    // An F5 reply kept as the record of the filter the request named
+    // (m_storeMutex held).
+    void StoreFbsRecord(const CommandDesc& f5, const uint8_t* reply);
     // How long the reader may wait: until the poll's deadline, or for ever.
     int ReadWaitMs() const;
     int WaitCommon(const CommandDesc& d, int timeoutMs, bool identification);
@@ -159,7 +163,9 @@ private:
     std::mutex m_lock; // one transaction at a time: a poll vs the one-shot thread
     std::atomic<bool> m_polling{false};
     std::atomic<bool> m_pollTriggered{false};
+#ifdef _WIN32
     CEvent m_triggerEvent; // wakes a read thread that waits on a line gone
+#endif
     CEvent m_txEvents[4]; // reply, error reply, abort, never signalled
     struct PollTransaction {
         bool active = false;

@@ -109,6 +109,13 @@ StateRecord WithState(const StateRecord& record, char state)
     return r;
 }
 
+StateRecord StateRecordFromF0(const uint8_t* f0Reply)
+{
+    StateRecord r{};
+    std::memcpy(r.data(), f0Reply, r.size());
+    return r;
+}
+
 StateRecord StateRecordFromF4(const uint8_t* f4)
 {
     StateRecord r{};

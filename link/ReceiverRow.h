@@ -19,6 +19,8 @@ RowTexts FormatReceiverRow(const StateRecord& record, int rowIndex);
 
 // A copy of `record` with its state character replaced.
 StateRecord WithState(const StateRecord& record, char state);
+// The record of an F0 reply as stored: its first kStateRecordSize bytes.
+StateRecord StateRecordFromF0(const uint8_t* f0Reply);
 // The record the view builds from a background-log (F4) reply: bank, channel
 // and frequency from the reply, state '3', everything else empty.
 StateRecord StateRecordFromF4(const uint8_t* f4Reply);
