@@ -21,6 +21,13 @@ void CListCtrlMain::UpdateRow(const StateRecord& record, int row, bool update)
     }
     if (row < 0 || row >= rowCount())
         return;
+    // Rows come only from here, so a row's entry is what it shows.
+    if (m_shown.size() <= static_cast<std::size_t>(row))
+        m_shown.resize(static_cast<std::size_t>(row) + 1);
+    std::optional<StateRecord>& shown = m_shown[static_cast<std::size_t>(row)];
+    if (update && shown == record)
+        return;
+    shown = record;
     const RowTexts texts = FormatReceiverRow(record, row);
     for (int c = 0; c < kColumnCount; ++c)
         // The EQ and Status texts vary in width: those columns follow them.

@@ -3,9 +3,9 @@
 // and the tool's CPU use (simulator threads excluded). Then, on the same
 // receivers in the same minutes, `zrq6930 record` and the least work of the
 // job (poll_baseline: one thread polling and appending the same records),
-// each a process of its own: the window's and the command's CPU as ratios
-// to the least work.
-//   pacing_bench SECONDS [ZRQ6930 POLL_BASELINE]
+// each a process of its own, in rounds that take turns: the window's and the
+// command's CPU as ratios to the least work.
+//   pacing_bench SECONDS [ZRQ6930 POLL_BASELINE [ROUNDS]]
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <optional>
 #include <csignal>
 #include <sstream>
 #include <sys/wait.h>
@@ -112,6 +113,26 @@ double Percentile(std::vector<double> v, double p)
 
 using zr::bench::Pump;
 
+// A fresh window on the simulated ports, recording: its CPU share over
+// `seconds` after a second of settling; the window is gone afterwards.
+std::optional<double> WindowRecordingCpu(int seconds)
+{
+    auto frame = std::make_unique<zr::CMainFrame>(false);
+    frame->show();
+    zr::CZRQ6930_MaintenanceView& view = *frame->View();
+    if (!zr::bench::ConnectWindow(view))
+        return std::nullopt;
+    view.StartRecording();
+    Pump(std::chrono::milliseconds(1000));
+    const double cpu0 = ToolCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    Pump(std::chrono::seconds(seconds));
+    const double cpu = ToolCpuSeconds() - cpu0;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    view.StopBackgroundLog(2);
+    return cpu / wall;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -180,31 +201,47 @@ int main(int argc, char** argv)
     view.StopBackgroundLog(2);
     frame.reset(); // the ports are free again
     if (argc > 3) {
+        // Rounds that take turns (window, command, least work, least work
+        // reopening), each program's median of the rounds: a machine whose
+        // load changes over the minutes weighs on all of them alike.
+        const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
         const std::string logDir = std::getenv("ZRQ6930_LOG_DIR");
-        const ChildPhase record = RunChild({argv[2], "record"}, sim, 3, seconds);
         std::vector<std::string> baselineArgs{argv[3], "100", std::to_string(seconds + 4), logDir};
         for (const std::string& port : sim.PortPaths())
             baselineArgs.push_back(port);
-        const ChildPhase least = RunChild(baselineArgs, sim, 1, seconds);
-        baselineArgs.insert(baselineArgs.begin() + 1, "--reopen");
-        const ChildPhase leastReopening = RunChild(baselineArgs, sim, 1, seconds);
-        const double window = fast.cpu / fast.wall;
-        std::printf("least work (one thread polling and appending), %d s: %zu polls answered, CPU %.2f %% of one core\n", seconds, least.polls,
-                    100 * least.cpuShare);
-        std::printf("least work appending as the log writer does (open, write, close per record), %d s: %zu polls answered, CPU %.2f %% of one core\n",
-                    seconds, leastReopening.polls, 100 * leastReopening.cpuShare);
-        std::printf("zrq6930 record, %d s: %zu polls answered, CPU %.2f %% of one core; ratio %.2f, %.2f to the log writer's least work\n", seconds,
-                    record.polls, 100 * record.cpuShare, record.cpuShare / std::max(1e-9, least.cpuShare),
-                    record.cpuShare / std::max(1e-9, leastReopening.cpuShare));
-        std::printf("window recording: %zu polls answered, CPU %.2f %% of one core; ratio %.2f, %.2f to the log writer's least work\n",
-                    fast.all.size() + 16, 100 * window, window / std::max(1e-9, least.cpuShare), window / std::max(1e-9, leastReopening.cpuShare));
-        zr::bench::TableRow("16 receivers at 100 ms: window CPU, % of one core", 100 * window, "%", "least work (poll_baseline)", 100 * least.cpuShare, "< 1.5x");
-        zr::bench::TableRow("16 receivers at 100 ms: zrq6930 record CPU, % of one core", 100 * record.cpuShare, "%", "least work (poll_baseline)",
-                            100 * least.cpuShare, "< 1.5x");
-        zr::bench::TableRow("16 receivers at 100 ms: window CPU, % of one core", 100 * window, "%",
-                            "least work appending as the log writer does (poll_baseline --reopen)", 100 * leastReopening.cpuShare, "< 1.5x");
-        zr::bench::TableRow("16 receivers at 100 ms: zrq6930 record CPU, % of one core", 100 * record.cpuShare, "%",
-                            "least work appending as the log writer does (poll_baseline --reopen)", 100 * leastReopening.cpuShare, "< 1.5x");
+        std::vector<std::string> reopeningArgs = baselineArgs;
+        reopeningArgs.insert(reopeningArgs.begin() + 1, "--reopen");
+        std::vector<double> window{fast.cpu / fast.wall}, record, least, leastReopening;
+        for (int round = 0; round < rounds; ++round) {
+            if (round > 0) {
+                const std::optional<double> share = WindowRecordingCpu(seconds);
+                if (!share)
+                    return 1;
+                window.push_back(*share);
+            }
+            const ChildPhase rec = RunChild({argv[2], "record"}, sim, 3, seconds);
+            const ChildPhase base = RunChild(baselineArgs, sim, 1, seconds);
+            const ChildPhase reopening = RunChild(reopeningArgs, sim, 1, seconds);
+            record.push_back(rec.cpuShare);
+            least.push_back(base.cpuShare);
+            leastReopening.push_back(reopening.cpuShare);
+            std::printf("round %d, %d s each, CPU %% of one core (polls answered): window %.2f, zrq6930 record %.2f (%zu), "
+                        "least work %.2f (%zu), least work reopening %.2f (%zu)\n",
+                        round + 1, seconds, 100 * window.back(), 100 * rec.cpuShare, rec.polls, 100 * base.cpuShare, base.polls,
+                        100 * reopening.cpuShare, reopening.polls);
+        }
+        const double w = Percentile(window, 0.5), r = Percentile(record, 0.5), l = Percentile(least, 0.5), lr = Percentile(leastReopening, 0.5);
+        std::printf("medians of %d rounds: least work (one thread polling and appending) %.2f %%, appending as the log writer does "
+                    "(open, write, close per record) %.2f %%\n",
+                    rounds, 100 * l, 100 * lr);
+        std::printf("zrq6930 record %.2f %%: ratio %.2f, %.2f to the log writer's least work\n", 100 * r, r / std::max(1e-9, l), r / std::max(1e-9, lr));
+        std::printf("window recording %.2f %%: ratio %.2f, %.2f to the log writer's least work\n", 100 * w, w / std::max(1e-9, l), w / std::max(1e-9, lr));
+        zr::bench::TableRow("16 receivers at 100 ms: window CPU, % of one core", 100 * w, "%", "least work (poll_baseline)", 100 * l, "< 1.5x");
+        zr::bench::TableRow("16 receivers at 100 ms: zrq6930 record CPU, % of one core", 100 * r, "%", "least work (poll_baseline)", 100 * l, "< 1.5x");
+        zr::bench::TableRow("16 receivers at 100 ms: window CPU, % of one core", 100 * w, "%",
+                            "least work appending as the log writer does (poll_baseline --reopen)", 100 * lr, "< 1.5x");
+        zr::bench::TableRow("16 receivers at 100 ms: zrq6930 record CPU, % of one core", 100 * r, "%",
+                            "least work appending as the log writer does (poll_baseline --reopen)", 100 * lr, "< 1.5x");
     }
     sim.Stop();
     return 0;

@@ -11,6 +11,15 @@ void CLinkEventQueue::Post(const LinkEvent& event)
     m_cv.notify_one();
 }
 
+void CLinkEventQueue::PostAll(const std::vector<LinkEvent>& events)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.insert(m_queue.end(), events.begin(), events.end());
+    }
+    m_cv.notify_one();
+}
+
 std::optional<LinkEvent> CLinkEventQueue::Take(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);

@@ -15,6 +15,7 @@ namespace zr {
 class CLinkEventQueue : public ILinkEventSink {
 public:
     void Post(const LinkEvent& event) override;
+    void PostAll(const std::vector<LinkEvent>& events) override;
 
     // Waits up to timeout for the next event.
     std::optional<LinkEvent> Take(std::chrono::milliseconds timeout);

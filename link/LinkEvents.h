@@ -4,6 +4,7 @@
 // link by an id no other link of this process ever carries, so a late event of
 // a closed link cannot be taken for a new link's.
 #include <cstdint>
+#include <vector>
 
 #include "link/Frame.h"
 
@@ -33,6 +34,13 @@ public:
     virtual ~ILinkEventSink() = default;
     // Any thread; never blocks; keeps order.
     virtual void Post(const LinkEvent& event) = 0;
+    // Several at once, in order: a sink that wakes its owner per hand-over
+    // wakes it once for all of them.
+    virtual void PostAll(const std::vector<LinkEvent>& events)
+    {
+        for (const LinkEvent& e : events)
+            Post(e);
+    }
 };
 
 } // namespace zr

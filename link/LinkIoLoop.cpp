@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "link/LinkEventBatch.h"
 #include "link/ReceiverLink.h"
 
 namespace zr {
@@ -96,6 +97,7 @@ void CLinkIoLoop::Forget(CReceiverLink* link)
 void CLinkIoLoop::Run()
 {
     std::vector<CReceiverLink*> links;
+    CLinkEventBatch events;
     epoll_event ready[kMaxReady];
     uint8_t buf[1024];
     for (;;) {
@@ -125,10 +127,16 @@ void CLinkIoLoop::Run()
                 continue;
             bool gone = (ready[i].events & (EPOLLHUP | EPOLLERR)) != 0;
             if (ready[i].events & EPOLLIN) {
+                // Until a read comes back short: what is left (more bytes,
+                // the hang-up) the next wait reports, without a read here
+                // that only finds nothing.
                 std::size_t got = 0;
                 CSerialPort::ReadResult r;
-                while ((r = link->m_port.ReadAvailable(buf, sizeof buf, got)) == CSerialPort::kReadData)
-                    link->FeedBytes(buf, got);
+                do {
+                    r = link->m_port.ReadAvailable(buf, sizeof buf, got);
+                    if (r == CSerialPort::kReadData)
+                        link->FeedBytes(buf, got);
+                } while (r == CSerialPort::kReadData && got == sizeof buf);
                 gone = r == CSerialPort::kReadHangUp; // bytes still there are read before the hang-up counts
             }
             if (gone) {
@@ -144,11 +152,13 @@ void CLinkIoLoop::Run()
                     std::lock_guard lock(m_mutex);
                     m_links.erase(std::remove(m_links.begin(), m_links.end(), link), m_links.end());
                 }
+                events.Flush(); // its LinkClosed is posted before a join returns
                 m_released.notify_all();
                 continue;
             }
             link->ServeReader();
         }
+        events.Flush();
     }
 }
 

@@ -133,10 +133,12 @@ void CReceiverController::Schedule()
 void CReceiverController::OnWake()
 {
     const int64_t now = m_clock.Now();
+    std::vector<CReceiverLink*> due;
     for (int n = 0; n < kMaxReceivers; ++n)
         if (m_slots[static_cast<std::size_t>(n)].paced && m_pacer.Tick(n, now))
             if (CReceiverLink* link = LinkOf(n))
-                link->TriggerPoll();
+                due.push_back(link);
+    CReceiverLink::TriggerPolls(due);
     if (m_recovery)
         m_recovery->Tick();
     Schedule();

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "link/Commands.h"
+#include "link/LinkEventBatch.h"
 #include "link/LinkIoLoop.h"
 #include "link/ReplyFields.h"
 #include "platform/Trace.h"
@@ -60,7 +61,7 @@ void CReceiverLink::PostEvent(LinkEventType type, int kind, bool ok)
         e.reply = m_slots[static_cast<std::size_t>(kind)];
         e.state = m_slots[kF0];
     }
-    m_events->Post(e);
+    CLinkEventBatch::Post(m_events, e);
 }
 
 CReceiverLink::~CReceiverLink()
@@ -415,6 +416,19 @@ void CReceiverLink::TriggerPoll()
     m_triggerEvent.Set(); // a read thread whose line is gone waits on it
 #endif
     WakeReader();
+}
+
+void CReceiverLink::TriggerPolls(const std::vector<CReceiverLink*>& links)
+{
+#ifdef _WIN32
+    for (CReceiverLink* link : links)
+        link->TriggerPoll(); // each link has a reader of its own
+#else
+    for (CReceiverLink* link : links)
+        link->m_pollTriggered = true;
+    if (!links.empty())
+        CLinkIoLoop::Instance().Wake();
+#endif
 }
 
 CommandDesc CReceiverLink::ChooseNextCommand()

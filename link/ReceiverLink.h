@@ -74,6 +74,9 @@ public:
     // One poll with the programme's next command; a trigger while a poll
     // (or a one-shot) runs is dropped.
     void TriggerPoll();
+    // TriggerPoll of each, with one wake-up of the reader that serves them
+    // all (the links a pacing tick finds due poll together).
+    static void TriggerPolls(const std::vector<CReceiverLink*>& links);
 
     // Poll programme (shared with the reader under a small lock of its own,
     // so the user interface never waits for a transaction).

@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <chrono>
+#include <utility>
 
 
 #ifdef __linux__
@@ -44,12 +45,28 @@ void CUiThreadQueue::Enqueue(std::function<void()> task)
     {
         std::lock_guard lock(m_mutex);
         m_tasks.push_back(std::move(task));
-        wake = !m_wakePending;
-        m_wakePending = true;
+        wake = !std::exchange(m_wakePending, true);
     }
+    Notify(wake);
+}
+
+void CUiThreadQueue::EnqueueAll(std::vector<std::function<void()>> tasks)
+{
+    bool wake;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto& task : tasks)
+            m_tasks.push_back(std::move(task));
+        wake = !std::exchange(m_wakePending, true);
+    }
+    Notify(wake);
+}
+
+void CUiThreadQueue::Notify(bool wakeThread)
+{
     m_changed.notify_all();
-    if (!wake)
-        return;
+    if (!wakeThread)
+        return; // a wake-up is on its way and the drain takes everything
 #ifdef __linux__
     if (m_wakeFd >= 0) {
         const uint64_t one = 1;
@@ -109,12 +126,28 @@ void CUiThreadQueue::ServeUntil(const std::function<bool()>& finished)
     }
 }
 
-void CUiThreadQueue::Post(const LinkEvent& event)
+std::function<void()> CUiThreadQueue::HandlerTask(const LinkEvent& event)
 {
-    Enqueue([this, event] {
+    return [this, event] {
         if (m_linkHandler)
             m_linkHandler(event);
-    });
+    };
+}
+
+void CUiThreadQueue::Post(const LinkEvent& event)
+{
+    Enqueue(HandlerTask(event));
+}
+
+void CUiThreadQueue::PostAll(const std::vector<LinkEvent>& events)
+{
+    // One task per event: a handler that opens a message box runs the
+    // queue again, and what follows must still come in order.
+    std::vector<std::function<void()>> tasks;
+    tasks.reserve(events.size());
+    for (const LinkEvent& e : events)
+        tasks.push_back(HandlerTask(e));
+    EnqueueAll(std::move(tasks));
 }
 
 void CUiThreadQueue::PostTask(std::function<void()> task)

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "link/LinkEvents.h"
 
@@ -27,6 +28,7 @@ public:
     // Where link events go; without a handler they are dropped.
     void SetLinkEventHandler(LinkEventHandler handler) { m_linkHandler = std::move(handler); }
     void Post(const LinkEvent& event) override;
+    void PostAll(const std::vector<LinkEvent>& events) override;
     // Any thread: `task` runs on the queue's thread, after what came before.
     void PostTask(std::function<void()> task);
     // Runs `fn` on the queue's thread and waits for it.
@@ -42,6 +44,11 @@ protected:
 
 private:
     void Enqueue(std::function<void()> task);
+    // The tasks in order, with one wake-up of the queue's thread.
+    void EnqueueAll(std::vector<std::function<void()>> tasks);
+    // After adding: wakes ServeUntil, and the thread unless a wake-up is pending.
+    void Notify(bool wakeThread);
+    std::function<void()> HandlerTask(const LinkEvent& event);
     void Drain();
 
     LinkEventHandler m_linkHandler;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <ctime>
+#include <map>
 #include <thread>
 #include <string>
 #include <vector>
@@ -235,6 +236,44 @@ TEST(SharedReader, WakesAreNeverLostWhileTriggersRaceItsTurns)
         for (auto& link : links) {
             EXPECT_EQ(link->Close(), 0);
             link->JoinReadThread(); // hangs if the reader never hears of the close
+        }
+    }
+}
+
+// One trigger for links of two owners: the reader hands each owner its own
+// replies, and a link's LinkClosed is already queued when its join returns.
+TEST(SharedReader, EachOwnerGetsItsLinksRepliesAndTheCloseBeforeTheJoinReturns)
+{
+    sim::CSimulator sims;
+    ASSERT_TRUE(sims.Start(4));
+    CLinkEventQueue owners[2];
+    std::vector<std::unique_ptr<CReceiverLink>> links;
+    for (std::size_t i = 0; i < 4; ++i) {
+        links.push_back(std::make_unique<CReceiverLink>(&owners[i / 2]));
+        ASSERT_EQ(links.back()->Open(sims.PortPaths()[i], SerialSettings{}), 0);
+        links.back()->StartPolling();
+    }
+    std::vector<CReceiverLink*> all;
+    for (auto& link : links)
+        all.push_back(link.get());
+    constexpr std::size_t kTicks = 5;
+    for (std::size_t tick = 1; tick <= kTicks; ++tick) {
+        CReceiverLink::TriggerPolls(all);
+        ASSERT_TRUE(WaitUntil([&] { return owners[0].Size() == 2 * tick && owners[1].Size() == 2 * tick; }));
+    }
+    for (auto& link : links) {
+        EXPECT_EQ(link->Close(), 0);
+        link->JoinReadThread();
+    }
+    for (std::size_t o = 0; o < 2; ++o) {
+        std::map<LinkId, std::vector<LinkEventType>> seen;
+        while (const auto e = owners[o].TryTake())
+            seen[e->link].push_back(e->type);
+        ASSERT_EQ(seen.size(), 2u) << "owner " << o;
+        for (std::size_t i = 2 * o; i < 2 * o + 2; ++i) {
+            std::vector<LinkEventType> expected(kTicks, LinkEventType::PollReply);
+            expected.push_back(LinkEventType::LinkClosed);
+            EXPECT_EQ(seen[links[i]->Id()], expected) << "link " << i;
         }
     }
 }
