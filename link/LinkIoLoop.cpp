@@ -148,11 +148,13 @@ void CLinkIoLoop::Run()
             if (link->m_readStop) {
                 Forget(link);
                 link->FinishReading();
+                // Its LinkClosed posted, notification and all, before a join
+                // can return and the owner let its queue go.
+                events.Flush();
                 {
                     std::lock_guard lock(m_mutex);
                     m_links.erase(std::remove(m_links.begin(), m_links.end(), link), m_links.end());
                 }
-                events.Flush(); // its LinkClosed is posted before a join returns
                 m_released.notify_all();
                 continue;
             }
