@@ -73,6 +73,27 @@ std::size_t CLogReader::ReadRawRecords(const uint8_t*& records, std::size_t max)
     return std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
 }
 
+uint64_t CLogReader::RecordCount() const
+{
+    return m_file && m_size >= kLogHeaderSize ? (m_size - kLogHeaderSize) / kLogRecordSize : 0;
+}
+
+bool CLogReader::ReadRecordAt(uint64_t index, LogRecord& out)
+{
+    if (index >= RecordCount())
+        return false;
+    // A part is at most tens of megabytes (MaxLogRecords): a long offset holds it.
+    const long at = std::ftell(m_file);
+    uint8_t raw[kLogRecordSize];
+    const bool ok = at >= 0 && std::fseek(m_file, static_cast<long>(kLogHeaderSize + index * kLogRecordSize), SEEK_SET) == 0 &&
+                    std::fread(raw, 1, sizeof raw, m_file) == sizeof raw;
+    if (at < 0 || std::fseek(m_file, at, SEEK_SET) != 0)
+        return false;
+    if (ok)
+        out = ParseLogRecord(raw);
+    return ok;
+}
+
 std::size_t CLogReader::ReadRecords(LogRecord* out, std::size_t max)
 {
     const uint8_t* raw = nullptr;
@@ -97,21 +118,13 @@ bool ReadPartFacts(const std::string& path, PartFacts& out)
     if (reader.Open(path, -1) != kLogOpened)
         return false;
     out.header = reader.Header();
-    LogRecord r;
-    if (!reader.Next(r))
+    LogRecord first, last;
+    if (!reader.ReadRecordAt(0, first))
         return true;
     out.records = true;
-    out.first = r.time;
+    out.first = first.time;
     // The last whole record, read from the end rather than through the file.
-    std::FILE* f = OpenRegularFileForRead(path);
-    if (!f)
-        return false;
-    const uint64_t count = (reader.FileSize() - kLogHeaderSize) / kLogRecordSize;
-    uint8_t last[kLogRecordSize];
-    const bool ok = std::fseek(f, static_cast<long>(kLogHeaderSize + (count - 1) * kLogRecordSize), SEEK_SET) == 0 &&
-                    std::fread(last, 1, sizeof last, f) == sizeof last;
-    std::fclose(f);
-    out.last = ok ? ParseLogRecord(last).time : r.time;
+    out.last = reader.ReadRecordAt(reader.RecordCount() - 1, last) ? last.time : first.time;
     return true;
 }
 

@@ -45,6 +45,11 @@ public:
     // RecordRowByte reads them), in the reader's own buffer until the next read.
     std::size_t ReadRawRecords(const uint8_t*& records, std::size_t max);
     bool Next(LogRecord& out) { return ReadRecords(&out, 1) == 1; }
+    // Whole records in the file as it was when opened.
+    uint64_t RecordCount() const;
+    // The record at `index` (from 0), read where it lies; the reading in
+    // order goes on from where it stood. False past the end or on an error.
+    bool ReadRecordAt(uint64_t index, LogRecord& out);
 
 private:
     std::FILE* m_file = nullptr;
