@@ -115,7 +115,8 @@ int main(int argc, char** argv)
         }
         std::remove(out.c_str());
     }
-    for (const std::string& part : parts)
-        std::remove(part.c_str());
+    if (!std::getenv("ZR_BENCH_KEEP")) // kept for profiling a command on it
+        for (const std::string& part : parts)
+            std::remove(part.c_str());
     return 0;
 }

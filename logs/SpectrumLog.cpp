@@ -34,7 +34,19 @@ bool DecodeSpectrumHeader(const uint8_t* h, SpectrumLogRange& out)
 
 int SpectrumRecordKhz(const uint8_t* record)
 {
-    return (RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8)) * 25;
+    return static_cast<int>(SpectrumRecordCode(record)) * 25;
+}
+
+CSpectrumPointTable::CSpectrumPointTable(const SpectrumLogRange& range)
+{
+    // Header ranges are whole 25 kHz codes; a record holds any 16-bit code.
+    if (range.stepKhz <= 0 || range.startKhz > range.stopKhz || range.stopKhz < 0)
+        return;
+    m_firstCode = static_cast<unsigned>(std::max(range.startKhz, 0) / 25);
+    const auto lastCode = static_cast<unsigned>(std::min(range.stopKhz / 25, 0xFFFF));
+    m_points.resize(lastCode - m_firstCode + 1);
+    for (unsigned code = m_firstCode; code <= lastCode; ++code)
+        m_points[code - m_firstCode] = static_cast<int32_t>(range.PointOf(static_cast<int>(code) * 25));
 }
 
 int SpectrumRecordLevel(const uint8_t* record)
@@ -44,7 +56,7 @@ int SpectrumRecordLevel(const uint8_t* record)
 
 void CSpectrumHighest::FeedRecord(const uint8_t* record)
 {
-    const long i = m_range.PointOf(SpectrumRecordKhz(record));
+    const long i = m_points.PointOfCode(SpectrumRecordCode(record));
     if (i < 0)
         return;
     uint16_t& level = m_levels[static_cast<std::size_t>(i)];

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "logs/LogFormat.h"
+
 namespace zr {
 
 struct SpectrumLogRange {
@@ -31,17 +33,39 @@ bool DecodeSpectrumHeader(const uint8_t* header, SpectrumLogRange& out);
 // higher of the two antennas).
 int SpectrumRecordKhz(const uint8_t* record);
 int SpectrumRecordLevel(const uint8_t* record);
+// Its frequency as stored, in 25 kHz units (the kHz are 25 times it).
+inline unsigned SpectrumRecordCode(const uint8_t* record)
+{
+    return RecordRowByte(record, 0) | (RecordRowByte(record, 1) << 8u);
+}
+
+// PointOf for every frequency a record can hold, worked out once: a week of
+// records is millions of look-ups.
+class CSpectrumPointTable {
+public:
+    explicit CSpectrumPointTable(const SpectrumLogRange& range);
+    // PointOf(25 * code).
+    long PointOfCode(unsigned code) const
+    {
+        const unsigned k = code - m_firstCode; // below the first wraps to far above the last
+        return k < m_points.size() ? m_points[k] : -1;
+    }
+
+private:
+    unsigned m_firstCode = 0;
+    std::vector<int32_t> m_points;
+};
 
 // The highest level of every point over the records fed; records outside the
 // range are skipped.
 class CSpectrumHighest {
 public:
-    explicit CSpectrumHighest(const SpectrumLogRange& range) : m_range(range), m_levels(range.Points(), 0) {}
+    explicit CSpectrumHighest(const SpectrumLogRange& range) : m_points(range), m_levels(range.Points(), 0) {}
     void FeedRecord(const uint8_t* record);
     const std::vector<uint16_t>& Levels() const { return m_levels; }
 
 private:
-    SpectrumLogRange m_range;
+    CSpectrumPointTable m_points;
     std::vector<uint16_t> m_levels;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 
 #include "logs/LogReader.h"
 #include "logs/SpectrumLog.h"
@@ -11,17 +12,19 @@ namespace zr {
 
 namespace {
 
+constexpr std::size_t kLevels = 256;
+
 // One frequency's sweeps as a histogram of levels: medians without storing sweeps.
-int MedianOf(const std::vector<uint32_t>& counts, uint32_t total)
+int MedianOf(const uint32_t* counts, uint32_t total)
 {
     if (total == 0)
         return 0;
     const uint32_t middle = (total - 1) / 2; // the lower middle
     uint32_t seen = 0;
-    for (int level = 0; level < 256; ++level) {
-        seen += counts[static_cast<std::size_t>(level)];
+    for (std::size_t level = 0; level < kLevels; ++level) {
+        seen += counts[level];
         if (seen > middle)
-            return level;
+            return static_cast<int>(level);
     }
     return 255;
 }
@@ -29,37 +32,36 @@ int MedianOf(const std::vector<uint32_t>& counts, uint32_t total)
 } // namespace
 
 COccupancyCounter::COccupancyCounter(int startKhz, int stopKhz, int stepKhz, int threshold, bool keepWaterfall)
-    : m_threshold(threshold), m_keepWaterfall(keepWaterfall)
+    : m_range{0, startKhz, stopKhz, stepKhz}, m_points(m_range), m_threshold(threshold), m_keepWaterfall(keepWaterfall)
 {
-    m_range.startKhz = startKhz, m_range.stopKhz = stopKhz, m_range.stepKhz = stepKhz;
     const std::size_t n = m_range.Points();
-    m_counts.resize(n); // a header names the range; memory follows what was swept
+    m_counts.reset(static_cast<uint32_t*>(std::calloc(std::max<std::size_t>(n, 1) * kLevels, sizeof(uint32_t))));
+    if (!m_counts)
+        throw std::bad_alloc();
     m_highest.assign(n, 0);
 }
 
 void COccupancyCounter::FeedRecord(const uint8_t* record)
 {
-    const int khz = SpectrumRecordKhz(record);
+    const long code = static_cast<long>(SpectrumRecordCode(record));
     const int level = SpectrumRecordLevel(record);
-    if (khz == m_visitKhz) {
+    if (code == m_visitCode) {
         m_visitLevel = std::max(m_visitLevel, level);
         return;
     }
-    if (m_visitKhz >= 0)
+    if (m_visitCode >= 0)
         EndVisit();
-    m_visitKhz = khz;
+    m_visitCode = code;
     m_visitLevel = level;
 }
 
 void COccupancyCounter::EndVisit()
 {
-    const long point = m_range.PointOf(m_visitKhz);
+    const long point = m_points.PointOfCode(static_cast<unsigned>(m_visitCode));
     if (point < 0)
         return; // outside the header's range: skipped, as the viewer does
     const auto i = static_cast<std::size_t>(point);
-    if (m_counts[i].empty())
-        m_counts[i].assign(256, 0);
-    ++m_counts[i][static_cast<std::size_t>(m_visitLevel)];
+    ++m_counts[i * kLevels + static_cast<std::size_t>(m_visitLevel)];
     m_highest[i] = std::max(m_highest[i], m_visitLevel);
     if (!m_keepWaterfall)
         return;
@@ -78,9 +80,9 @@ void COccupancyCounter::EndVisit()
 
 void COccupancyCounter::Finish(SpectrumOccupancy& out)
 {
-    if (m_visitKhz >= 0)
+    if (m_visitCode >= 0)
         EndVisit();
-    m_visitKhz = -1;
+    m_visitCode = -1;
     const std::size_t n = m_highest.size();
     out.threshold = m_threshold;
     out.points.assign(n, FrequencyOccupancy{});
@@ -89,15 +91,13 @@ void COccupancyCounter::Finish(SpectrumOccupancy& out)
         FrequencyOccupancy& p = out.points[i];
         p.khz = m_range.KhzOfPoint(i);
         p.highest = m_highest[i];
-        const std::vector<uint32_t>& counts = m_counts[i];
-        if (counts.empty())
-            continue; // never swept
-        for (int level = 0; level < 256; ++level) {
-            p.sweeps += counts[static_cast<std::size_t>(level)];
-            if (level >= m_threshold)
-                p.busy += counts[static_cast<std::size_t>(level)];
+        const uint32_t* counts = &m_counts[i * kLevels];
+        for (std::size_t level = 0; level < kLevels; ++level) {
+            p.sweeps += counts[level];
+            if (static_cast<int>(level) >= m_threshold)
+                p.busy += counts[level];
         }
-        p.median = MedianOf(counts, p.sweeps);
+        p.median = MedianOf(counts, p.sweeps); // 0 for a point never swept
     }
     // Clean: swept at least once and never at the threshold.
     for (std::size_t i = 0; i < n;) {

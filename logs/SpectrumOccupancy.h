@@ -4,6 +4,8 @@
 // sweeps at or above a threshold; and the frequencies that never reached it,
 // grouped into ranges, for choosing a clean channel.
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,13 +54,22 @@ public:
 private:
     void EndVisit();
 
+    struct FreeCounts {
+        void operator()(uint32_t* p) const { std::free(p); }
+    };
+
     SpectrumLogRange m_range;
+    CSpectrumPointTable m_points;
     int m_threshold;
     bool m_keepWaterfall;
-    std::vector<std::vector<uint32_t>> m_counts; // per point, sweeps by level (256 counts once the point is swept)
+    // Per point, sweeps by level: 256 counts a point, in one block that the
+    // system hands out zeroed page by page as they are first counted in, so
+    // a header's wide range costs memory only where it was swept.
+    std::unique_ptr<uint32_t[], FreeCounts> m_counts;
     std::vector<int> m_highest;
     std::vector<uint8_t> m_waterfall;
-    int m_visitKhz = -1, m_visitLevel = 0;
+    long m_visitCode = -1;
+    int m_visitLevel = 0;
     long m_lastIndex = -1; // the point of the previous visit: a lower one starts a new sweep
 };
 

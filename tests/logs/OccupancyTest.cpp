@@ -19,7 +19,9 @@ std::vector<DataRow> ThreeSweeps()
             if (s == 0 && p == 1)
                 rows.push_back(SpectrumRow(606125, 52));
         }
-    rows.push_back(SpectrumRow(606300, 90)); // outside the header's range
+    rows.push_back(SpectrumRow(606300, 90)); // outside the header's range, above
+    rows.push_back(SpectrumRow(606075, 95)); // and below
+    rows.push_back(SpectrumRow(0, 95));
     return rows;
 }
 
@@ -49,7 +51,7 @@ TEST(Occupancy, EachFrequencysSweepsAndTheCleanRanges)
     EXPECT_EQ(o.clean[0].points, 2);
     EXPECT_EQ(o.clean[1].startKhz, 606100);
 
-    // The same records as a waterfall: a row per sweep (606.300 lies outside).
+    // The same records as a waterfall: a row per sweep (606.300, 606.075 and 0 lie outside).
     COccupancyCounter counter(606100, 606200, 25, 25, true);
     for (const DataRow& row : ThreeSweeps())
         counter.FeedRecord(BuildLogRecord(0, row).data());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "../TestUtil.h"
 #include "../walk/LogFiles.h"
@@ -24,6 +25,9 @@ TEST(TimeText, DatesFollowEveryDayChange)
         {{2024, 5, 17, 23, 59, 59, 950}, "2024/05/17 23:59:59.950"},
         {{2024, 5, 18, 0, 0, 0, 50}, "2024/05/18 00:00:00.050"},
         {{2024, 5, 16, 9, 5, 7, 3}, "2024/05/16 09:05:07.003"},
+        {{2024, 5, 16, 9, 5, 7, 500}, "2024/05/16 09:05:07.500"}, // the same second
+        {{2024, 5, 16, 9, 5, 6, 999}, "2024/05/16 09:05:06.999"}, // a second back
+        {{2024, 5, 16, 9, 5, 8, 0}, "2024/05/16 09:05:08.000"},
         {{2024, 2, 29, 12, 0, 0, 999}, "2024/02/29 12:00:00.999"},
         {{9999, 12, 31, 23, 59, 59, 999}, "9999/12/31 23:59:59.999"},
     };
@@ -41,6 +45,10 @@ TEST(TimeText, DatesFollowEveryDayChange)
     AppendDecimal(out, 255);
     AppendDecimal(out, 0);
     EXPECT_EQ(out, "0072550");
+    for (const unsigned value : {0u, 9u, 10u, 99u, 100u, 606125u, 999999u, 1000000u, 4294967295u}) {
+        char text[16];
+        EXPECT_EQ(std::string(text, PutDecimal(text, value)), std::to_string(value));
+    }
 }
 
 TEST(TimeText, ExportRowsAcrossMidnightAndWithoutATime)
