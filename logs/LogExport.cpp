@@ -15,7 +15,7 @@ namespace zr {
 
 namespace {
 
-constexpr std::size_t kBatch = 2048;
+constexpr std::size_t kBatch = 4096; // 128 KB of records a read
 constexpr std::size_t kTextBlock = 1 << 18; // stays in the cache between writes
 
 const char* KindName(int kind)
