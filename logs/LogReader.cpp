@@ -74,7 +74,10 @@ std::size_t CLogReader::ReadRawRecords(const uint8_t*& records, std::size_t max)
         return 0;
     m_buffer.resize(max * kLogRecordSize);
     records = m_buffer.data();
-    return std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
+    const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file) / kLogRecordSize;
+    if (got == 0)
+        std::vector<uint8_t>().swap(m_buffer); // read through: the next part's reader reuses the memory, already mapped
+    return got;
 }
 
 uint64_t CLogReader::RecordCount() const
