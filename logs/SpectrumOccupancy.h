@@ -4,9 +4,9 @@
 // sweeps at or above a threshold; and the frequencies that never reached it,
 // grouped into ranges, for choosing a clean channel.
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <cstdint>
 #include <string>
 #include <vector>
 

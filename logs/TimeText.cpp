@@ -6,21 +6,6 @@
 
 namespace zr {
 
-namespace {
-
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-void AppendPair(char*& p, unsigned v)
-{
-    *p++ = kPairs[2 * v];
-    *p++ = kPairs[2 * v + 1];
-}
-
-} // namespace
-
 void AppendDecimal(std::string& out, unsigned value, int width)
 {
     char digits[12];
@@ -67,7 +52,7 @@ char* CTimeText::Put(char* p, int64_t fileTime)
         char* q = m_secondText;
         std::memcpy(q, m_prefix.data(), m_prefix.size());
         q += m_prefix.size();
-        AppendPair(q, static_cast<unsigned>(second - minute * 60));
+        q = PutPair(q, static_cast<unsigned>(second - minute * 60));
         *q++ = '.';
         m_secondLength = static_cast<std::size_t>(q - m_secondText);
         m_secondStartMs = second * 1000;
@@ -78,7 +63,7 @@ char* CTimeText::Put(char* p, int64_t fileTime)
     p += m_secondLength;
     const auto ms = static_cast<unsigned>(totalMs - m_secondStartMs);
     *p++ = static_cast<char>('0' + ms / 100);
-    AppendPair(p, ms % 100);
+    p = PutPair(p, ms % 100);
     return p;
 }
 

@@ -7,32 +7,34 @@
 
 namespace zr {
 
+// The two digits of `v` (below 100) at `p`; returns the end.
+inline char* PutPair(char* p, unsigned v)
+{
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    p[0] = kPairs[2 * v];
+    p[1] = kPairs[2 * v + 1];
+    return p + 2;
+}
+
 // Appends `value` in decimal, zero-padded to at least `width` digits.
 void AppendDecimal(std::string& out, unsigned value, int width = 1);
 // The same into a buffer with room for it (at most 10 digits); returns the end.
 // Inline, two digits a step: the export writes several per record.
 inline char* PutDecimal(char* p, unsigned value)
 {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
     const int n = value < 10u ? 1 : value < 100u ? 2 : value < 1000u ? 3 : value < 10000u ? 4 : value < 100000u ? 5
                 : value < 1000000u ? 6 : value < 10000000u ? 7 : value < 100000000u ? 8 : value < 1000000000u ? 9 : 10;
     char* const end = p + n;
     char* q = end;
-    while (value >= 100) {
-        const unsigned pair = 2 * (value % 100);
-        value /= 100;
-        *--q = kPairs[pair + 1];
-        *--q = kPairs[pair];
-    }
-    if (value >= 10) {
-        *--q = kPairs[2 * value + 1];
-        *--q = kPairs[2 * value];
-    } else {
-        *--q = static_cast<char>('0' + value);
-    }
+    for (; value >= 100; value /= 100)
+        PutPair(q -= 2, value % 100);
+    if (value >= 10)
+        PutPair(q - 2, value);
+    else
+        q[-1] = static_cast<char>('0' + value);
     return end;
 }
 
